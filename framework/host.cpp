@@ -1,0 +1,44 @@
+#include "framework/host.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "framework/dialogo.h"
+#include "framework/mensajes.h"
+
+namespace {
+
+// Used when no host was set: messages on standard error, every dialog
+// cancelled.
+class CHostMinimo : public IAfxHost {
+ public:
+  int MessageBox(const CString& texto, UINT estilo, UINT) override {
+    std::fprintf(stderr, "%s\n", texto.c_str());
+    return (estilo & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+  }
+  INT_PTR DoModal(CDialog&) override { return IDCANCEL; }
+  INT_PTR DoModal(CFileDialog&) override { return IDCANCEL; }
+  void WakeUi() override {}
+};
+
+CHostMinimo g_hostMinimo;
+std::atomic<IAfxHost*> g_pHost{nullptr};
+CString g_strAppName = "nrv";
+
+}  // namespace
+
+void AfxSetHost(IAfxHost* host) { g_pHost.store(host, std::memory_order_release); }
+
+IAfxHost& AfxGetHost() {
+  IAfxHost* h = g_pHost.load(std::memory_order_acquire);
+  return h ? *h : g_hostMinimo;
+}
+
+const CString& AfxGetAppName() { return g_strAppName; }
+void AfxSetAppName(const CString& nombre) { g_strAppName = nombre; }
+
+int AfxMessageBox(const CString& texto, UINT estilo, UINT ayuda) {
+  int resultado = IDCANCEL;
+  AfxSendToUi([&] { resultado = AfxGetHost().MessageBox(texto, estilo, ayuda); });
+  return resultado;
+}
