@@ -1,0 +1,40 @@
+// The arithmetic of the three-layer perceptron: the table sigmoid, the
+// forward pass, the back-propagation step with momentum and the measuring
+// pass. Binary64, products rounded then added, sums in increasing index.
+#pragma once
+
+#include "data/conjunto.h"
+#include "storage/reales.h"
+
+extern const double TablaSigmoide[2048];
+
+double Sigmoide(double net);
+
+// The shape and the weights of one network (rows reached through the
+// matrices' row tables).
+struct RedPerceptron {
+  UINT nEntradas;
+  UINT nOcultas;
+  UINT nSalidas;
+  CMatrizReales* pPesosOculta;  // nOcultas x (nEntradas + 1)
+  CMatrizReales* pPesosSalida;  // nSalidas x (nOcultas + 1)
+  CMatrizReales* pIncOculta;    // same shape as pPesosOculta
+  CMatrizReales* pIncSalida;    // same shape as pPesosSalida
+};
+
+// Fills h (nOcultas), then o (nSalidas).
+void Propagar(const RedPerceptron& red, const double* x, double* h, double* o);
+
+// One online step after Propagar on the same sample; dO and dH are scratch.
+void Retropropagar(const RedPerceptron& red, const double* x, const double* t, const double* h,
+                   const double* o, double* dO, double* dH, double dAprendizaje, double dMomento);
+
+struct MedidasConjunto {
+  double dErrorMaximo;
+  double dErrorTotal;
+  UINT nAciertos;
+  double dTasaAciertos;  // percent; 0.0 for a set without samples
+};
+
+// The measuring pass over a whole set (h and o: working vectors).
+MedidasConjunto MedirConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, double* h, double* o);
