@@ -1,0 +1,131 @@
+#include "resources/recursos.h"
+
+#include <map>
+
+#include "resources/resource.h"
+
+namespace {
+
+// The framework's question before closing a modified document.
+constexpr UINT AFX_IDP_ASK_TO_SAVE = 61699;
+
+const std::map<UINT, const char*>& Cadenas() {
+  static const std::map<UINT, const char*> cadenas = {
+      {IDR_MAINFRAME, "Perceptrón Multicapa"},
+      // Fields of the document type: window title, base name of new
+      // documents, file-new name, filter, extension, type id, type name.
+      {IDR_NRVTYPE,
+       "\nNrv \nNRV Nodus Document \nNRV Files (*.nrv)\n.nrv\nNRVNodusDocument\nNodus Document\nNRV \nRed Perceptron\n"},
+      {IDS_CREA_HISTORIAL, "Crea el fichero historial"},
+      {AFX_IDS_APP_TITLE, "nrv"},
+      {AFX_IDS_IDLEMESSAGE, "Preparado"},
+      {ID_FILE_NEW, "Crea un nuevo documento\nNuevo"},
+      {ID_FILE_OPEN, "Abre un documento ya existente\nAbrir"},
+      {ID_FILE_CLOSE, "Cierra el documento activo\nCerrar"},
+      {ID_FILE_SAVE, "Guarda el documento activo\nGuardar"},
+      {ID_FILE_SAVE_AS, "Guarda el documento activo con un nuevo nombre\nGuardar como"},
+      {ID_FILE_PRINT, "Imprime el documento activo\nImprimir"},
+      {ID_FILE_MRU_FILE1, "Abre este documento"},
+      {ID_FILE_MRU_FILE1 + 1, "Abre este documento"},
+      {ID_FILE_MRU_FILE1 + 2, "Abre este documento"},
+      {ID_FILE_MRU_FILE1 + 3, "Abre este documento"},
+      {ID_APP_EXIT, "Sale de la aplicación; le pide que guarde los documentos\nSalir"},
+      {ID_APP_ABOUT, "Muestra información del programa, número de versión y copyright\nAcerca de"},
+      {ID_VIEW_TOOLBAR, "Muestra u oculta la barra de herramientas\nAlternar Barra de herramientas"},
+      {ID_VIEW_STATUS_BAR, "Muestra u oculta la barra de estado\nAlternar Barra de estado"},
+      {ID_WINDOW_CASCADE, "Organiza las ventanas de modo que se superpongan\nVentanas en cascada"},
+      {ID_WINDOW_TILE_HORZ, "Organiza las ventanas como mosaicos que no se superponen\nVentanas en mosaico"},
+      {ID_INDICATOR_CAPS, "MAY"},
+      {ID_INDICATOR_NUM, "NUM"},
+      {ID_INDICATOR_SCRL, "DESP"},
+      {AFX_IDP_ASK_TO_SAVE, "¿Guardar cambios a %1?"},
+  };
+  return cadenas;
+}
+
+using E = ElementoMenu;
+using T = TipoElementoMenu;
+
+E Item(const char* texto, UINT id, bool gris = false) { return {T::Comando, texto, id, gris, {}}; }
+E Separador() { return {T::Separador, "", 0, false, {}}; }
+E Popup(const char* texto, std::vector<E> elementos) { return {T::Popup, texto, 0, false, std::move(elementos)}; }
+
+const std::vector<MenuRecurso>& Menus() {
+  static const std::vector<MenuRecurso> menus = {
+      {IDR_MAINFRAME,
+       {
+           Popup("&Archivo", {Item("&Nuevo...\tCtrl+N", ID_FILE_NEW), Item("&Abrir...\tCtrl+A", ID_FILE_OPEN),
+                              Separador(), Item("Archivo reciente", ID_FILE_MRU_FILE1, true), Separador(),
+                              Item("&Salir", ID_APP_EXIT)}),
+           Popup("&Ver", {Item("Barra de &herramientas", ID_VIEW_TOOLBAR),
+                          Item("Barra de &estado", ID_VIEW_STATUS_BAR)}),
+           Popup("Ay&uda", {Item("&Acerca de nodus...", ID_APP_ABOUT), Item("&Temas de ayuda", ID_TEMAS_AYUDA)}),
+       }},
+      {IDR_NRVTYPE,
+       {
+           Popup("&Archivo",
+                 {Item("&Nuevo...\tCtrl+N", ID_FILE_NEW), Item("&Abrir...\tCtrl+A", ID_FILE_OPEN),
+                  Item("&Cerrar", ID_FILE_CLOSE), Item("&Guardar\tCtrl+G", ID_FILE_SAVE),
+                  Item("Guardar c&omo...", ID_FILE_SAVE_AS), Item("Guardar &historial...", ID_GUARDAR_HISTORIAL),
+                  Item("Guardar &pesos...", ID_GUARDAR_PESOS), Separador(),
+                  Item("Archivo reciente", ID_FILE_MRU_FILE1, true), Separador(), Item("&Salir", ID_APP_EXIT)}),
+           Popup("&Ver", {Item("Barra de &herramientas", ID_VIEW_TOOLBAR),
+                          Item("Barra de &estado", ID_VIEW_STATUS_BAR)}),
+           Popup("Ven&tana", {Item("&Cascada", ID_WINDOW_CASCADE), Item("&Mosaico", ID_WINDOW_TILE_HORZ),
+                              Item("C&errar todas", ID_CERRAR_TODAS)}),
+           Popup("&NRV", {Item("&Entrenar", ID_ENTRENAR), Item("&Detener", ID_DETENER),
+                          Item("&Verificar...", ID_VERIFICAR)}),
+           Popup("Ay&uda", {Item("&Acerca de nodus...", ID_APP_ABOUT), Item("&Temas de ayuda", ID_TEMAS_AYUDA)}),
+       }},
+  };
+  return menus;
+}
+
+}  // namespace
+
+CString AfxCargarCadena(UINT id) {
+  auto it = Cadenas().find(id);
+  return it == Cadenas().end() ? CString() : CString(it->second);
+}
+
+CString AfxPrompt(UINT id) {
+  CString s = AfxCargarCadena(id);
+  return s.substr(0, s.find('\n'));
+}
+
+CString AfxTooltip(UINT id) {
+  CString s = AfxCargarCadena(id);
+  auto n = s.find('\n');
+  return n == CString::npos ? CString() : s.substr(n + 1);
+}
+
+const MenuRecurso* AfxBuscarMenu(UINT id) {
+  for (const auto& m : Menus())
+    if (m.id == id) return &m;
+  return nullptr;
+}
+
+const std::vector<Acelerador>& AfxAceleradores(UINT id) {
+  static const std::vector<Acelerador> tabla = {
+      {"Ctrl+N", ID_FILE_NEW},         {"Ctrl+A", ID_FILE_OPEN},       {"Ctrl+G", ID_FILE_SAVE},
+      {"Ctrl+P", ID_FILE_PRINT},       {"Ctrl+Z", ID_EDIT_UNDO},       {"Alt+Backspace", ID_EDIT_UNDO},
+      {"Ctrl+X", ID_EDIT_CUT},         {"Shift+Del", ID_EDIT_CUT},     {"Ctrl+C", ID_EDIT_COPY},
+      {"Ctrl+Ins", ID_EDIT_COPY},      {"Ctrl+V", ID_EDIT_PASTE},      {"Shift+Ins", ID_EDIT_PASTE},
+      {"F6", ID_NEXT_PANE},            {"Shift+F6", ID_PREV_PANE},
+  };
+  static const std::vector<Acelerador> ninguna;
+  return id == IDR_MAINFRAME ? tabla : ninguna;
+}
+
+const std::vector<BotonBarra>& AfxBarraHerramientas(UINT id) {
+  static const std::vector<BotonBarra> barra = {
+      {ID_FILE_NEW, "nuevo"}, {ID_FILE_OPEN, "abrir"}, {ID_FILE_SAVE, "guardar"}, {0, ""}, {ID_APP_ABOUT, "acerca"},
+  };
+  static const std::vector<BotonBarra> ninguna;
+  return id == IDR_MAINFRAME ? barra : ninguna;
+}
+
+const std::vector<UINT>& AfxIndicadores() {
+  static const std::vector<UINT> indicadores = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+  return indicadores;
+}

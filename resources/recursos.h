@@ -1,0 +1,49 @@
+// The program's resources other than dialog templates: the string table,
+// menus 128 and 129, accelerator table 128 and toolbar 128, as plain data
+// for the host to build its windows from.
+#pragma once
+
+#include <vector>
+
+#include "framework/afx.h"
+
+// A string of the table; empty when the table has none under id.
+CString AfxCargarCadena(UINT id);
+// The status-bar prompt of a command (the text before the newline) and its
+// tooltip (after it); empty when the command has none.
+CString AfxPrompt(UINT id);
+CString AfxTooltip(UINT id);
+
+enum class TipoElementoMenu { Popup, Comando, Separador };
+
+struct ElementoMenu {
+  TipoElementoMenu tipo;
+  const char* texto;  // UTF-8, '&' marks the mnemonic, "\t" the key text
+  UINT id;            // 0 for popups and separators
+  bool gris;          // shown grayed whatever its handlers say
+  std::vector<ElementoMenu> elementos;  // of a popup
+};
+
+struct MenuRecurso {
+  UINT id;
+  std::vector<ElementoMenu> popups;
+};
+
+const MenuRecurso* AfxBuscarMenu(UINT id);
+
+struct Acelerador {
+  const char* tecla;  // in the portable form "Ctrl+N", "Shift+Del", "F6"
+  UINT id;
+};
+
+const std::vector<Acelerador>& AfxAceleradores(UINT id);
+
+struct BotonBarra {
+  UINT id;             // 0: a separator
+  const char* imagen;  // the button's image among the program's icons
+};
+
+const std::vector<BotonBarra>& AfxBarraHerramientas(UINT id);
+
+// The key-state panes of the status bar, after the message pane.
+const std::vector<UINT>& AfxIndicadores();
