@@ -6,6 +6,7 @@
 
 #include "framework/afx.h"
 #include "framework/comandos.h"
+#include "framework/dialogo.h"
 #include "framework/ventana.h"
 
 class CDocument;
@@ -13,6 +14,7 @@ class CDocTemplate;
 
 class CView : public CWnd {
  public:
+  ~CView() override;  // leaves its document's view list
   CDocument* GetDocument() const { return m_pDocument; }
   // Called once after the view is attached to its document, before it is
   // first shown; the default calls OnUpdate.
@@ -50,7 +52,8 @@ class CDocument : public CCmdTarget {
 
   // The framework's overridables.
   virtual BOOL OnNewDocument();
-  // Reads the whole file and loads it through Serialize. A file that cannot
+  // Reads the whole file and loads it through Serialize (the path and title
+  // are the caller's: CDocTemplate::AbrirDocumento sets them). A file that cannot
   // be read, or that Serialize refuses (an archive or memory exception, or a
   // CArchiveException it throws on inconsistent contents), is reported with a
   // message box and nothing is kept: FALSE.
@@ -64,10 +67,15 @@ class CDocument : public CCmdTarget {
   // The framework's standard question for a modified document, "¿Guardar
   // cambios a %1?" with Sí, No, Cancelar; saves on Sí. FALSE means cancel.
   virtual BOOL SaveModified();
-  // Save: to the path, or through the "Guardar como" dialog when there is
-  // none (or bReplace). FALSE when cancelled or failed.
+  // Save: to the path, or through the "Guardar como" dialog when the path is
+  // empty. With bReplace the document takes the saved path and its title
+  // (Guardar, Guardar como); without it, a copy is saved. FALSE when
+  // cancelled or failed.
   virtual BOOL DoSave(const CString& ruta, BOOL bReplace = TRUE);
+  // Guardar: to the document's path, asking for one when it has none.
   BOOL DoFileSave();
+  // Guardar como: always asks.
+  BOOL DoFileSaveAs() { return DoSave(CString(), TRUE); }
   // Closes the document: the host destroys its frames and views, then the
   // document. Set by the host; the default just deletes this.
   virtual void OnCloseDocument();
@@ -86,11 +94,27 @@ class CDocument : public CCmdTarget {
 class CDocTemplate {
  public:
   virtual ~CDocTemplate() = default;
-  CString m_strNombreBase;      // "Nrv "
-  CString m_strFiltro;          // "NRV Files (*.nrv)"
-  CString m_strExtension;       // ".nrv"
+  // The values of the program's one document type (string 129).
+  CString m_strNombreBase = "Nrv ";
+  CString m_strFiltro = "NRV Files (*.nrv)";
+  CString m_strExtension = ".nrv";
   UINT m_nSiguienteNumero = 1;  // running number of new-document titles
   // Closes a document with its windows (the host's frames); the default
   // deletes the document.
   virtual void CerrarDocumento(CDocument* pDoc);
+
+  // The title the next new document gets: m_strNombreBase and the running
+  // number ("Nrv 1", "Nrv 2"...).
+  CString TituloNuevo() const;
+  // Nuevo: gives pDoc this template and the next title, then runs
+  // OnNewDocument; the number is used up only when that succeeds.
+  BOOL NuevoDocumento(CDocument* pDoc);
+  // Abrir: runs OnOpenDocument and, on success, sets the path and title.
+  BOOL AbrirDocumento(CDocument* pDoc, const CString& ruta);
+  // The filters of Abrir and Guardar como: the document type, then all files.
+  std::vector<FiltroFichero> Filtros() const;
 };
+
+// The Spanish text of a system error number (errno), for the messages of
+// failed file operations.
+CString AfxDescribirError(int err);

@@ -29,9 +29,10 @@ using HANDLE = CEvento*;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD STILL_ACTIVE = 259;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;  // a null handle
 
 HANDLE CreateEvent();  // auto-reset, unsignalled
-void CloseHandle(HANDLE h);
+void CloseHandle(HANDLE h);  // deletes the event; null is ignored
 BOOL SetEvent(HANDLE h);
 BOOL ResetEvent(HANDLE h);
 DWORD WaitForSingleObject(HANDLE h, DWORD ms);

@@ -23,7 +23,7 @@ class IWndPeer {
  public:
   virtual ~IWndPeer() = default;
   virtual void OnEstadoCambiado(CWnd& wnd) = 0;  // text, enabled, visible or checked changed
-  virtual void Invalidar(CWnd& wnd) {}          // repaint requested
+  virtual void Invalidar(CWnd& wnd) { (void)wnd; }  // repaint requested
 };
 
 class CWnd : public CCmdTarget {
