@@ -1,0 +1,127 @@
+// The network document: one open perceptron network with its weights,
+// training parameters, per-epoch history, data-file paths, status text and
+// the control of its training thread.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "framework/comandos.h"
+#include "framework/documento.h"
+#include "framework/hilos.h"
+#include "framework/ventana.h"
+#include "storage/reales.h"
+
+// The status text, replaced by the training thread while the view reads it.
+class CTextoCompartido {
+ public:
+  CTextoCompartido() = default;
+  CTextoCompartido(const CTextoCompartido&) = delete;
+  CTextoCompartido& operator=(const CTextoCompartido&) = delete;
+
+  CString Get() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_str;
+  }
+  void Set(const CString& s) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_str = s;
+  }
+  operator CString() const { return Get(); }
+  CTextoCompartido& operator=(const CString& s) {
+    Set(s);
+    return *this;
+  }
+  bool empty() const { return Get().empty(); }
+  bool operator==(const CString& s) const { return Get() == s; }
+
+ private:
+  mutable std::mutex m_mutex;
+  CString m_str;
+};
+
+class CNodusDoc : public CDocument {
+  DECLARE_RUNTIME(CNodusDoc)
+ public:
+  CNodusDoc();
+  ~CNodusDoc() override;
+  CNodusDoc(const CNodusDoc&) = delete;
+  CNodusDoc& operator=(const CNodusDoc&) = delete;
+
+  void Serialize(CArchive& ar) override;
+  BOOL OnNewDocument() override;
+  // The document's commands: Entrenar, Detener, Verificar, Guardar historial
+  // and Guardar pesos.
+  bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
+
+  void OnEntrenar();
+  void OnDetener();
+  void OnUpdateEntrenar(CCmdUI* pCmdUI);
+  void OnUpdateDetener(CCmdUI* pCmdUI);
+  void OnVerificar();
+  void OnGuardarHistorial();
+  void OnUpdateGuardarHistorial(CCmdUI* pCmdUI);
+  void OnGuardarPesos();
+  void OnUpdateGuardarPesos(CCmdUI* pCmdUI);
+  // "Cerrar todas" asks through dialog 139: 1 keeps the document open, 0
+  // lets it be closed.
+  int PreguntarGuardar();
+
+  // The status text, safe from any thread.
+  CString GetEstado() const { return m_strEstado.Get(); }
+  void SetEstado(const CString& s) { m_strEstado.Set(s); }
+
+  // Fields. The training thread writes the weights, the previous changes,
+  // the history entries from the run's first epoch on, m_nPuntos, m_nEpoca,
+  // m_bEntrenada, m_bEntrenando and m_strEstado. m_nPuntos is published
+  // (release) after the history entries it counts and m_nEpoca after those
+  // of the whole run: read them with acquire (the default load does) and
+  // read the history only below them.
+  HANDLE m_hEventoParado;
+  CMatrizReales m_matPesosOculta;
+  CMatrizReales m_matPesosSalida;
+  CMatrizReales m_matIncOculta;
+  CMatrizReales m_matIncSalida;
+  CString m_strFicheroEntrenamiento;
+  CString m_strFicheroVerificacion;
+  HWND m_hWndVista = 0;
+  UINT m_nOcultas = 0;
+  UINT m_nEntradas = 0;
+  UINT m_nSalidas = 0;
+  double m_dMomento = 0.0;
+  double m_dAprendizaje = 0.0;
+  UINT m_nMaxEpocas = 0;
+  std::atomic<UINT> m_nEpoca{0};
+  double m_dErrorMaximo = 0.0;
+  std::atomic<bool> m_bEntrenada{false};
+  CArrayReales m_arrErrorMaximo;
+  CArrayReales m_arrErrorTotal;
+  CArrayReales m_arrAciertos;
+  std::atomic<UINT> m_nPuntos{0};
+  std::atomic<bool> m_bEntrenando{false};
+  HANDLE m_hEventoDetener;
+  std::shared_ptr<CWinThread> m_pHilo;
+  CTextoCompartido m_strEstado;
+
+ private:
+  friend UINT HiloEntrenamiento(void* pParam);
+  // Whether a thread was started and still runs (valid after it has ended).
+  bool HiloActivo() const;
+  // Enables or disables a control of the first view (user-interface thread).
+  void HabilitarControl(int id, BOOL bEnable);
+
+  // The two events live as long as their last user: the document or a
+  // training thread that is just setting m_hEventoParado.
+  std::shared_ptr<void> m_pVidaEventos;
+};
+
+// The training thread: pParam is the CNodusDoc. Always returns 0.
+UINT HiloEntrenamiento(void* pParam);
+
+// The document's random generator: the C library's standard sequence
+// (seed 1 at start), shared by the whole process and continuing across
+// networks. Values 0 .. 32767.
+int AleatorioNodus();
+// Starts the sequence again from a seed (tests).
+void SemillaNodus(UINT semilla);
