@@ -31,7 +31,8 @@ class CArchive {
   std::size_t Read(void* p, std::size_t n);
 
   // Bytes still to be read (loading): lets a loader refuse a count that the
-  // rest of the archive cannot possibly hold.
+  // rest of the archive cannot possibly hold. Exact for memory and regular
+  // files; the largest value for a stream of unknown size.
   std::uint64_t Restantes() const;
 
   // Writes out what is buffered; throws CArchiveException(writeError).
@@ -60,7 +61,6 @@ class CArchive {
 
  private:
   void LeerExacto(void* p, std::size_t n);
-  void Rellenar();
 
   Mode m_modo;
   // Memory loading
@@ -69,9 +69,7 @@ class CArchive {
   std::size_t m_nPos = 0;
   // Memory storing
   std::vector<BYTE>* m_pDestino = nullptr;
-  // File
+  // File (buffered by the C library's stream)
   std::FILE* m_pFichero = nullptr;
-  std::vector<BYTE> m_buffer;
-  std::uint64_t m_nRestantesFichero = 0;
   bool m_bError = false;
 };
