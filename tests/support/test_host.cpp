@@ -71,6 +71,21 @@ void PulsarBoton(CDialog& dlg, int id) {
 }
 void Escribir(CDialog& dlg, int id, const CString& texto) { dlg.GetDlgItem(id)->SetWindowText(texto); }
 
+LRESULT CVentanaRegistro::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  recibidos.push_back({message, wParam, lParam});
+  return 0;
+}
+
+void CPeerRegistro::OnEstadoCambiado(CWnd&) {
+  ++cambios;
+  if (!AfxIsUiThread()) fueraDelHiloUi = true;
+}
+
+void CPeerRegistro::Invalidar(CWnd&) {
+  ++repintados;
+  if (!AfxIsUiThread()) fueraDelHiloUi = true;
+}
+
 CCarpetaTemporal::CCarpetaTemporal() {
   std::string plantilla = (std::filesystem::temp_directory_path() / "nrv-test-XXXXXX").string();
   char* r = mkdtemp(plantilla.data());

@@ -58,6 +58,30 @@ void PulsarCancel(CDialog& dlg);  // OnCancel
 void PulsarBoton(CDialog& dlg, int id);
 void Escribir(CDialog& dlg, int id, const CString& texto);
 
+// A window that records the messages posted to it, in order of delivery.
+struct MensajeVentana {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+class CVentanaRegistro : public CWnd {
+ public:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  std::vector<MensajeVentana> recibidos;
+};
+
+// A peer that counts the state changes and repaints a window reports, and
+// whether each came on the user-interface thread.
+class CPeerRegistro : public IWndPeer {
+ public:
+  void OnEstadoCambiado(CWnd& wnd) override;
+  void Invalidar(CWnd& wnd) override;
+  int cambios = 0;
+  int repintados = 0;
+  bool fueraDelHiloUi = false;
+};
+
 // A temporary folder removed with its contents at destruction.
 class CCarpetaTemporal {
  public:
