@@ -9,6 +9,7 @@ const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
 void CObject::Serialize(CArchive&) {}
 
 CString CArchiveException::Mensaje() const {
+  if (!m_strDetalle.empty()) return m_strDetalle;
   switch (m_cause) {
     case endOfFile:
       return "El fichero termina antes de lo esperado: está incompleto o dañado.";

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 using BOOL = int;
 constexpr BOOL TRUE = 1;
@@ -83,8 +84,11 @@ class CArchiveException : public CException {
  public:
   enum Cause { none = 0, generic = 1, badIndex = 3, badClass = 4, badSchema = 5, endOfFile = 7, writeError = 8 };
   explicit CArchiveException(Cause cause) : m_cause(cause) {}
+  // With a text of its own for a file whose contents a loader refuses.
+  CArchiveException(Cause cause, CString detalle) : m_cause(cause), m_strDetalle(std::move(detalle)) {}
   CString Mensaje() const override;
   Cause m_cause;
+  CString m_strDetalle;
 };
 
 class CMemoryException : public CException {
