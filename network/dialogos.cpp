@@ -1,0 +1,211 @@
+#include "network/dialogos.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include "data/conjunto.h"
+#include "framework/host.h"
+
+namespace {
+
+// Help context of the file-field messages.
+constexpr UINT AYUDA_FICHERO = 61716;
+
+void Avisar(CDataExchange* pDX, const CString& texto) {
+  AfxMessageBox(texto, MB_ICONEXCLAMATION, AYUDA_FICHERO);
+  pDX->Fail();
+}
+
+std::mutex g_mutexValores;
+CNuevaRedDlg::Valores g_valores;
+
+std::vector<FiltroFichero> FiltrosDatos() {
+  return {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
+          {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
+          {"Todos los ficheros (*.*)", "*.*"}};
+}
+
+// The open-file dialog of the "Examinar..." buttons; empty when cancelled.
+CString ExaminarDatos() {
+  CFileDialog dlg(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, FiltrosDatos(),
+                  "Examinar Archivos");
+  if (dlg.DoModal() != IDOK) return CString();
+  return dlg.GetPathName();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- validators
+
+void DDV_Fichero(CDataExchange* pDX, CString& value) {
+  if (!pDX->m_bSaveAndValidate) return;
+  if (value.empty()) Avisar(pDX, "No ha introducido un fichero");
+  std::FILE* f = std::fopen(value.c_str(), "r");
+  bool valido = f != nullptr;
+  if (f) {
+    // A folder opens for reading on this system but holds no data.
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) valido = false;
+    std::fclose(f);
+  }
+  if (!valido) Avisar(pDX, "No se ha podido abrir el fichero o fichero inexistente");
+}
+
+void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CString& strEntrenamiento) {
+  if (!pDX->m_bSaveAndValidate) return;
+  if (strVerificacion.empty()) Avisar(pDX, "No ha introducido un fichero");
+  if (strEntrenamiento.empty()) return;
+  UINT nEntradasEnt = 0, nSalidasEnt = 0, nEntradasVer = 0, nSalidasVer = 0;
+  {
+    CConjuntoDatos conjunto;
+    conjunto.Dimensiones(strEntrenamiento, &nEntradasEnt, &nSalidasEnt);
+    if (!conjunto.Dimensiones(strVerificacion, &nEntradasVer, &nSalidasVer))
+      Avisar(pDX, " No se han podido dimensionar los datos. ");
+  }
+  if (nEntradasVer != nEntradasEnt || nSalidasVer != nSalidasEnt) Avisar(pDX, " Dimensiones incorrectas. ");
+}
+
+// ---------------------------------------------------------------- CNuevaRedDlg
+
+CNuevaRedDlg::CNuevaRedDlg(CWnd* pParent) : CDialog(IDD_NUEVA_RED, pParent) {
+  const Valores v = ValoresGuardados();
+  m_strFicheroEntrenamiento = v.strFicheroEntrenamiento;
+  m_dErrorMaximo = v.dErrorMaximo;
+  m_nMaxEpocas = v.nMaxEpocas;
+  m_dMomento = v.dMomento;
+  m_nOcultas = v.nOcultas;
+  m_dAprendizaje = v.dAprendizaje;
+  m_strFicheroVerificacion = v.strFicheroVerificacion;
+  m_bGuardarValores = FALSE;
+}
+
+CNuevaRedDlg::~CNuevaRedDlg() {
+  if (!m_bGuardarValores) return;
+  std::lock_guard<std::mutex> lock(g_mutexValores);
+  g_valores = m_aceptados;
+}
+
+CNuevaRedDlg::Valores CNuevaRedDlg::ValoresGuardados() {
+  std::lock_guard<std::mutex> lock(g_mutexValores);
+  return g_valores;
+}
+
+void CNuevaRedDlg::RestablecerValores() {
+  std::lock_guard<std::mutex> lock(g_mutexValores);
+  g_valores = Valores();
+}
+
+void CNuevaRedDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFicheroEntrenamiento);
+  DDV_Fichero(pDX, m_strFicheroEntrenamiento);
+  DDX_Text(pDX, IDC_ERROR_MAXIMO, m_dErrorMaximo);
+  DDV_MinMaxDouble(pDX, m_dErrorMaximo, 0.0, 1.0);
+  DDX_Text(pDX, IDC_MAX_EPOCAS, m_nMaxEpocas);
+  DDV_MinMaxUInt(pDX, m_nMaxEpocas, 1, 400);
+  DDX_Text(pDX, IDC_MOMENTO, m_dMomento);
+  DDV_MinMaxDouble(pDX, m_dMomento, 0.0, 1.0);
+  DDX_Text(pDX, IDC_OCULTAS, m_nOcultas);
+  DDV_MinMaxUInt(pDX, m_nOcultas, 1, 128);
+  DDX_Text(pDX, IDC_APRENDIZAJE, m_dAprendizaje);
+  DDV_MinMaxDouble(pDX, m_dAprendizaje, 0.0, 0.5);
+  DDX_Text(pDX, IDC_FICHERO_VERIFICACION, m_strFicheroVerificacion);
+  DDV_FicheroVerificacion(pDX, m_strFicheroVerificacion, m_strFicheroEntrenamiento);
+  DDX_Check(pDX, IDC_GUARDAR_VALORES, m_bGuardarValores);
+  if (pDX->m_bSaveAndValidate) {
+    // Every field passed: these are the values the destructor may keep.
+    m_aceptados.strFicheroEntrenamiento = m_strFicheroEntrenamiento;
+    m_aceptados.strFicheroVerificacion = m_strFicheroVerificacion;
+    m_aceptados.dErrorMaximo = m_dErrorMaximo;
+    m_aceptados.nMaxEpocas = m_nMaxEpocas;
+    m_aceptados.dMomento = m_dMomento;
+    m_aceptados.nOcultas = m_nOcultas;
+    m_aceptados.dAprendizaje = m_dAprendizaje;
+  }
+}
+
+bool CNuevaRedDlg::OnCommand(int id) {
+  switch (id) {
+    case IDC_EXAMINAR_ENTRENAMIENTO:
+      OnExaminarEntrenamiento();
+      return true;
+    case IDC_EXAMINAR_VERIFICACION:
+      OnExaminarVerificacion();
+      return true;
+    default:
+      return CDialog::OnCommand(id);
+  }
+}
+
+void CNuevaRedDlg::OnExaminarEntrenamiento() {
+  const CString ruta = ExaminarDatos();
+  if (ruta.empty()) return;
+  m_strFicheroEntrenamiento = ruta;
+  GetDlgItem(IDC_FICHERO_ENTRENAMIENTO)->SetWindowText(ruta);
+}
+
+void CNuevaRedDlg::OnExaminarVerificacion() {
+  const CString ruta = ExaminarDatos();
+  if (ruta.empty()) return;
+  m_strFicheroVerificacion = ruta;
+  GetDlgItem(IDC_FICHERO_VERIFICACION)->SetWindowText(ruta);
+}
+
+// ---------------------------------------------------------------- CVerificarDlg
+
+CVerificarDlg::CVerificarDlg(CWnd* pParent) : CDialog(IDD_VERIFICAR, pParent) {}
+
+void CVerificarDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFichero);
+  DDV_Fichero(pDX, m_strFichero);
+}
+
+bool CVerificarDlg::OnCommand(int id) {
+  if (id == IDC_EXAMINAR) {
+    OnExaminar();
+    return true;
+  }
+  return CDialog::OnCommand(id);
+}
+
+void CVerificarDlg::OnExaminar() {
+  const CString ruta = ExaminarDatos();
+  if (!ruta.empty()) m_strFichero = ruta;
+  // Whichever way the file dialog ended, the box shows the stored path.
+  UpdateData(FALSE);
+}
+
+// ---------------------------------------------------------------- CResultadosDlg
+
+CResultadosDlg::CResultadosDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS, pParent) {}
+
+void CResultadosDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_ERROR_TOTAL, m_strErrorTotal);
+  DDX_Text(pDX, IDC_RES_FICHERO, m_strFichero);
+  DDX_Text(pDX, IDC_RES_MUESTRAS, m_strMuestras);
+  DDX_Text(pDX, IDC_ACIERTOS, m_strAciertos);
+}
+
+// ---------------------------------------------------------------- CGuardarCambiosDlg
+
+CGuardarCambiosDlg::CGuardarCambiosDlg(CWnd* pParent)
+    : CDialog(IDD_GUARDAR_CAMBIOS, pParent), m_btnNo(GetDlgItem(IDC_NO)) {}
+
+void CGuardarCambiosDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_MENSAJE, m_strMensaje);
+}
+
+bool CGuardarCambiosDlg::OnCommand(int id) {
+  if (id == IDC_NO) {
+    OnNo();
+    return true;
+  }
+  return CDialog::OnCommand(id);
+}
+
+void CGuardarCambiosDlg::OnNo() { EndDialog(IDC_NO); }

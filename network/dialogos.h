@@ -1,0 +1,88 @@
+// The dialogs of the network document: new network (130), verification
+// (132), verification results (131) and the "Cerrar todas" question (139).
+#pragma once
+
+#include "framework/dialogo.h"
+#include "resources/resource.h"
+
+// Validation of a data-file field: refuses an empty path and one that
+// cannot be opened for reading.
+void DDV_Fichero(CDataExchange* pDX, CString& value);
+// Validation of the verification-file field: refuses an empty path and a
+// file that cannot be measured or whose inputs or outputs differ from the
+// training file's.
+void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CString& strEntrenamiento);
+
+class CNuevaRedDlg : public CDialog {
+ public:
+  explicit CNuevaRedDlg(CWnd* pParent = nullptr);
+  // Keeps the values of the last accepted OK as the next defaults when
+  // "Guardar valores" was checked.
+  ~CNuevaRedDlg() override;
+
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+  void OnExaminarEntrenamiento();
+  void OnExaminarVerificacion();
+
+  CString m_strFicheroEntrenamiento;
+  double m_dErrorMaximo;
+  UINT m_nMaxEpocas;
+  double m_dMomento;
+  UINT m_nOcultas;
+  double m_dAprendizaje;
+  CString m_strFicheroVerificacion;
+  BOOL m_bGuardarValores = FALSE;
+
+  // The stored defaults, shared by every instance for the life of the
+  // process.
+  struct Valores {
+    CString strFicheroEntrenamiento;
+    CString strFicheroVerificacion;
+    double dErrorMaximo = 0.7;
+    UINT nMaxEpocas = 100;
+    double dMomento = 0.9;
+    UINT nOcultas = 40;
+    double dAprendizaje = 0.1;
+  };
+  static Valores ValoresGuardados();
+  // Back to the values of program start (tests).
+  static void RestablecerValores();
+
+ private:
+  // The values of the last exchange that passed every check.
+  Valores m_aceptados;
+};
+
+class CVerificarDlg : public CDialog {
+ public:
+  explicit CVerificarDlg(CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+  void OnExaminar();
+
+  CString m_strFichero;
+};
+
+class CResultadosDlg : public CDialog {
+ public:
+  explicit CResultadosDlg(CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+
+  CString m_strErrorTotal;
+  CString m_strFichero;
+  CString m_strMuestras;
+  CString m_strAciertos;
+};
+
+class CGuardarCambiosDlg : public CDialog {
+ public:
+  explicit CGuardarCambiosDlg(CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+  // Ends the dialog with IDC_NO (1035).
+  void OnNo();
+
+  CWnd* m_btnNo;
+  CString m_strMensaje;
+};

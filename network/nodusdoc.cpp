@@ -1,0 +1,546 @@
+#include "network/nodusdoc.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "data/conjunto.h"
+#include "framework/archivo.h"
+#include "framework/dialogo.h"
+#include "framework/host.h"
+#include "framework/mensajes.h"
+#include "framework/texto.h"
+#include "network/aritmetica.h"
+#include "network/dialogos.h"
+#include "network/epoca.h"
+#include "network/registro.h"
+#include "resources/resource.h"
+
+IMPLEMENT_RUNTIME(CNodusDoc)
+
+// ---------------------------------------------------------------- generator
+
+namespace {
+
+std::mutex g_mutexAleatorio;
+UINT g_semilla = 1;
+
+constexpr double INVERSO_RAND_MAX = 1.0 / 32767.0;
+
+const char* const ESTADO_ENTRENANDO = "Entrenando...";
+const char* const ESTADO_FINALIZADO = "Entrenamiento Finalizado";
+const char* const ESTADO_DETENIDO = "Entrenamiento Detenido";
+
+// Owns the two events of a document; the training thread holds it too, so
+// an event is never destroyed while the thread is still setting it.
+struct CVidaEventos {
+  HANDLE hDetener;
+  HANDLE hParado;
+  ~CVidaEventos() {
+    CloseHandle(hDetener);
+    CloseHandle(hParado);
+  }
+};
+
+RedPerceptron Red(CNodusDoc& doc) {
+  return RedPerceptron{doc.m_nEntradas, doc.m_nOcultas, doc.m_nSalidas, &doc.m_matPesosOculta,
+                       &doc.m_matPesosSalida, &doc.m_matIncOculta, &doc.m_matIncSalida};
+}
+
+// A loaded set whose rows have exactly the network's inputs and outputs.
+bool Encaja(const CConjuntoDatos& c, UINT nEntradas, UINT nSalidas) {
+  if (c.m_nEntradas != nEntradas || c.m_nSalidas != nSalidas) return false;
+  if (c.m_nMuestras == 0) return true;
+  return c.m_matEntradas.m_nFilas >= c.m_nMuestras && c.m_matEntradas.m_nColumnas == nEntradas &&
+         c.m_matSalidas.m_nFilas >= c.m_nMuestras && c.m_matSalidas.m_nColumnas == nSalidas;
+}
+
+// Writes the whole file beside the target and puts it in place only when
+// every byte is on disk; on failure it says so and leaves nothing behind.
+bool EscribirFicheroSeguro(const CString& ruta, const std::string& bytes) {
+  static std::atomic<unsigned> s_contador{0};
+  CString temporal;
+  int fd = -1;
+  for (int intento = 0; intento < 100 && fd < 0; ++intento) {
+    temporal = ruta + FormatC(".~%ld-%u", static_cast<long>(getpid()), s_contador.fetch_add(1));
+    fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    AfxMessageBox("No se ha podido crear el fichero " + ruta, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  bool bien = true;
+  const char* p = bytes.data();
+  std::size_t resto = bytes.size();
+  while (bien && resto > 0) {
+    const ssize_t n = ::write(fd, p, resto);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      bien = false;
+      break;
+    }
+    p += n;
+    resto -= static_cast<std::size_t>(n);
+  }
+  if (bien && ::fsync(fd) != 0) bien = false;
+  if (::close(fd) != 0) bien = false;
+  if (!bien) {
+    ::unlink(temporal.c_str());
+    AfxMessageBox("Error al escribir el fichero " + ruta, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  if (std::rename(temporal.c_str(), ruta.c_str()) != 0) {
+    ::unlink(temporal.c_str());
+    AfxMessageBox("No se ha podido crear el fichero " + ruta, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  return true;
+}
+
+void AnadirFloat(std::string& s, double v) {
+  const float f = static_cast<float>(v);
+  std::uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+int AleatorioNodus() {
+  std::lock_guard<std::mutex> lock(g_mutexAleatorio);
+  g_semilla = g_semilla * 214013u + 2531011u;
+  return static_cast<int>((g_semilla >> 16) & 0x7FFF);
+}
+
+void SemillaNodus(UINT semilla) {
+  std::lock_guard<std::mutex> lock(g_mutexAleatorio);
+  g_semilla = semilla;
+}
+
+// ---------------------------------------------------------------- life
+
+CNodusDoc::CNodusDoc() {
+  m_hEventoDetener = CreateEvent();
+  m_hEventoParado = CreateEvent();
+  auto vida = std::make_shared<CVidaEventos>();
+  vida->hDetener = m_hEventoDetener;
+  vida->hParado = m_hEventoParado;
+  m_pVidaEventos = std::move(vida);
+}
+
+CNodusDoc::~CNodusDoc() {
+  // The stop step: the thread may not outlive the fields it writes.
+  if (HiloActivo()) {
+    SetEvent(m_hEventoDetener);
+    WaitForSingleObject(m_hEventoParado, INFINITE);
+  }
+  m_pHilo.reset();
+}
+
+bool CNodusDoc::HiloActivo() const {
+  DWORD codigo = 0;
+  return m_pHilo && GetExitCodeThread(m_pHilo, &codigo) && codigo == STILL_ACTIVE;
+}
+
+void CNodusDoc::HabilitarControl(int id, BOOL bEnable) {
+  if (CView* pVista = GetFirstView())
+    if (CWnd* pCtl = pVista->GetDlgItem(id)) pCtl->EnableWindow(bEnable);
+}
+
+// ---------------------------------------------------------------- new network
+
+BOOL CNodusDoc::OnNewDocument() {
+  if (!CDocument::OnNewDocument()) return FALSE;
+
+  CNuevaRedDlg dlg;
+  for (;;) {
+    if (dlg.DoModal() != IDOK) {
+      m_nPuntos = 0;
+      return FALSE;
+    }
+    m_strFicheroEntrenamiento = dlg.m_strFicheroEntrenamiento;
+    m_strFicheroVerificacion = dlg.m_strFicheroVerificacion;
+    m_nOcultas = dlg.m_nOcultas;
+
+    CConjuntoDatos conjunto;
+    if (!conjunto.Dimensiones(m_strFicheroEntrenamiento, &m_nEntradas, &m_nSalidas) || m_nEntradas == 0 ||
+        m_nSalidas == 0) {
+      AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+      continue;
+    }
+    UINT nEntradasVer = 0, nSalidasVer = 0;
+    if (!conjunto.Dimensiones(m_strFicheroVerificacion, &nEntradasVer, &nSalidasVer)) {
+      AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+      continue;
+    }
+    if (nEntradasVer != m_nEntradas || nSalidasVer != m_nSalidas) {
+      AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
+      continue;
+    }
+    break;
+  }
+
+  m_dMomento = dlg.m_dMomento;
+  m_dAprendizaje = dlg.m_dAprendizaje;
+  m_dErrorMaximo = dlg.m_dErrorMaximo;
+  m_nMaxEpocas = dlg.m_nMaxEpocas;
+  m_nEpoca = 0;
+  m_bEntrenada = false;
+  m_nPuntos = 0;
+
+  m_arrErrorMaximo.Dimensionar(m_nMaxEpocas);
+  m_arrErrorTotal.Dimensionar(m_nMaxEpocas);
+  m_arrAciertos.Dimensionar(m_nMaxEpocas);
+  m_matPesosOculta.Dimensionar(m_nOcultas, m_nEntradas + 1);
+  m_matIncOculta.Dimensionar(m_nOcultas, m_nEntradas + 1);
+  m_matPesosSalida.Dimensionar(m_nSalidas, m_nOcultas + 1);
+  m_matIncSalida.Dimensionar(m_nSalidas, m_nOcultas + 1);
+  for (UINT j = 0; j < m_nOcultas; ++j)
+    for (UINT i = 0; i <= m_nEntradas; ++i)
+      m_matPesosOculta.m_ppFilas[j][i] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+  for (UINT k = 0; k < m_nSalidas; ++k)
+    for (UINT j = 0; j <= m_nOcultas; ++j)
+      m_matPesosSalida.m_ppFilas[k][j] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+
+  SetEstado(CString());
+  m_bEntrenando = false;
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- file
+
+void CNodusDoc::Serialize(CArchive& ar) {
+  OnDetener();
+  if (ar.IsStoring()) {
+    ar << m_nOcultas << m_dMomento << m_dAprendizaje << m_nMaxEpocas << UINT(m_nEpoca.load())
+       << m_dErrorMaximo << UINT(m_bEntrenada ? 1 : 0) << UINT(m_nPuntos.load());
+    ar << m_strFicheroEntrenamiento << m_strFicheroVerificacion;
+    ar << m_nEntradas << m_nSalidas;
+    ar << GetEstado();
+  } else {
+    UINT nEpoca = 0, nEntrenada = 0, nPuntos = 0;
+    ar >> m_nOcultas >> m_dMomento >> m_dAprendizaje >> m_nMaxEpocas >> nEpoca >> m_dErrorMaximo >>
+        nEntrenada >> nPuntos;
+    ar >> m_strFicheroEntrenamiento >> m_strFicheroVerificacion;
+    ar >> m_nEntradas >> m_nSalidas;
+    CString estado;
+    ar >> estado;
+    m_nEpoca = nEpoca;
+    m_bEntrenada = nEntrenada == 1;
+    m_nPuntos = nPuntos;
+    SetEstado(estado);
+  }
+  m_matPesosOculta.Serialize(ar);
+  m_matPesosSalida.Serialize(ar);
+  m_matIncOculta.Serialize(ar);
+  m_matIncSalida.Serialize(ar);
+  m_arrErrorMaximo.Serialize(ar);
+  m_arrErrorTotal.Serialize(ar);
+  m_arrAciertos.Serialize(ar);
+
+  if (ar.IsLoading()) {
+    // Training, verification and the exports trust these shapes.
+    const bool bien =
+        m_nEntradas > 0 && m_nOcultas > 0 && m_nSalidas > 0 && m_nEntradas < 0xFFFFFFFFu &&
+        m_nOcultas < 0xFFFFFFFFu && m_matPesosOculta.m_nFilas == m_nOcultas &&
+        m_matPesosOculta.m_nColumnas == m_nEntradas + 1 && m_matIncOculta.m_nFilas == m_nOcultas &&
+        m_matIncOculta.m_nColumnas == m_nEntradas + 1 && m_matPesosSalida.m_nFilas == m_nSalidas &&
+        m_matPesosSalida.m_nColumnas == m_nOcultas + 1 && m_matIncSalida.m_nFilas == m_nSalidas &&
+        m_matIncSalida.m_nColumnas == m_nOcultas + 1 && m_arrErrorMaximo.m_nTam == m_nMaxEpocas &&
+        m_arrErrorTotal.m_nTam == m_nMaxEpocas && m_arrAciertos.m_nTam == m_nMaxEpocas &&
+        m_nEpoca <= m_nMaxEpocas && m_nPuntos <= m_nMaxEpocas;
+    if (!bien)
+      throw CArchiveException(CArchiveException::generic,
+                              "El fichero no contiene una red válida: sus dimensiones no concuerdan.");
+  }
+  m_bEntrenando = false;
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
+  switch (id) {
+    case ID_ENTRENAR:
+      if (pCmdUI) OnUpdateEntrenar(pCmdUI);
+      else OnEntrenar();
+      return true;
+    case ID_DETENER:
+      if (pCmdUI) OnUpdateDetener(pCmdUI);
+      else OnDetener();
+      return true;
+    case ID_VERIFICAR:
+      if (pCmdUI) pCmdUI->Enable(TRUE);
+      else OnVerificar();
+      return true;
+    case ID_GUARDAR_HISTORIAL:
+      if (pCmdUI) OnUpdateGuardarHistorial(pCmdUI);
+      else OnGuardarHistorial();
+      return true;
+    case ID_GUARDAR_PESOS:
+      if (pCmdUI) OnUpdateGuardarPesos(pCmdUI);
+      else OnGuardarPesos();
+      return true;
+    default:
+      return CDocument::OnCmdMsg(id, pCmdUI);
+  }
+}
+
+void CNodusDoc::OnEntrenar() {
+  if (!m_bEntrenando && !m_bEntrenada) {
+    CView* pVista = GetFirstView();
+    m_hWndVista = pVista ? pVista->GetSafeHwnd() : 0;
+    ResetEvent(m_hEventoDetener);
+    // A previous thread past its last step may not have set the event yet:
+    // let it finish, so its signal cannot be taken for the new thread's.
+    if (HiloActivo()) WaitForSingleObject(m_hEventoParado, INFINITE);
+    // A stop that arrives before the new thread's first step must wait for
+    // it, not for a signal left by an earlier run.
+    ResetEvent(m_hEventoParado);
+    // Outside a run the filled entries are the completed epochs.
+    if (m_nPuntos != m_nEpoca) m_nPuntos = m_nEpoca.load();
+    m_bEntrenando = true;
+    m_pHilo = AfxBeginThread(HiloEntrenamiento, this, THREAD_PRIORITY_LOWEST);
+  }
+  HabilitarControl(ID_ENTRENAR, FALSE);
+  HabilitarControl(ID_DETENER, TRUE);
+}
+
+void CNodusDoc::OnDetener() {
+  if (HiloActivo()) {
+    SetEvent(m_hEventoDetener);
+    WaitForSingleObject(m_hEventoParado, INFINITE);
+  }
+  m_pHilo.reset();
+  m_bEntrenando = false;
+  if (!m_bEntrenada && m_nEpoca < m_nMaxEpocas) HabilitarControl(ID_ENTRENAR, TRUE);
+  HabilitarControl(ID_DETENER, FALSE);
+}
+
+void CNodusDoc::OnUpdateEntrenar(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(!m_bEntrenando && !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+}
+
+void CNodusDoc::OnUpdateDetener(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bEntrenando.load()); }
+
+// ---------------------------------------------------------------- training thread
+
+UINT HiloEntrenamiento(void* pParam) {
+  CNodusDoc* pDoc = static_cast<CNodusDoc*>(pParam);
+  // Keeps the events alive until this thread's very last use of them.
+  const std::shared_ptr<void> vidaEventos = pDoc->m_pVidaEventos;
+  const HANDLE hParado = pDoc->m_hEventoParado;
+  const HANDLE hDetener = pDoc->m_hEventoDetener;
+
+  ResetEvent(hParado);
+  if (pDoc->m_bEntrenada) {
+    SetEvent(hParado);
+    return 0;
+  }
+  pDoc->SetModifiedFlag(TRUE);
+
+  const UINT nEntradas = pDoc->m_nEntradas;
+  const UINT nSalidas = pDoc->m_nSalidas;
+  const UINT nOcultas = pDoc->m_nOcultas;
+
+  auto pEntrenamiento = std::make_unique<CConjuntoDatos>();
+  if (!pEntrenamiento->Cargar(pDoc->m_strFicheroEntrenamiento)) {
+    AfxMessageBox("Error en apertura de fichero.", MB_OK, 0);
+    SetEvent(hParado);
+    return 0;
+  }
+  if (!Encaja(*pEntrenamiento, nEntradas, nSalidas)) {
+    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
+    SetEvent(hParado);
+    return 0;
+  }
+  auto pVerificacion = std::make_unique<CConjuntoDatos>();
+  if (!pVerificacion->Cargar(pDoc->m_strFicheroVerificacion)) {
+    AfxMessageBox("Error en apertura de fichero.", MB_OK, 0);
+    SetEvent(hParado);
+    return 0;
+  }
+  if (!Encaja(*pVerificacion, nEntradas, nSalidas)) {
+    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
+    SetEvent(hParado);
+    return 0;
+  }
+
+  const double dMomento = pDoc->m_dMomento;
+  const double dAprendizaje = pDoc->m_dAprendizaje;
+  const double dErrorMaximo = pDoc->m_dErrorMaximo;
+  const UINT nMaxEpocas = pDoc->m_nMaxEpocas;
+  const UINT e0 = pDoc->m_nEpoca.load(std::memory_order_acquire);
+  const HWND hWnd = pDoc->m_hWndVista;
+  const RedPerceptron red = Red(*pDoc);
+  double* const pErrorMaximo = pDoc->m_arrErrorMaximo.m_pDatos;
+  double* const pErrorTotal = pDoc->m_arrErrorTotal.m_pDatos;
+  double* const pAciertos = pDoc->m_arrAciertos.m_pDatos;
+
+  std::vector<double> o(nSalidas), dO(nSalidas), h(nOcultas), dH(nOcultas);
+
+  CRegistroEntrenamiento registro;
+  registro.Escribir(CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0,
+                                     dAprendizaje, dMomento));
+
+  pDoc->SetEstado(ESTADO_ENTRENANDO);
+  PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
+
+  UINT e = e0;
+  bool alcanzado = false;
+  while (e < nMaxEpocas) {
+    EntrenarEpoca(red, *pEntrenamiento, h.data(), o.data(), dO.data(), dH.data(), dAprendizaje, dMomento);
+    const MedidasConjunto m = MedirConjunto(red, *pVerificacion, h.data(), o.data());
+    alcanzado = m.dErrorMaximo < dErrorMaximo;
+    pErrorMaximo[e] = m.dErrorMaximo;
+    pErrorTotal[e] = m.dErrorTotal;
+    pAciertos[e] = m.dTasaAciertos;
+    // Published after the entries it counts.
+    const UINT nPuntos = pDoc->m_nPuntos.load(std::memory_order_relaxed);
+    if (nPuntos < nMaxEpocas) pDoc->m_nPuntos.store(nPuntos + 1, std::memory_order_release);
+    ++e;
+    PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
+    if (WaitForSingleObject(hDetener, 0) == WAIT_OBJECT_0) break;
+    if (alcanzado) break;
+  }
+
+  CString lineas;
+  for (UINT i = e0; i < e; ++i) lineas += LineaEpocaRegistro(i, pErrorMaximo[i], pErrorTotal[i], pAciertos[i]);
+  lineas += "\n";
+  registro.Escribir(lineas);
+
+  pDoc->m_nEpoca.store(e, std::memory_order_release);
+  pDoc->m_bEntrenada = alcanzado;
+
+  if (alcanzado || e == nMaxEpocas) {
+    // Posted: this thread never waits for the user-interface thread, and a
+    // view that is gone by then is simply not found.
+    AfxPostToUi([hWnd] {
+      if (CWnd* pVista = CWnd::FromHandle(hWnd))
+        if (CWnd* pCtl = pVista->GetDlgItem(ID_DETENER)) pCtl->EnableWindow(FALSE);
+    });
+    PostMessage(hWnd, WM_FIN_ENTRENAMIENTO, 0, 0);
+  }
+
+  pEntrenamiento.reset();
+  pVerificacion.reset();
+
+  pDoc->SetEstado(alcanzado ? ESTADO_FINALIZADO : ESTADO_DETENIDO);
+  PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
+  pDoc->m_bEntrenando = false;
+  SetEvent(hParado);
+  // From here on the document may be gone.
+  return 0;
+}
+
+// ---------------------------------------------------------------- verification
+
+void CNodusDoc::OnVerificar() {
+  OnDetener();
+  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+
+  CVerificarDlg dlg;
+  auto pConjunto = std::make_unique<CConjuntoDatos>();
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    UINT nEntradas = 0, nSalidas = 0;
+    pConjunto->Dimensiones(dlg.m_strFichero, &nEntradas, &nSalidas);
+    if (nEntradas == m_nEntradas && nSalidas == m_nSalidas) break;
+    AfxMessageBox("Dimensiones Incorrectas del Fichero de Verificación", MB_OK, 0);
+  }
+  if (!pConjunto->Cargar(dlg.m_strFichero)) {
+    AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+    return;
+  }
+  // The file may have changed since it was measured.
+  if (!Encaja(*pConjunto, m_nEntradas, m_nSalidas)) {
+    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
+    return;
+  }
+  std::vector<double> h(m_nOcultas), o(m_nSalidas);
+  const MedidasConjunto m = MedirConjunto(Red(*this), *pConjunto, h.data(), o.data());
+  const UINT nMuestras = pConjunto->m_nMuestras;
+  pConjunto.reset();
+
+  CResultadosDlg resultados;
+  resultados.m_strFichero = dlg.m_strFichero;
+  resultados.m_strAciertos = FormatC("%7.4f %%", m.dTasaAciertos);
+  resultados.m_strErrorTotal = FormatC("%8.6f", m.dErrorTotal);
+  resultados.m_strMuestras = FormatC("%u", nMuestras);
+  resultados.DoModal();
+}
+
+// ---------------------------------------------------------------- exports
+
+void CNodusDoc::OnUpdateGuardarHistorial(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nEpoca != 0); }
+
+void CNodusDoc::OnUpdateGuardarPesos(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+
+void CNodusDoc::OnGuardarHistorial() {
+  CFileDialog dlg(FALSE, "txt", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  {{"Ficheros ASCII (*.txt)", "*.txt"}, {"Todos los ficheros (*.*)", "*.*"}}, "Examinar Archivos");
+  if (dlg.DoModal() != IDOK) return;
+  // Only the epochs completed before a run in progress: the thread writes
+  // entries from m_nEpoca on and raises it only when the run ends.
+  std::string texto;
+  for (UINT e = 0; e < m_nEpoca.load(std::memory_order_acquire) && e < m_arrErrorMaximo.m_nTam; ++e) {
+    CString linea = FormatC("%u\t%7.6f\t%7.6f\t%7.4f", e, m_arrErrorMaximo.m_pDatos[e], m_arrErrorTotal.m_pDatos[e],
+                            m_arrAciertos.m_pDatos[e]);
+    for (char& c : linea)
+      if (c == '.') c = ',';
+    texto += linea;
+    texto += "\r\n";
+  }
+  EscribirFicheroSeguro(dlg.GetPathName(), texto);
+}
+
+void CNodusDoc::OnGuardarPesos() {
+  OnDetener();
+  CFileDialog dlg(FALSE, "txt", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
+                   {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
+                   {"Todos los ficheros (*.*)", "*.*"}},
+                  "Guardar Pesos");
+  if (dlg.DoModal() != IDOK) return;
+  const CString ext = dlg.GetFileExt();
+  const bool binario = ext == "ie3" || ext == "bin";
+  std::string bytes;
+  auto fila = [&](const double* w, UINT n) {
+    if (binario) {
+      for (UINT i = 0; i < n; ++i) AnadirFloat(bytes, w[i]);
+    } else {
+      for (UINT i = 0; i < n; ++i) bytes += FormatC("%.4f ", w[i]);
+      bytes += "\r\n";
+    }
+  };
+  for (UINT j = 0; j < m_matPesosOculta.m_nFilas; ++j) fila(m_matPesosOculta.m_ppFilas[j], m_matPesosOculta.m_nColumnas);
+  for (UINT k = 0; k < m_matPesosSalida.m_nFilas; ++k) fila(m_matPesosSalida.m_ppFilas[k], m_matPesosSalida.m_nColumnas);
+  EscribirFicheroSeguro(dlg.GetPathName(), bytes);
+}
+
+// ---------------------------------------------------------------- Cerrar todas
+
+int CNodusDoc::PreguntarGuardar() {
+  CGuardarCambiosDlg dlg;
+  dlg.m_strMensaje = "¿ Guardar cambios en " + GetTitle() + " ?";
+  const INT_PTR r = dlg.DoModal();
+  if (r == IDCANCEL) return 1;
+  if (r != IDOK) return 0;
+  if (!GetPathName().empty()) {
+    CDocument::OnSaveDocument(GetPathName());
+    return 0;
+  }
+  CFileDialog fd(FALSE, "nrv", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                 {{"Ficheros NRV (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}}, "Guardar Documento");
+  const INT_PTR rf = fd.DoModal();
+  if (rf == IDOK) {
+    CDocument::OnSaveDocument(fd.GetPathName());
+    return 0;
+  }
+  return rf == IDCANCEL ? 1 : 0;
+}
