@@ -1,0 +1,229 @@
+#include "cli/argumentos.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/texto.h"
+#include "network/dialogos.h"
+
+namespace {
+
+// The defaults shown are the dialog's own.
+std::string AyudaNueva() {
+  const CNuevaRedDlg::Valores v = CNuevaRedDlg::ValoresGuardados();
+  auto d = [](double x) { return FormatC("%.*g", 15, x); };
+  return "Crea una red nueva y la guarda en RED.nrv. Las entradas y las salidas de la\n"
+         "red son las de los ficheros de datos; los pesos iniciales son aleatorios.\n"
+         "Los valores se comprueban igual que en el diálogo «Nuevo NRV: Datos de\n"
+         "entrenamiento», con sus mismos mensajes. Las rutas de los ficheros de datos\n"
+         "se guardan en la red tal como se escriben: si son relativas, se buscan desde\n"
+         "la carpeta en que se entrene o verifique.\n"
+         "\n"
+         "Opciones (entre paréntesis, el valor por omisión y los valores admitidos):\n"
+         "  --ocultas N       neuronas ocultas (" + FormatC("%u", v.nOcultas) + "; de 1 a 128)\n"
+         "  --aprendizaje X   factor de aprendizaje (" + d(v.dAprendizaje) + "; de 0 a 0.5)\n"
+         "  --momento X       factor de momento (" + d(v.dMomento) + "; de 0 a 1)\n"
+         "  --error X         error máximo por muestra (" + d(v.dErrorMaximo) + "; de 0 a 1)\n"
+         "  --epocas N        número máximo de épocas (" + FormatC("%u", v.nMaxEpocas) + "; de 1 a 400)\n"
+         "  --reemplazar      sustituye RED.nrv si ya existe\n"
+         "\n"
+         "Los números se escriben con punto decimal (0.5), sea cual sea el idioma.\n";
+}
+
+const char* const kAyudaEntrenar =
+    "Entrena la red desde la época en que está, con sus ficheros de datos, y la\n"
+    "guarda en el mismo fichero. Escribe una línea por época (número de época,\n"
+    "error máximo, error total y tasa de aciertos sobre el fichero de\n"
+    "verificación) y añade el bloque del entrenamiento a HNRV.TXT en la carpeta\n"
+    "actual.\n"
+    "\n"
+    "El entrenamiento acaba cuando el error máximo de una época queda por debajo\n"
+    "del error máximo por muestra, al llegar al número máximo de épocas, o con\n"
+    "Ctrl+C: la época en curso se termina, se registra y la red se guarda, como\n"
+    "con la orden Detener; el código de salida es entonces 0, y otro\n"
+    "«nrv-cli entrenar» continúa desde esa época. Un segundo Ctrl+C sale en el\n"
+    "acto sin guardar (código 130): RED.nrv queda como estaba antes.\n";
+
+const char* const kAyudaVerificar =
+    "Mide la red sobre el fichero de datos DATOS con sus pesos actuales y escribe\n"
+    "las cuatro líneas del diálogo «Resultados de Verificación»: Fichero,\n"
+    "Nº Muestras, Tasa Aciertos y Error Total. La red no cambia.\n";
+
+const char* const kAyudaHistorial =
+    "Guarda en SALIDA el historial de las épocas completadas: una línea por\n"
+    "época con su número, el error máximo, el error total y la tasa de aciertos,\n"
+    "separados por tabuladores y con coma decimal. Si SALIDA existe, se\n"
+    "sustituye.\n";
+
+const char* const kAyudaPesos =
+    "Guarda en SALIDA los pesos de la red: primero la capa oculta, después la de\n"
+    "salida, una fila de pesos por neurona con el peso del umbral al final. Si la\n"
+    "extensión de SALIDA es exactamente .bin o .ie3, en binario (números de\n"
+    "precisión simple, 4 bytes cada uno); si no, en texto, con cuatro decimales.\n"
+    "Si SALIDA existe, se sustituye.\n";
+
+const char* const kAyudaInfo =
+    "Muestra la forma de la red, sus parámetros de entrenamiento, las épocas\n"
+    "completadas, su estado y sus ficheros de datos.\n";
+
+const std::vector<DefinicionOrden> kOrdenes = {
+    {"nueva",
+     {"RED.nrv", "ENTRENAMIENTO", "VERIFICACION"},
+     {"ocultas", "aprendizaje", "momento", "error", "epocas"},
+     {"reemplazar"},
+     "crea una red a partir de sus ficheros de entrenamiento y verificación",
+     nullptr},
+    {"entrenar", {"RED.nrv"}, {}, {}, "entrena la red desde donde está y la guarda", kAyudaEntrenar},
+    {"verificar", {"RED.nrv", "DATOS"}, {}, {}, "mide la red sobre un fichero de datos", kAyudaVerificar},
+    {"historial", {"RED.nrv", "SALIDA"}, {}, {}, "guarda el historial de entrenamiento", kAyudaHistorial},
+    {"pesos", {"RED.nrv", "SALIDA"}, {}, {}, "guarda los pesos (texto, o binario con .bin o .ie3)", kAyudaPesos},
+    {"info", {"RED.nrv"}, {}, {}, "muestra la forma, los parámetros y el estado de la red", kAyudaInfo},
+};
+
+bool Contiene(const std::vector<const char*>& lista, const std::string& nombre) {
+  return std::any_of(lista.begin(), lista.end(), [&](const char* s) { return nombre == s; });
+}
+
+}  // namespace
+
+const std::vector<DefinicionOrden>& Ordenes() { return kOrdenes; }
+
+const DefinicionOrden* BuscarOrden(const std::string& nombre) {
+  for (const auto& o : kOrdenes)
+    if (nombre == o.nombre) return &o;
+  return nullptr;
+}
+
+bool LineaOrdenes::Tiene(const std::string& interruptor) const {
+  return std::find(interruptores.begin(), interruptores.end(), interruptor) != interruptores.end();
+}
+
+bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string& error) {
+  linea = LineaOrdenes();
+  int i = 1;
+  // Before the command only the tool's own help is known.
+  if (i < argc && (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
+    linea.bAyuda = true;
+    return true;
+  }
+  if (i >= argc) {
+    error = "falta la orden";
+    return false;
+  }
+  std::string nombre = argv[i++];
+  if (nombre == "help" || nombre == "ayuda") {
+    // "nrv-cli help [ORDEN]"
+    linea.bAyuda = true;
+    if (i < argc) {
+      linea.pOrden = BuscarOrden(argv[i]);
+      if (!linea.pOrden) {
+        error = "orden desconocida: " + std::string(argv[i]);
+        return false;
+      }
+      ++i;
+    }
+    if (i < argc) {
+      error = "sobra el argumento " + std::string(argv[i]);
+      return false;
+    }
+    return true;
+  }
+  linea.pOrden = BuscarOrden(nombre);
+  if (!linea.pOrden) {
+    error = nombre.rfind("-", 0) == 0 ? "opción desconocida: " + nombre : "orden desconocida: " + nombre;
+    return false;
+  }
+  const DefinicionOrden& orden = *linea.pOrden;
+  bool bSoloPosicionales = false;
+  for (; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (bSoloPosicionales || arg.size() < 2 || arg[0] != '-') {
+      linea.posicionales.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      bSoloPosicionales = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      linea.bAyuda = true;
+      continue;
+    }
+    if (arg.rfind("--", 0) != 0) {
+      error = "opción desconocida: " + arg;
+      return false;
+    }
+    std::string nombreOpcion = arg.substr(2);
+    std::string valor;
+    bool bConValor = false;
+    if (auto igual = nombreOpcion.find('='); igual != std::string::npos) {
+      valor = nombreOpcion.substr(igual + 1);
+      nombreOpcion.resize(igual);
+      bConValor = true;
+    }
+    if (Contiene(orden.opciones, nombreOpcion)) {
+      if (!bConValor) {
+        if (i + 1 >= argc) {
+          error = "falta el valor de --" + nombreOpcion;
+          return false;
+        }
+        valor = argv[++i];
+      }
+      linea.opciones[nombreOpcion] = valor;
+    } else if (Contiene(orden.interruptores, nombreOpcion)) {
+      if (bConValor) {
+        error = "la opción --" + nombreOpcion + " no lleva valor";
+        return false;
+      }
+      linea.interruptores.push_back(nombreOpcion);
+    } else {
+      error = "opción desconocida: " + arg;
+      return false;
+    }
+  }
+  if (linea.bAyuda) return true;
+  if (linea.posicionales.size() < orden.posicionales.size()) {
+    error = std::string("falta el argumento ") + orden.posicionales[linea.posicionales.size()];
+    return false;
+  }
+  if (linea.posicionales.size() > orden.posicionales.size()) {
+    error = "sobra el argumento " + linea.posicionales[orden.posicionales.size()];
+    return false;
+  }
+  return true;
+}
+
+std::string UsoOrden(const DefinicionOrden& orden) {
+  std::string s = std::string("Uso: nrv-cli ") + orden.nombre;
+  for (const char* p : orden.posicionales) s += std::string(" ") + p;
+  if (!orden.opciones.empty() || !orden.interruptores.empty()) s += " [opciones]";
+  return s + "\n";
+}
+
+std::string AyudaHerramienta() {
+  std::string s =
+      "Uso: nrv-cli ORDEN ARGUMENTOS...\n"
+      "\n"
+      "Perceptrón multicapa sin ventanas: las mismas redes (.nrv) y las mismas\n"
+      "operaciones que el programa de ventanas.\n"
+      "\n"
+      "Órdenes:\n";
+  for (const auto& o : kOrdenes) {
+    std::string nombre = o.nombre;
+    nombre.resize(11, ' ');
+    s += "  " + nombre + o.resumen + "\n";
+  }
+  s +=
+      "\n"
+      "«nrv-cli ORDEN --help» explica cada orden.\n"
+      "\n"
+      "Códigos de salida: 0, hecho; 1, la operación ha fallado o no se puede\n"
+      "hacer; 2, línea de órdenes incorrecta o valor rechazado; 130, entrenamiento\n"
+      "abandonado con un segundo Ctrl+C (la red no se guarda).\n"
+      "Los mensajes van a la salida de errores, precedidos de «nrv: ».\n";
+  return s;
+}
+
+std::string AyudaOrden(const DefinicionOrden& orden) {
+  return UsoOrden(orden) + "\n" + (orden.ayuda ? std::string(orden.ayuda) : AyudaNueva());
+}

@@ -1,0 +1,160 @@
+#include "cli/host_linea.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include "cli/argumentos.h"
+#include "framework/mensajes.h"
+#include "network/dialogos.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr int kEditFicheroVerificar = 1000;  // the path's edit box in dialog 132
+
+// The self-pipe: one byte wakes the main thread. Written by WakeUi from any
+// thread and by the signal handler.
+int g_tuberia[2] = {-1, -1};
+std::atomic<int> g_nInterrupciones{0};
+std::atomic<bool> g_bGuardando{false};
+
+void Despertar() {
+  if (g_tuberia[1] >= 0) {
+    const char c = 0;
+    // A full pipe is already readable: nothing is lost when this fails.
+    [[maybe_unused]] ssize_t n = ::write(g_tuberia[1], &c, 1);
+  }
+}
+
+extern "C" void AlInterrumpir(int) {
+  if (g_bGuardando.load()) return;
+  if (g_nInterrupciones.fetch_add(1) == 0) {
+    Despertar();
+    return;
+  }
+  static const char kAviso[] = "nrv: entrenamiento abandonado; la red no se ha guardado\n";
+  [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kAviso, sizeof kAviso - 1);
+  ::_exit(SALIDA_FORZADA);
+}
+
+void EscribirError(const CString& texto) {
+  CString linea = "nrv: " + texto + "\n";
+  std::fwrite(linea.data(), 1, linea.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+CHostLinea::CHostLinea() : m_pAnterior(&AfxGetHost()) {
+  if (::pipe(g_tuberia) == 0) {
+    for (int fd : g_tuberia) {
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+  } else {
+    g_tuberia[0] = g_tuberia[1] = -1;
+  }
+  AfxSetUiThread();
+  AfxSetHost(this);
+}
+
+CHostLinea::~CHostLinea() {
+  AfxPumpMessages();
+  AfxSetHost(m_pAnterior);
+  // The descriptors stay open: a late signal may still write to them.
+}
+
+int CHostLinea::MessageBox(const CString& texto, UINT estilo, UINT) {
+  ++m_nMensajes;
+  EscribirError(texto);
+  switch (estilo & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDNO;
+    default:
+      return IDOK;
+  }
+}
+
+INT_PTR CHostLinea::DoModal(CDialog& dlg) {
+  const UINT plantilla = dlg.GetTemplateId();
+  const int vez = ++m_vecesMostrado[plantilla];
+  switch (plantilla) {
+    case IDD_NUEVA_RED:
+    case IDD_VERIFICAR: {
+      // Shown again only after its values were refused: the command ends.
+      if (vez > 1) {
+        m_bRechazado = true;
+        return IDCANCEL;
+      }
+      dlg.OnInitDialog();
+      if (plantilla == IDD_NUEVA_RED) {
+        for (const auto& [id, texto] : m_controlesNuevaRed) dlg.GetDlgItem(id)->SetWindowText(texto);
+      } else {
+        dlg.GetDlgItem(kEditFicheroVerificar)->SetWindowText(m_strVerificar);
+      }
+      dlg.OnOK();
+      if (dlg.IsEnded() && dlg.GetResult() == IDOK) return IDOK;
+      m_bRechazado = true;  // the validation has shown why
+      return IDCANCEL;
+    }
+    case IDD_RESULTADOS: {
+      dlg.OnInitDialog();
+      if (auto* res = dynamic_cast<CResultadosDlg*>(&dlg)) {
+        m_resultados = {res->m_strFichero, res->m_strMuestras, res->m_strAciertos, res->m_strErrorTotal};
+      } else {
+        m_resultados = {dlg.GetDlgItem(IDC_RES_FICHERO)->GetWindowText(),
+                        dlg.GetDlgItem(IDC_RES_MUESTRAS)->GetWindowText(),
+                        dlg.GetDlgItem(IDC_ACIERTOS)->GetWindowText(),
+                        dlg.GetDlgItem(IDC_ERROR_TOTAL)->GetWindowText()};
+      }
+      m_bHayResultados = true;
+      dlg.EndDialog(IDOK);
+      return IDOK;
+    }
+    default:
+      return IDCANCEL;
+  }
+}
+
+INT_PTR CHostLinea::DoModal(CFileDialog& dlg) {
+  if (m_strSalida.empty()) return IDCANCEL;
+  // The path exactly as given: the tool adds no extension and asks nothing
+  // before replacing, as any command-line tool that writes a named file.
+  dlg.m_strPathName = m_strSalida;
+  ++m_nDialogosFichero;
+  return IDOK;
+}
+
+void CHostLinea::WakeUi() { Despertar(); }
+
+void CHostLinea::Esperar(int ms) {
+  if (g_tuberia[0] < 0) {
+    ::usleep(static_cast<useconds_t>(ms) * 1000);
+    return;
+  }
+  pollfd pfd{g_tuberia[0], POLLIN, 0};
+  if (::poll(&pfd, 1, ms) > 0) {
+    char basura[256];
+    while (::read(g_tuberia[0], basura, sizeof basura) > 0) {
+    }
+  }
+}
+
+void InstalarInterrupcion() {
+  struct sigaction sa {};
+  sa.sa_handler = AlInterrumpir;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  ::sigaction(SIGINT, &sa, nullptr);
+  ::sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool Interrumpido() { return g_nInterrupciones.load() > 0; }
+
+void GuardandoRed(bool bGuardando) { g_bGuardando.store(bGuardando); }

@@ -1,0 +1,68 @@
+// The command-line host: message boxes on standard error, dialogs filled
+// from the command line, and the user-interface queue pumped by the main
+// thread, which sleeps on a self-pipe that the queue and SIGINT wake.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "framework/dialogo.h"
+#include "framework/host.h"
+
+// What the results dialog showed.
+struct ResultadosMostrados {
+  CString strFichero;
+  CString strMuestras;
+  CString strAciertos;
+  CString strErrorTotal;
+};
+
+class CHostLinea : public IAfxHost {
+ public:
+  // Installs itself as the host; the calling thread becomes the
+  // user-interface thread.
+  CHostLinea();
+  ~CHostLinea() override;
+  CHostLinea(const CHostLinea&) = delete;
+  CHostLinea& operator=(const CHostLinea&) = delete;
+
+  // "nrv: <text>" on standard error; OK for an information box, No for a
+  // question (the tool never replaces or discards anything on its own).
+  int MessageBox(const CString& texto, UINT estilo, UINT ayuda) override;
+  // The new-network and verification dialogs are filled from the command
+  // line and confirmed once; a second showing (the dialog refused the
+  // values) is cancelled. The results dialog is recorded. Any other dialog
+  // is cancelled.
+  INT_PTR DoModal(CDialog& dlg) override;
+  // Answers with m_strSalida, exactly as given; cancelled when it is empty.
+  INT_PTR DoModal(CFileDialog& dlg) override;
+  void WakeUi() override;
+
+  // Sleeps until the queue or a signal wakes the main thread, or ms pass.
+  void Esperar(int ms);
+
+  // Answers of the current command. Controls of the new-network dialog by
+  // id, the verification dialog's path, the file dialogs' path.
+  std::map<int, CString> m_controlesNuevaRed;
+  CString m_strVerificar;
+  CString m_strSalida;
+
+  // What happened.
+  int m_nMensajes = 0;          // message boxes shown
+  bool m_bRechazado = false;    // a dialog refused the values it was given
+  int m_nDialogosFichero = 0;   // file dialogs answered with a path
+  bool m_bHayResultados = false;
+  ResultadosMostrados m_resultados;
+
+ private:
+  std::map<UINT, int> m_vecesMostrado;  // showings per dialog template
+  IAfxHost* m_pAnterior;
+};
+
+// Ctrl+C during training. The handler only counts and wakes the main
+// thread; the main thread then asks the document to stop. A second Ctrl+C
+// leaves at once (SALIDA_FORZADA) without touching the network file,
+// except while the network is being saved, when it is ignored.
+void InstalarInterrupcion();
+bool Interrumpido();
+void GuardandoRed(bool bGuardando);

@@ -1,0 +1,322 @@
+#include "cli/ordenes.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+#include "framework/mensajes.h"
+#include "framework/texto.h"
+#include "network/nodusdoc.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The document's first view, as the form view is in the window: it takes
+// the two training messages and prints each new history entry as the
+// training log's epoch line.
+class CVistaLinea : public CView {
+ public:
+  // Lines are counted from the run's start: entry e0 + k is published when
+  // m_nPuntos has grown by k + 1.
+  void Empezar(UINT nEpocaInicial, UINT nPuntosIniciales) {
+    m_nEpocaInicial = nEpocaInicial;
+    m_nPuntosIniciales = nPuntosIniciales;
+    m_nImpresas = 0;
+    m_bImprimir = true;
+  }
+
+  LRESULT WindowProc(UINT message, WPARAM, LPARAM) override {
+    if (message == WM_ACTUALIZAR) {
+      if (auto* doc = Documento()) {
+        const UINT nPuntos = doc->m_nPuntos.load();
+        if (nPuntos > m_nPuntosIniciales) ImprimirHasta(nPuntos - m_nPuntosIniciales);
+      }
+    } else if (message == WM_FIN_ENTRENAMIENTO) {
+      m_bFinNatural = true;
+    }
+    return 0;
+  }
+
+  // Prints the lines of the run's first n epochs not printed yet.
+  void ImprimirHasta(UINT n) {
+    auto* doc = Documento();
+    if (!doc || !m_bImprimir) return;
+    for (; m_nImpresas < n; ++m_nImpresas) {
+      const UINT e = m_nEpocaInicial + m_nImpresas;
+      if (e >= doc->m_arrErrorMaximo.m_nTam || e >= doc->m_arrErrorTotal.m_nTam || e >= doc->m_arrAciertos.m_nTam)
+        return;
+      Imprimir(FormatC("   %2i \t %7.6f \t %7.5f \t %7.4f%%\n", static_cast<int>(e), doc->m_arrErrorMaximo.m_pDatos[e],
+                       doc->m_arrErrorTotal.m_pDatos[e], doc->m_arrAciertos.m_pDatos[e]));
+    }
+  }
+
+  UINT Impresas() const { return m_nImpresas; }
+  bool FinNatural() const { return m_bFinNatural; }
+
+ private:
+  CNodusDoc* Documento() const { return static_cast<CNodusDoc*>(m_pDocument); }
+
+  UINT m_nEpocaInicial = 0;
+  UINT m_nPuntosIniciales = 0;
+  UINT m_nImpresas = 0;
+  bool m_bImprimir = false;
+  bool m_bFinNatural = false;
+};
+
+// A document with its view, opened from a file.
+struct RedAbierta {
+  CNodusDoc doc;
+  CVistaLinea vista;
+  RedAbierta() { doc.AddView(&vista); }
+  ~RedAbierta() {
+    doc.OnDetener();
+    AfxPumpMessages();
+    doc.RemoveView(&vista);
+  }
+  RedAbierta(const RedAbierta&) = delete;
+  RedAbierta& operator=(const RedAbierta&) = delete;
+};
+
+// Opens the network; the framework has said why when it cannot.
+bool Abrir(RedAbierta& red, const CString& ruta) {
+  if (!red.doc.OnOpenDocument(ruta)) return false;
+  red.doc.SetPathName(ruta);
+  return true;
+}
+
+CString TextoDouble(double v) { return FormatC("%.*g", 15, v); }
+
+bool Existe(const CString& ruta) {
+  struct stat st {};
+  return ::lstat(ruta.c_str(), &st) == 0;
+}
+
+// Whether an output path names the network file itself.
+bool EsLaRed(const CString& salida, const CString& red) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(salida, red, ec)) return true;
+  return salida == red;
+}
+
+CString Tamano(const CString& ruta) {
+  std::error_code ec;
+  const auto n = std::filesystem::file_size(ruta, ec);
+  if (ec) return CString();
+  return FormatC("%llu bytes", static_cast<unsigned long long>(n));
+}
+
+bool HiloVivo(const CNodusDoc& doc) {
+  DWORD codigo = 0;
+  return doc.m_pHilo && GetExitCodeThread(doc.m_pHilo, &codigo) && codigo == STILL_ACTIVE;
+}
+
+// The control ids of the new-network dialog for each option.
+struct OpcionControl {
+  const char* opcion;
+  int id;
+};
+constexpr OpcionControl kOpcionesNueva[] = {
+    {"ocultas", IDC_OCULTAS}, {"aprendizaje", IDC_APRENDIZAJE}, {"momento", IDC_MOMENTO},
+    {"error", IDC_ERROR_MAXIMO}, {"epocas", IDC_MAX_EPOCAS},
+};
+
+}  // namespace
+
+void Imprimir(const CString& texto) {
+  std::fwrite(texto.data(), 1, texto.size(), stdout);
+  std::fflush(stdout);
+}
+
+void Avisar(const CString& texto) {
+  const CString linea = "nrv: " + texto + "\n";
+  std::fwrite(linea.data(), 1, linea.size(), stderr);
+  std::fflush(stderr);
+}
+
+int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
+  const CString& ruta = linea.posicionales[0];
+  if (Existe(ruta) && !linea.Tiene("reemplazar")) {
+    Avisar(FormatC("Ya existe el fichero %s; use --reemplazar para sustituirlo.", ruta.c_str()));
+    return SALIDA_FALLO;
+  }
+  // Only what was given: the other controls keep what the dialog put in them.
+  host.m_controlesNuevaRed[IDC_FICHERO_ENTRENAMIENTO] = linea.posicionales[1];
+  host.m_controlesNuevaRed[IDC_FICHERO_VERIFICACION] = linea.posicionales[2];
+  for (const auto& o : kOpcionesNueva)
+    if (auto it = linea.opciones.find(o.opcion); it != linea.opciones.end()) host.m_controlesNuevaRed[o.id] = it->second;
+
+  CNodusDoc doc;
+  if (!doc.OnNewDocument()) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
+  if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
+  Imprimir(FormatC("Red creada en %s: %u entradas, %u neuronas ocultas, %u salidas; hasta %u épocas.\n", ruta.c_str(),
+                   doc.m_nEntradas, doc.m_nOcultas, doc.m_nSalidas, doc.m_nMaxEpocas));
+  return SALIDA_EXITO;
+}
+
+int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
+  const CString& ruta = linea.posicionales[0];
+  RedAbierta red;
+  CNodusDoc& doc = red.doc;
+  if (!Abrir(red, ruta)) return SALIDA_FALLO;
+
+  CCmdUI cmd(ID_ENTRENAR);
+  doc.OnUpdateEntrenar(&cmd);
+  if (!cmd.m_bEnabled) {
+    if (doc.m_bEntrenada)
+      Avisar("La red ya está entrenada: una época quedó por debajo del error máximo por muestra.");
+    else
+      Avisar(FormatC("La red ya ha completado su número máximo de épocas (%u).", doc.m_nMaxEpocas));
+    return SALIDA_FALLO;
+  }
+
+  const UINT nEpocaInicial = doc.m_nEpoca.load();
+  red.vista.Empezar(nEpocaInicial, doc.m_nPuntos.load());
+  InstalarInterrupcion();
+  doc.OnEntrenar();
+
+  // The main thread serves the queue (the view's messages, the thread's
+  // message boxes) until the thread ends or the user interrupts.
+  for (;;) {
+    AfxPumpMessages();
+    if (!HiloVivo(doc)) break;
+    if (Interrumpido()) {
+      Avisar("Deteniendo el entrenamiento al final de la época en curso (otro Ctrl+C sale sin guardar).");
+      break;
+    }
+    host.Esperar(100);
+  }
+  // As the Detener command: waits for the epoch in progress, which is
+  // recorded; after a failed start it takes the document back to Ready.
+  doc.OnDetener();
+  AfxPumpMessages();
+
+  const UINT nEpoca = doc.m_nEpoca.load();
+  if (nEpoca == nEpocaInicial) {
+    // No epoch ran: a data file could not be loaded (the thread has said
+    // why) or the thread could not start. The file stays as it was.
+    if (doc.m_pHilo == nullptr && host.m_nMensajes == 0) Avisar("No se ha podido iniciar el entrenamiento.");
+    Avisar(FormatC("No se ha entrenado ninguna época; %s no ha cambiado.", ruta.c_str()));
+    return SALIDA_FALLO;
+  }
+  red.vista.ImprimirHasta(nEpoca - nEpocaInicial);
+
+  GuardandoRed(true);
+  const BOOL bGuardada = doc.OnSaveDocument(ruta);
+  GuardandoRed(false);
+  if (!bGuardada) return SALIDA_FALLO;
+  // The window's box at a natural end, "Terminado entrenamiento", heads the summary.
+  Imprimir(FormatC("%s%s en la época %u (%u de %u); red guardada en %s\n",
+                   red.vista.FinNatural() ? "Terminado entrenamiento. " : "", doc.GetEstado().c_str(), nEpoca - 1,
+                   nEpoca, doc.m_nMaxEpocas, ruta.c_str()));
+  return SALIDA_EXITO;
+}
+
+int OrdenVerificar(const LineaOrdenes& linea, CHostLinea& host) {
+  RedAbierta red;
+  if (!Abrir(red, linea.posicionales[0])) return SALIDA_FALLO;
+  host.m_strVerificar = linea.posicionales[1];
+  red.doc.OnVerificar();
+  if (!host.m_bHayResultados) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
+  const ResultadosMostrados& r = host.m_resultados;
+  Imprimir("Fichero: " + r.strFichero + "\n" + "Nº Muestras: " + r.strMuestras + "\n" + "Tasa Aciertos: " +
+           r.strAciertos + "\n" + "Error Total: " + r.strErrorTotal + "\n");
+  return SALIDA_EXITO;
+}
+
+namespace {
+
+// The two exports: the document's handler writes through the file dialog,
+// which the host answers with SALIDA; any message it shows is a failure.
+template <typename FnUpdate, typename FnGuardar>
+int Exportar(const LineaOrdenes& linea, CHostLinea& host, UINT idComando, FnUpdate actualizar, FnGuardar guardar,
+             const char* sinHistorial, const char* hecho) {
+  const CString& ruta = linea.posicionales[0];
+  const CString& salida = linea.posicionales[1];
+  RedAbierta red;
+  if (!Abrir(red, ruta)) return SALIDA_FALLO;
+  if (salida.empty()) {
+    Avisar("No ha introducido un fichero");
+    return SALIDA_USO;
+  }
+  if (EsLaRed(salida, ruta)) {
+    Avisar(FormatC("El fichero de salida %s es la propia red; elija otro.", salida.c_str()));
+    return SALIDA_USO;
+  }
+  CCmdUI cmd(idComando);
+  actualizar(red.doc, &cmd);
+  if (!cmd.m_bEnabled) {
+    Avisar(sinHistorial);
+    return SALIDA_FALLO;
+  }
+  host.m_strSalida = salida;
+  const int nMensajes = host.m_nMensajes;
+  guardar(red.doc);
+  if (host.m_nMensajes != nMensajes) return SALIDA_FALLO;
+  if (host.m_nDialogosFichero == 0) {
+    Avisar("No se ha podido guardar el fichero.");
+    return SALIDA_FALLO;
+  }
+  Imprimir(FormatC(hecho, salida.c_str(), Tamano(salida).c_str(), red.doc.m_nEpoca.load()));
+  return SALIDA_EXITO;
+}
+
+}  // namespace
+
+int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host) {
+  return Exportar(
+      linea, host, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
+      [](CNodusDoc& d) { d.OnGuardarHistorial(); }, "La red no tiene historial: todavía no ha completado ninguna época.",
+      "Historial guardado en %s (%s, %u épocas).\n");
+}
+
+int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host) {
+  return Exportar(
+      linea, host, ID_GUARDAR_PESOS, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarPesos(c); },
+      [](CNodusDoc& d) { d.OnGuardarPesos(); }, "No se pueden guardar los pesos de esta red.",
+      "Pesos guardados en %s (%s, tras %u épocas).\n");
+}
+
+int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
+  RedAbierta red;
+  if (!Abrir(red, linea.posicionales[0])) return SALIDA_FALLO;
+  const CNodusDoc& doc = red.doc;
+  const UINT nEpoca = doc.m_nEpoca.load();
+  CString estado = doc.GetEstado();
+  if (estado.empty()) estado = "Sin entrenar";
+  if (doc.m_bEntrenada)
+    estado += " (entrenada: no se puede entrenar más)";
+  else if (nEpoca >= doc.m_nMaxEpocas)
+    estado += " (ha llegado al número máximo de épocas)";
+  else
+    estado += " (se puede entrenar)";
+
+  CString s;
+  s += FormatC("Red:                       %u-%u-%u (entradas, neuronas ocultas, salidas)\n", doc.m_nEntradas,
+               doc.m_nOcultas, doc.m_nSalidas);
+  s += "Factor de aprendizaje:     " + TextoDouble(doc.m_dAprendizaje) + "\n";
+  s += "Factor de momento:         " + TextoDouble(doc.m_dMomento) + "\n";
+  s += "Error máximo por muestra:  " + TextoDouble(doc.m_dErrorMaximo) + "\n";
+  s += FormatC("Épocas:                    %u de %u\n", nEpoca, doc.m_nMaxEpocas);
+  s += "Estado:                    " + estado + "\n";
+  if (nEpoca > 0 && nEpoca <= doc.m_arrErrorMaximo.m_nTam) {
+    const UINT e = nEpoca - 1;
+    s += FormatC("Última época:              %u: error máximo %7.6f, error total %7.5f, aciertos %7.4f%%\n", e,
+                 doc.m_arrErrorMaximo.m_pDatos[e], doc.m_arrErrorTotal.m_pDatos[e], doc.m_arrAciertos.m_pDatos[e]);
+  }
+  s += "Fichero de entrenamiento:  " + doc.m_strFicheroEntrenamiento + "\n";
+  s += "Fichero de verificación:   " + doc.m_strFicheroVerificacion + "\n";
+  Imprimir(s);
+  return SALIDA_EXITO;
+}
+
+int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) {
+  const std::string nombre = linea.pOrden->nombre;
+  if (nombre == "nueva") return OrdenNueva(linea, host);
+  if (nombre == "entrenar") return OrdenEntrenar(linea, host);
+  if (nombre == "verificar") return OrdenVerificar(linea, host);
+  if (nombre == "historial") return OrdenHistorial(linea, host);
+  if (nombre == "pesos") return OrdenPesos(linea, host);
+  return OrdenInfo(linea, host);
+}

@@ -1,0 +1,22 @@
+// The commands of nrv-cli, each run on one network document through the
+// document's own handlers, as the window runs them. Each returns the exit
+// code.
+#pragma once
+
+#include "cli/argumentos.h"
+#include "cli/host_linea.h"
+
+int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenVerificar(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenInfo(const LineaOrdenes& linea, CHostLinea& host);
+
+// Runs the command of the line.
+int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host);
+
+// Output of the tool: UTF-8 on standard output; messages as "nrv: ..." on
+// standard error.
+void Imprimir(const CString& texto);
+void Avisar(const CString& texto);
