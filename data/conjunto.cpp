@@ -1,0 +1,446 @@
+// Sample sets read from text and binary data files.
+//
+// The text loader reads the whole file into one buffer and makes its two
+// passes (count, then load) over that buffer, so each matrix is allocated
+// once with its exact shape and no line is copied. The binary loader reads
+// the values straight into the matrix rows.
+#include "data/conjunto.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "framework/host.h"
+#include "framework/texto.h"
+
+namespace {
+
+// A header count whose values the file cannot hold by more than this is
+// damaged, not a file cut short.
+constexpr std::uint64_t kHolgura = std::uint64_t(64) << 20;
+
+inline bool EsSeparador(char c) { return c == ' ' || c == '\t'; }
+inline bool EsDigito(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Skips blanks and tabs; false when the line holds no further token. A zero
+// byte ends the line's text, as it ends a C string.
+inline bool InicioToken(const char*& p, const char* fin) {
+  while (p < fin && EsSeparador(*p)) ++p;
+  return p < fin && *p != '\0';
+}
+
+inline void FinToken(const char*& p, const char* fin) {
+  while (p < fin && !EsSeparador(*p) && *p != '\0') ++p;
+}
+
+constexpr double kPotencias[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The value of the token at p, exactly as AtofC reads it; p ends after the
+// token. The character at fin must be one that ends a number (a line end or
+// a zero byte), which holds for every line the loaders hand in.
+inline double ValorToken(const char*& p, const char* fin) {
+  const char* q = p;
+  double v;
+  // The plain form [-]digits[.digits] with at most 19 digits, no exponent:
+  // one exact integer and one correctly rounded division.
+  const bool negativo = *q == '-';
+  if (negativo || *q == '+') ++q;
+  std::uint64_t m = 0;
+  int cifras = 0;
+  int decimales = 0;
+  while (EsDigito(*q)) {
+    m = m * 10 + static_cast<unsigned>(*q - '0');
+    ++cifras;
+    ++q;
+  }
+  if (*q == '.') {
+    ++q;
+    while (EsDigito(*q)) {
+      m = m * 10 + static_cast<unsigned>(*q - '0');
+      ++cifras;
+      ++decimales;
+      ++q;
+    }
+  }
+  if (cifras > 0 && cifras <= 19 && *q != 'e' && *q != 'E' && m <= (std::uint64_t(1) << 53) &&
+      decimales <= 22) {
+    v = static_cast<double>(m) / kPotencias[decimales];
+    if (negativo) v = -v;
+  } else if (EsDigito(*p) || *p == '-' || *p == '+' || *p == '.') {
+    // Long mantissas, exponents, bare signs: the general reader. It stops
+    // where the number stops, which is at or before fin.
+    v = AtofC(p, &q);
+  } else if (*p == '\v' || *p == '\f' || *p == '\r') {
+    // AtofC would skip these as leading blanks and could run into the next
+    // line: read a copy of the token.
+    FinToken(q, fin);
+    v = AtofC(std::string(p, q).c_str());
+  } else {
+    v = 0.0;
+  }
+  FinToken(q, fin);
+  p = q;
+  return v;
+}
+
+bool LeerValoresRango(const char* p, const char* fin, double* destino, UINT n) {
+  if (n == 0) return true;
+  for (UINT i = 0; i < n; ++i) {
+    if (!InicioToken(p, fin)) return false;
+    destino[i] = ValorToken(p, fin);
+  }
+  return true;
+}
+
+// Whether the line holds at least n tokens (a line past the last counted
+// sample is looked at without storing its values).
+bool TieneValores(const char* p, const char* fin, UINT n) {
+  for (UINT i = 0; i < n; ++i) {
+    if (!InicioToken(p, fin)) return false;
+    FinToken(p, fin);
+  }
+  return true;
+}
+
+UINT ContarRango(const char* p, const char* fin) {
+  UINT n = 0;
+  while (InicioToken(p, fin)) {
+    FinToken(p, fin);
+    if (n < UINT_MAX) ++n;
+  }
+  return n;
+}
+
+// The whole file in memory with a zero byte after its last one.
+class CContenido {
+ public:
+  bool Leer(const CString& ruta) {
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = LeerDe(fd);
+    ::close(fd);
+    return ok;
+  }
+  const char* Inicio() const { return m_datos.get(); }
+  const char* Fin() const { return m_datos.get() + m_tam; }
+
+ private:
+  bool Reservar(std::size_t tam) {
+    if (tam >= AfxMemoriaDisponible()) AfxThrowMemoryException();
+    std::unique_ptr<char[]> nuevo(new (std::nothrow) char[tam + 1]);
+    if (!nuevo) AfxThrowMemoryException();
+    if (m_datos) std::memcpy(nuevo.get(), m_datos.get(), m_tam);
+    m_datos = std::move(nuevo);
+    m_cap = tam;
+    return true;
+  }
+
+  bool LeerDe(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    // Room for the whole file and a little more, so that the end of the file
+    // is met without growing the buffer.
+    const std::size_t tam = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    Reservar(tam + 4096);
+    m_tam = 0;
+    for (;;) {
+      if (m_tam == m_cap) Reservar(m_cap * 2);
+      const ssize_t r = ::read(fd, m_datos.get() + m_tam, m_cap - m_tam);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (r == 0) break;
+      m_tam += static_cast<std::size_t>(r);
+    }
+    m_datos[m_tam] = '\0';
+    return true;
+  }
+
+  std::unique_ptr<char[]> m_datos;
+  std::size_t m_tam = 0;
+  std::size_t m_cap = 0;
+};
+
+// The data lines of a buffer: comment lines ('/' first) and empty lines are
+// skipped; LF or CR LF ends a line; the last line may lack its newline.
+class CLineas {
+ public:
+  CLineas(const char* ini, const char* fin) : m_p(ini), m_fin(fin) {}
+  bool Siguiente(const char*& ini, const char*& fin) {
+    while (m_p < m_fin) {
+      ini = m_p;
+      const void* nl = std::memchr(m_p, '\n', static_cast<std::size_t>(m_fin - m_p));
+      if (nl != nullptr) {
+        fin = static_cast<const char*>(nl);
+        m_p = fin + 1;
+        if (fin > ini && fin[-1] == '\r') --fin;
+      } else {
+        fin = m_fin;
+        m_p = m_fin;
+      }
+      if (fin != ini && *ini != '/') return true;
+    }
+    return false;
+  }
+
+ private:
+  const char* m_p;
+  const char* m_fin;
+};
+
+// A file descriptor closed on every way out.
+class CDescriptor {
+ public:
+  explicit CDescriptor(int fd) : m_fd(fd) {}
+  ~CDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  CDescriptor(const CDescriptor&) = delete;
+  CDescriptor& operator=(const CDescriptor&) = delete;
+  int fd() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+// Reads up to tam bytes; fewer only at the end of the file or on an error.
+std::size_t LeerTodo(int fd, void* destino, std::size_t tam) {
+  std::size_t hecho = 0;
+  while (hecho < tam) {
+    const ssize_t r = ::read(fd, static_cast<char*>(destino) + hecho, tam - hecho);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    hecho += static_cast<std::size_t>(r);
+  }
+  return hecho;
+}
+
+UINT U32(const unsigned char* b) {
+  return UINT(b[0]) | UINT(b[1]) << 8 | UINT(b[2]) << 16 | UINT(b[3]) << 24;
+}
+
+// The binary header: false when the file is shorter than it.
+bool LeerCabecera(int fd, UINT& entradas, UINT& salidas, UINT& muestras) {
+  unsigned char b[12];
+  if (LeerTodo(fd, b, sizeof b) < sizeof b) return false;
+  entradas = U32(b);
+  salidas = U32(b + 4);
+  muestras = U32(b + 8);
+  return true;
+}
+
+// Fills the rows from the file in sample order (inputs, then outputs),
+// scattering each read straight into the rows. Stops at the end of the
+// file: what is missing keeps its zero fill.
+void LeerMuestras(int fd, CMatrizReales& entradas, CMatrizReales& salidas, UINT muestras) {
+  constexpr int kTramos = 1024;
+  iovec iov[kTramos];
+  const std::size_t bytesE = std::size_t(entradas.m_nColumnas) * sizeof(double);
+  const std::size_t bytesS = std::size_t(salidas.m_nColumnas) * sizeof(double);
+  UINT s = 0;
+  while (s < muestras) {
+    int n = 0;
+    for (; s < muestras && n + 2 <= kTramos; ++s) {
+      iov[n++] = {entradas.m_ppFilas[s], bytesE};
+      if (bytesS != 0) iov[n++] = {salidas.m_ppFilas[s], bytesS};
+    }
+    int k = 0;
+    while (k < n) {
+      const ssize_t r = ::readv(fd, iov + k, n - k);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) return;  // end of the file (or unreadable): the rest stays 0.0
+      std::size_t resto = static_cast<std::size_t>(r);
+      while (k < n && resto >= iov[k].iov_len) resto -= iov[k++].iov_len;
+      if (k < n) {
+        iov[k].iov_base = static_cast<char*>(iov[k].iov_base) + resto;
+        iov[k].iov_len -= resto;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool LeerLinea(CString& linea, std::FILE* f) {
+  for (;;) {
+    linea.clear();
+    int c = EOF;
+    bool leido = false;
+    while ((c = std::getc(f)) != EOF) {
+      leido = true;
+      if (c == '\n') break;
+      linea.push_back(static_cast<char>(c));
+    }
+    if (!leido) return true;
+    if (c == '\n' && !linea.empty() && linea.back() == '\r') linea.pop_back();
+    if (!linea.empty() && linea[0] != '/') return false;
+  }
+}
+
+bool LeerValores(const char* linea, double* destino, UINT n) {
+  return LeerValoresRango(linea, linea + std::strlen(linea), destino, n);
+}
+
+UINT ContarValores(const char* linea) { return ContarRango(linea, linea + std::strlen(linea)); }
+
+CConjuntoDatos::~CConjuntoDatos() {
+  m_matEntradas.Liberar();
+  m_matSalidas.Liberar();
+}
+
+int CConjuntoDatos::TipoFichero(const CString& ruta) {
+  if (ruta.find(".ie3") != CString::npos) return 2;
+  if (ruta.find(".bin") != CString::npos) return 2;
+  return 0;
+}
+
+BOOL CConjuntoDatos::Dimensiones(const CString& ruta, UINT* pEntradas, UINT* pSalidas) {
+  UINT e = 0, s = 0;
+  if (pEntradas == nullptr) pEntradas = &e;
+  if (pSalidas == nullptr) pSalidas = &s;
+  // No network is made from a file without inputs or outputs.
+  if (m_bCargado) {
+    *pEntradas = m_nEntradas;
+    *pSalidas = m_nSalidas;
+    return m_nEntradas != 0 && m_nSalidas != 0;
+  }
+  if (ruta.empty()) return FALSE;
+  if (TipoFichero(ruta) == 2) {
+    CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.fd() < 0) return FALSE;
+    UINT muestras = 0;
+    if (!LeerCabecera(fd.fd(), e, s, muestras)) return FALSE;
+    *pEntradas = e;
+    *pSalidas = s;
+    return e != 0 && s != 0;
+  }
+  std::FILE* f = std::fopen(ruta.c_str(), "rb");
+  if (f == nullptr) return FALSE;
+  *pEntradas = 0;
+  *pSalidas = 0;
+  CString linea;
+  BOOL ok = FALSE;
+  if (!LeerLinea(linea, f)) {
+    *pEntradas = ContarValores(linea.c_str());
+    if (!LeerLinea(linea, f)) {
+      *pSalidas = ContarValores(linea.c_str());
+      ok = *pEntradas != 0 && *pSalidas != 0;
+    }
+  }
+  std::fclose(f);
+  return ok;
+}
+
+BOOL CConjuntoDatos::Cargar(const CString& ruta) {
+  if (ruta.empty()) return FALSE;
+  if (TipoFichero(ruta) == 0) return CargarTexto(ruta);
+  return CargarBinario(ruta);
+}
+
+BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
+  CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.fd() < 0) return FALSE;
+  UINT entradas = 0, salidas = 0, muestras = 0;
+  if (!LeerCabecera(fd.fd(), entradas, salidas, muestras)) return FALSE;
+  // Samples without inputs cannot be told apart: the file is refused.
+  if (entradas == 0 && muestras != 0) return FALSE;
+
+  // A damaged count must not take the machine's memory: refuse what the
+  // file cannot hold (beyond a margin for a file cut short) or what the
+  // machine cannot hold. All in doubles, so nothing overflows.
+  const std::uint64_t porMuestra = std::uint64_t(entradas) + salidas;
+  const std::uint64_t limite = AfxMemoriaDisponible() / sizeof(double);
+  if (muestras != 0 && porMuestra + 2 > limite / muestras) return FALSE;  // + the two row pointers
+  const std::uint64_t valores = porMuestra * muestras;
+  struct stat st {};
+  if (::fstat(fd.fd(), &st) == 0 && S_ISREG(st.st_mode)) {
+    const std::uint64_t tam = static_cast<std::uint64_t>(st.st_size);
+    const std::uint64_t caben = (tam - 12) / sizeof(double) + kHolgura / sizeof(double);
+    if (valores > caben) return FALSE;
+  }
+
+  m_nEntradas = entradas;
+  m_nSalidas = salidas;
+  m_nMuestras = muestras;
+  if (!m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas)) AfxMessageBox(" ENTRADAS ", MB_OK, 0);
+  if (!m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas)) AfxMessageBox(" SALIDAS ", MB_OK, 0);
+  if (m_matEntradas.m_ppFilas != nullptr) LeerMuestras(fd.fd(), m_matEntradas, m_matSalidas, m_nMuestras);
+  m_bCargado = true;
+  return TRUE;
+}
+
+BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
+  m_matEntradas.Liberar();
+  m_matSalidas.Liberar();
+  CContenido contenido;
+  if (!contenido.Leer(ruta)) return FALSE;
+  m_nEntradas = 0;
+  m_nSalidas = 0;
+  m_nMuestras = 0;
+
+  // Counting pass.
+  const char* ini = nullptr;
+  const char* fin = nullptr;
+  std::uint64_t lineas = 0;
+  {
+    CLineas l(contenido.Inicio(), contenido.Fin());
+    if (l.Siguiente(ini, fin)) {
+      lineas = 1;
+      m_nEntradas = ContarRango(ini, fin);
+      if (l.Siguiente(ini, fin)) {
+        lineas = 2;
+        m_nSalidas = ContarRango(ini, fin);
+        while (l.Siguiente(ini, fin)) ++lineas;
+      }
+    }
+  }
+  // A first data line without values gives no inputs, a second one no
+  // outputs: such a file cannot be paired into samples.
+  if ((lineas >= 1 && m_nEntradas == 0) || (lineas >= 2 && m_nSalidas == 0)) return FALSE;
+  if (lineas / 2 > UINT_MAX) return FALSE;  // more samples than a count can tell
+  m_nMuestras = lineas >= 2 ? static_cast<UINT>(lineas / 2) : 1;
+
+  m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas);
+  m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas);
+
+  // Loading pass.
+  CLineas l(contenido.Inicio(), contenido.Fin());
+  const std::uint64_t pares = lineas / 2;
+  for (std::uint64_t s = 0; s < pares; ++s) {
+    l.Siguiente(ini, fin);
+    if (!LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas)) AfxMessageBox("faltan datos", MB_OK, 0);
+    l.Siguiente(ini, fin);
+    if (!LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas)) AfxMessageBox("faltan datos", MB_OK, 0);
+  }
+  if (lineas == 0) {
+    std::fputs("Faltan datos.\n", stderr);
+    m_matEntradas.Liberar();
+    m_matSalidas.Liberar();
+    m_nMuestras = 0;
+    m_bCargado = false;
+    return FALSE;
+  }
+  if (lineas % 2 != 0) {
+    // An input line without its output line.
+    l.Siguiente(ini, fin);
+    if (!TieneValores(ini, fin, m_nEntradas)) AfxMessageBox("faltan datos", MB_OK, 0);
+    AfxMessageBox("Faltan datos.", MB_OK, 0);
+    m_matEntradas.Liberar();
+    m_matSalidas.Liberar();
+    m_nMuestras = 0;
+    return FALSE;
+  }
+  m_bCargado = true;
+  return TRUE;
+}

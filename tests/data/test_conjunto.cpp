@@ -1,0 +1,487 @@
+// Sample sets: the text and binary data files, their measuring and loading.
+#include <gtest/gtest.h>
+#include <locale.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/conjunto.h"
+#include "framework/texto.h"
+#include "tests/support/test_host.h"
+
+namespace {
+
+using Textos = std::vector<CString>;
+
+std::string U32(UINT v) {
+  std::string b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  return b;
+}
+
+std::string Doble(double d) {
+  std::string b(8, '\0');
+  std::memcpy(b.data(), &d, 8);
+  return b;
+}
+
+std::string Binario(UINT e, UINT s, UINT n, const std::vector<double>& valores) {
+  std::string b = U32(e) + U32(s) + U32(n);
+  for (double v : valores) b += Doble(v);
+  return b;
+}
+
+bool MismosBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+double AtofReferencia(const std::string& token) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(token.c_str(), nullptr, c);
+}
+
+class Conjunto : public ::testing::Test {
+ protected:
+  std::string Fichero(const std::string& nombre, const std::string& contenido) {
+    return carpeta.Escribir(nombre, contenido);
+  }
+  CTestHost host;
+  CCarpetaTemporal carpeta;
+  CConjuntoDatos c;
+};
+
+std::vector<double> Fila(const CMatrizReales& m, UINT i) {
+  return std::vector<double>(m.m_ppFilas[i], m.m_ppFilas[i] + m.m_nColumnas);
+}
+
+}  // namespace
+
+// ---- The binary path rule ----
+
+TEST(TipoFichero, SubcadenaEnCualquierParteDeLaRuta) {
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("D:\\datos.bin\\x.txt"), 2);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("/tmp/a.ie3"), 2);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("muestras.binario"), 2);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("X.BIN"), 0);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("x.IE3"), 0);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero("datos.txt"), 0);
+  EXPECT_EQ(CConjuntoDatos::TipoFichero(""), 0);
+}
+
+TEST_F(Conjunto, RutaConBinEnUnaCarpetaSeLeeComoBinaria) {
+  const std::string ruta = carpeta.Ruta() + "/d.bin";
+  ASSERT_EQ(mkdir(ruta.c_str(), 0700), 0);
+  carpeta.Escribir("d.bin/x.txt", Binario(1, 1, 1, {0.5, 0.75}));
+  ASSERT_TRUE(c.Cargar(ruta + "/x.txt"));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 0.75);
+}
+
+TEST_F(Conjunto, MayusculasBinSeLeenComoTexto) {
+  ASSERT_TRUE(c.Cargar(Fichero("X.BIN", "1 2\n3\n")));
+  EXPECT_EQ(c.m_nEntradas, 2u);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[0][1], 2.0);
+}
+
+// ---- Text files ----
+
+TEST_F(Conjunto, EjemploXor) {
+  ASSERT_TRUE(c.Cargar(Ejemplo("xor.txt")));
+  EXPECT_TRUE(c.m_bCargado);
+  EXPECT_EQ(c.m_nMuestras, 4u);
+  EXPECT_EQ(c.m_nEntradas, 2u);
+  EXPECT_EQ(c.m_nSalidas, 1u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 2), (std::vector<double>{1, 0}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[3][0], 0.0);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[2][0], 1.0);
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, UltimaLineaSinSaltoConservaSuUltimoCaracter) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1 2\n0.25")));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 0.25);
+  ASSERT_TRUE(c.Cargar(Fichero("b.txt", "1 2\r\n0.25")));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 0.25);
+}
+
+TEST_F(Conjunto, ComentariosYLineasVaciasEntreLaPareja) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "/ cabecera\n\n1 2\n/ entre\n\n\n3\n4 5\n\n/x\n6\n")));
+  EXPECT_EQ(c.m_nMuestras, 2u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{4, 5}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 3.0);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][0], 6.0);
+}
+
+TEST_F(Conjunto, CrLfIgualQueLf) {
+  const std::string lf = "/ c\n0.1 0.2\n0.3\n\n-1e-3 7\n8\n";
+  std::string crlf;
+  for (char ch : lf) {
+    if (ch == '\n') crlf += '\r';
+    crlf += ch;
+  }
+  CConjuntoDatos otro;
+  ASSERT_TRUE(c.Cargar(Fichero("lf.txt", lf)));
+  ASSERT_TRUE(otro.Cargar(Fichero("crlf.txt", crlf)));
+  ASSERT_EQ(otro.m_nMuestras, c.m_nMuestras);
+  for (UINT s = 0; s < c.m_nMuestras; ++s) {
+    EXPECT_EQ(Fila(otro.m_matEntradas, s), Fila(c.m_matEntradas, s));
+    EXPECT_EQ(Fila(otro.m_matSalidas, s), Fila(c.m_matSalidas, s));
+  }
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, LineaDeBlancosEsUnaLineaDeDatos) {
+  // The blanks-only line is sample 1's input: no values there.
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1 2\n3\n   \t\n4\n")));
+  EXPECT_EQ(c.m_nMuestras, 2u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{0, 0}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][0], 4.0);
+  EXPECT_EQ(host.Textos(), (Textos{"faltan datos"}));
+}
+
+TEST_F(Conjunto, BlancoAntesDeLaBarraNoEsComentario) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1\n2\n /3\n4\n")));
+  EXPECT_EQ(c.m_nMuestras, 2u);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[1][0], 0.0);
+}
+
+TEST_F(Conjunto, LineaMuyLargaSeLeeEntera) {
+  std::string entrada;
+  for (int i = 0; i < 784; ++i) entrada += FormatC("%s0.%06d", i ? " " : "", i * 1237 % 1000000);
+  ASSERT_GT(entrada.size(), 3000u);
+  const std::string contenido = entrada + "\n1 0 0 0 0 0 0 0 0 0\n" + entrada + "\n0 1 0 0 0 0 0 0 0 0\n";
+  const std::string ruta = Fichero("mnist.txt", contenido);
+  UINT e = 0, s = 0;
+  ASSERT_TRUE(c.Dimensiones(ruta, &e, &s));
+  EXPECT_EQ(e, 784u);
+  EXPECT_EQ(s, 10u);
+  ASSERT_TRUE(c.Cargar(ruta));
+  EXPECT_EQ(c.m_nMuestras, 2u);
+  EXPECT_EQ(c.m_nEntradas, 784u);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[1][783], AtofC(FormatC("0.%06d", 783 * 1237 % 1000000).c_str()));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][1], 1.0);
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, ValoresComoAtof) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1.5abc abc 1,5 -2e-3 .5 1e +4\n1\n")));
+  EXPECT_EQ(Fila(c.m_matEntradas, 0), (std::vector<double>{1.5, 0.0, 1.0, -0.002, 0.5, 1.0, 4.0}));
+}
+
+TEST_F(Conjunto, RetornoDeCarroYTabulacionVerticalDentroDeUnaLinea) {
+  // Tokens split only at blanks and tabs: "\v2" is 2 (atof skips the
+  // leading \v), "3\r4" is 3, and a lone "\r" before the CR LF is 0.
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1 \v2 3\r4 5 \r\r\n9\n")));
+  EXPECT_EQ(Fila(c.m_matEntradas, 0), (std::vector<double>{1, 2, 3, 5, 0}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 9.0);
+}
+
+TEST_F(Conjunto, ValoresDeMasSeIgnoranYDeMenosDanFaltanDatos) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", "1 2\n3\n4 5 6\n7 8\n\n")));
+  EXPECT_EQ(c.m_nMuestras, 2u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{4, 5}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][0], 7.0);
+  ASSERT_TRUE(c.Cargar(Fichero("b.txt", "1 2\n3\n4\n\t\n")));
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{4, 0}));
+  EXPECT_EQ(host.Textos(), (Textos{"faltan datos", "faltan datos"}));
+}
+
+TEST_F(Conjunto, CincoLineasDeDatosFallanConFaltanDatos) {
+  ASSERT_FALSE(c.Cargar(Fichero("a.txt", "1 2\n3\n4 5\n6\n7 8\n")));
+  EXPECT_EQ(host.Textos(), (Textos{"Faltan datos."}));
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas, nullptr);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas, nullptr);
+  EXPECT_EQ(c.m_nMuestras, 0u);
+  EXPECT_FALSE(c.m_bCargado);
+  for (const auto& m : host.Mensajes()) {
+    EXPECT_EQ(m.estilo, MB_OK);
+    EXPECT_EQ(m.ayuda, 0u);
+  }
+}
+
+TEST_F(Conjunto, LineaSueltaCortaDaAmbosMensajesEnOrden) {
+  ASSERT_FALSE(c.Cargar(Fichero("a.txt", "1 2\n3\n4\n")));
+  EXPECT_EQ(host.Textos(), (Textos{"faltan datos", "Faltan datos."}));
+}
+
+TEST_F(Conjunto, UnaSolaLineaDeDatos) {
+  UINT e = 9, s = 9;
+  const std::string ruta = Fichero("a.txt", "/c\n1 2 3\n");
+  EXPECT_FALSE(c.Dimensiones(ruta, &e, &s));
+  EXPECT_EQ(e, 3u);
+  EXPECT_EQ(s, 0u);
+  EXPECT_FALSE(c.Cargar(ruta));
+  EXPECT_EQ(host.Textos(), (Textos{"Faltan datos."}));
+}
+
+TEST_F(Conjunto, SoloComentarioFallaPorLaSalidaDeErrores) {
+  const std::string ruta = Fichero("a.txt", "/ nada\n\n");
+  UINT e = 9, s = 9;
+  EXPECT_FALSE(c.Dimensiones(ruta, &e, &s));
+  EXPECT_EQ(e, 0u);
+  EXPECT_EQ(s, 0u);
+  ASSERT_TRUE(c.Cargar(Fichero("b.txt", "1\n2\n")));
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(c.Cargar(ruta));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Faltan datos.\n");
+  EXPECT_TRUE(host.Textos().empty());
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas, nullptr);
+}
+
+TEST_F(Conjunto, FicheroVacio) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(c.Cargar(Fichero("a.txt", "")));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Faltan datos.\n");
+}
+
+TEST_F(Conjunto, SinEntradasOSinSalidasSeRechaza) {
+  UINT e = 9, s = 9;
+  const std::string sinEntradas = Fichero("a.txt", "  \n1\n2 3\n4\n");
+  EXPECT_FALSE(c.Dimensiones(sinEntradas, &e, &s));
+  EXPECT_FALSE(c.Cargar(sinEntradas));
+  const std::string sinSalidas = Fichero("b.txt", "1 2\n\t\n3 4\n\n");
+  EXPECT_FALSE(c.Dimensiones(sinSalidas, &e, &s));
+  EXPECT_EQ(e, 2u);
+  EXPECT_EQ(s, 0u);
+  EXPECT_FALSE(c.Cargar(sinSalidas));
+  EXPECT_TRUE(host.Textos().empty());
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas, nullptr);
+}
+
+TEST_F(Conjunto, FicheroQueNoSePuedeAbrir) {
+  UINT e = 9, s = 9;
+  EXPECT_FALSE(c.Dimensiones(carpeta.Fichero("no.txt"), &e, &s));
+  EXPECT_EQ(e, 9u);
+  EXPECT_FALSE(c.Cargar(carpeta.Fichero("no.txt")));
+  EXPECT_FALSE(c.Cargar(carpeta.Fichero("no.bin")));
+  EXPECT_FALSE(c.Cargar(""));
+  EXPECT_FALSE(c.Dimensiones("", &e, &s));
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, DimensionesDeUnObjetoCargadoNoMiraLaRuta) {
+  ASSERT_TRUE(c.Cargar(Ejemplo("iris-train.txt")));
+  UINT e = 0, s = 0;
+  EXPECT_TRUE(c.Dimensiones("", &e, &s));
+  EXPECT_EQ(e, 4u);
+  EXPECT_EQ(s, 3u);
+  e = s = 0;
+  EXPECT_TRUE(c.Dimensiones(Ejemplo("xor.txt"), &e, &s));
+  EXPECT_EQ(e, 4u);
+  EXPECT_EQ(s, 3u);
+}
+
+TEST_F(Conjunto, DimensionesNoCambiaElObjeto) {
+  UINT e = 0, s = 0;
+  EXPECT_TRUE(c.Dimensiones(Ejemplo("iris-test.bin"), &e, &s));
+  EXPECT_EQ(e, 4u);
+  EXPECT_EQ(s, 3u);
+  EXPECT_TRUE(c.Dimensiones(Ejemplo("xor.txt"), &e, &s));
+  EXPECT_EQ(e, 2u);
+  EXPECT_EQ(s, 1u);
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_EQ(c.m_nEntradas, 0u);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas, nullptr);
+}
+
+TEST_F(Conjunto, NumerosConPuntoBajoLocaleEspanol) {
+  const std::string anterior = setlocale(LC_ALL, nullptr);
+  if (!setlocale(LC_ALL, "es_ES.UTF-8")) GTEST_SKIP() << "es_ES.UTF-8 no está instalado";
+  ASSERT_EQ(std::strtod("0,5", nullptr), 0.5) << "el locale de la prueba no usa coma";
+  const bool ok = c.Cargar(Fichero("a.txt", "0.5 1.25e-1\n0.5123456789012345678901\n"));
+  setlocale(LC_ALL, anterior.c_str());
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(Fila(c.m_matEntradas, 0), (std::vector<double>{0.5, 0.125}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 0.5123456789012345678901);
+}
+
+// Every value of a loaded file is what atof gives for its token, whatever
+// form the token takes (the loader's own fast reading included).
+TEST_F(Conjunto, CadaValorComoAtofDeSuToken) {
+  std::mt19937 gen(12345);
+  const char* formas[] = {"%.6f", "%.17g", "%.3e", "%g", "%.25f", "%.0f", "-%.6f", "+%.2f", "%.19f", "%.21g"};
+  std::uniform_real_distribution<double> dist(-3.0, 3.0);
+  std::uniform_int_distribution<int> forma(0, 9);
+  std::uniform_int_distribution<int> escala(-30, 30);
+  std::string contenido;
+  std::vector<std::string> tokens;
+  const UINT e = 7, s = 3, n = 3000;
+  for (UINT k = 0; k < n; ++k) {
+    for (UINT col = 0; col < e + s; ++col) {
+      std::string t = FormatC(formas[forma(gen)], dist(gen) * std::pow(10.0, escala(gen) / 3));
+      if (forma(gen) == 0) t += "x";
+      tokens.push_back(t);
+      contenido += t;
+      contenido += (col + 1 == e || col + 1 == e + s) ? "\n" : (forma(gen) < 5 ? " " : " \t ");
+    }
+  }
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", contenido)));
+  ASSERT_EQ(c.m_nMuestras, n);
+  std::size_t t = 0;
+  for (UINT k = 0; k < n; ++k) {
+    for (UINT col = 0; col < e + s; ++col, ++t) {
+      const double v = col < e ? c.m_matEntradas.m_ppFilas[k][col] : c.m_matSalidas.m_ppFilas[k][col - e];
+      ASSERT_TRUE(MismosBits(v, AtofReferencia(tokens[t]))) << tokens[t];
+    }
+  }
+}
+
+// ---- LeerLinea, LeerValores ----
+
+TEST(LeerValores, TokensYFaltaDeValores) {
+  double d[4] = {9, 9, 9, 9};
+  EXPECT_TRUE(LeerValores(" \t1.5abc  abc\t1,5 -2e-3 99", d, 4));
+  EXPECT_EQ(d[0], 1.5);
+  EXPECT_EQ(d[1], 0.0);
+  EXPECT_EQ(d[2], 1.0);
+  EXPECT_EQ(d[3], -0.002);
+  double e[3] = {9, 9, 9};
+  EXPECT_FALSE(LeerValores("1 2", e, 3));
+  EXPECT_EQ(e[1], 2.0);
+  EXPECT_EQ(e[2], 9.0);
+  EXPECT_FALSE(LeerValores("   ", e, 1));
+  EXPECT_EQ(ContarValores(" a\tb  c "), 3u);
+  EXPECT_EQ(ContarValores(""), 0u);
+}
+
+TEST(LeerLinea, LineasEnterasSinFinDeLinea) {
+  CCarpetaTemporal carpeta;
+  const std::string largo(5000, '7');
+  const std::string ruta = carpeta.Escribir("a.txt", "/c\n\r\n\n" + largo + "\r\n /x\n\r\nfin");
+  std::FILE* f = std::fopen(ruta.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  CString linea;
+  EXPECT_FALSE(LeerLinea(linea, f));
+  EXPECT_EQ(linea, largo);
+  EXPECT_FALSE(LeerLinea(linea, f));
+  EXPECT_EQ(linea, " /x");
+  EXPECT_FALSE(LeerLinea(linea, f));
+  EXPECT_EQ(linea, "fin");
+  EXPECT_TRUE(LeerLinea(linea, f));
+  std::fclose(f);
+}
+
+// ---- Binary files ----
+
+TEST_F(Conjunto, EjemplosIrisTextoYBinarioIguales) {
+  for (const char* nombre : {"iris-train", "iris-test"}) {
+    CConjuntoDatos texto, binario;
+    ASSERT_TRUE(texto.Cargar(Ejemplo(std::string(nombre) + ".txt")));
+    ASSERT_TRUE(binario.Cargar(Ejemplo(std::string(nombre) + ".bin")));
+    EXPECT_EQ(texto.m_nEntradas, 4u);
+    EXPECT_EQ(texto.m_nSalidas, 3u);
+    ASSERT_EQ(texto.m_nMuestras, binario.m_nMuestras);
+    ASSERT_EQ(texto.m_nEntradas, binario.m_nEntradas);
+    ASSERT_EQ(texto.m_nSalidas, binario.m_nSalidas);
+    for (UINT s = 0; s < texto.m_nMuestras; ++s) {
+      for (UINT j = 0; j < 4; ++j) ASSERT_TRUE(MismosBits(texto.m_matEntradas.m_ppFilas[s][j], binario.m_matEntradas.m_ppFilas[s][j]));
+      for (UINT j = 0; j < 3; ++j) ASSERT_TRUE(MismosBits(texto.m_matSalidas.m_ppFilas[s][j], binario.m_matSalidas.m_ppFilas[s][j]));
+    }
+  }
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, BinarioMuestraPorMuestra) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.ie3", Binario(2, 1, 2, {1, 2, 3, 4, 5, 6}))));
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{4, 5}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[0][0], 3.0);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][0], 6.0);
+  EXPECT_TRUE(c.m_bCargado);
+}
+
+TEST_F(Conjunto, BinarioSinSalidas) {
+  std::vector<double> v;
+  for (int i = 0; i < 12; ++i) v.push_back(i + 0.5);
+  const std::string ruta = Fichero("a.bin", Binario(3, 0, 4, v));
+  ASSERT_TRUE(c.Cargar(ruta));
+  EXPECT_EQ(c.m_nMuestras, 4u);
+  EXPECT_EQ(c.m_matEntradas.m_nFilas, 4u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 3), (std::vector<double>{9.5, 10.5, 11.5}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas, nullptr);
+  EXPECT_EQ(c.m_matSalidas.m_nFilas, 0u);
+  // No network is made from it.
+  UINT e = 0, s = 9;
+  CConjuntoDatos otro;
+  EXPECT_FALSE(otro.Dimensiones(ruta, &e, &s));
+  EXPECT_EQ(e, 3u);
+  EXPECT_EQ(s, 0u);
+  EXPECT_FALSE(c.Dimensiones("", &e, &s));
+}
+
+TEST_F(Conjunto, BinarioSinMuestrasEsUnConjuntoVacio) {
+  ASSERT_TRUE(c.Cargar(Fichero("a.bin", Binario(4, 3, 0, {}))));
+  EXPECT_TRUE(c.m_bCargado);
+  EXPECT_EQ(c.m_nMuestras, 0u);
+  EXPECT_EQ(c.m_nEntradas, 4u);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas, nullptr);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas, nullptr);
+}
+
+TEST_F(Conjunto, BinarioCortadoSeRellenaConCeros) {
+  std::string b = Binario(2, 2, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  b.resize(b.size() - 8 * 3 - 3);  // sample 2 keeps five bytes of its first value
+  ASSERT_TRUE(c.Cargar(Fichero("a.bin", b)));
+  EXPECT_EQ(c.m_nMuestras, 3u);
+  EXPECT_EQ(Fila(c.m_matSalidas, 1), (std::vector<double>{7, 8}));
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[2][0], 0.0);
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[2][1], 0.0);
+  EXPECT_EQ(Fila(c.m_matSalidas, 2), (std::vector<double>{0, 0}));
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, BinarioMasCortoQueSuCabeceraSeRechaza) {
+  UINT e = 9, s = 9;
+  const std::string ruta = Fichero("a.bin", U32(2) + U32(1));
+  EXPECT_FALSE(c.Dimensiones(ruta, &e, &s));
+  EXPECT_FALSE(c.Cargar(ruta));
+  EXPECT_FALSE(c.Cargar(Fichero("b.bin", "")));
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_EQ(c.m_nEntradas, 0u);
+}
+
+TEST_F(Conjunto, BinarioSinEntradasConMuestrasSeRechaza) {
+  EXPECT_FALSE(c.Cargar(Fichero("a.bin", Binario(0, 2, 3, {1, 2, 3, 4, 5, 6}))));
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_EQ(c.m_nMuestras, 0u);
+}
+
+TEST_F(Conjunto, BinarioConCuentaImposibleSeRechazaSinReservar) {
+  // 4e9 samples of 2000 values would take 64 TB.
+  EXPECT_FALSE(c.Cargar(Fichero("a.bin", Binario(1000, 1000, 4000000000u, {1, 2}))));
+  EXPECT_FALSE(c.Cargar(Fichero("b.bin", Binario(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, {}))));
+  // 1 GB of values announced in a file of a few bytes.
+  EXPECT_FALSE(c.Cargar(Fichero("c.bin", Binario(1024, 1024, 65536, {1}))));
+  EXPECT_FALSE(c.m_bCargado);
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST_F(Conjunto, BinarioAlgoCortoDentroDelMargenSeCarga) {
+  // 1 MB announced, a few bytes present: zero fill.
+  ASSERT_TRUE(c.Cargar(Fichero("a.bin", Binario(16, 16, 4096, {1, 2}))));
+  EXPECT_EQ(c.m_matEntradas.m_ppFilas[0][1], 2.0);
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[4095][15], 0.0);
+}
+
+TEST_F(Conjunto, BinarioGrandeLeidoEntero) {
+  // More samples than one scattered read covers.
+  const UINT e = 5, s = 2, n = 2000;
+  std::vector<double> v;
+  for (UINT i = 0; i < n * (e + s); ++i) v.push_back(i * 0.25);
+  ASSERT_TRUE(c.Cargar(Fichero("a.bin", Binario(e, s, n, v))));
+  for (UINT k = 0; k < n; ++k) {
+    for (UINT j = 0; j < e; ++j) ASSERT_EQ(c.m_matEntradas.m_ppFilas[k][j], (k * (e + s) + j) * 0.25);
+    for (UINT j = 0; j < s; ++j) ASSERT_EQ(c.m_matSalidas.m_ppFilas[k][j], (k * (e + s) + e + j) * 0.25);
+  }
+}
+
+TEST_F(Conjunto, CargarOtraVezSustituyeLosDatos) {
+  ASSERT_TRUE(c.Cargar(Ejemplo("iris-train.bin")));
+  ASSERT_TRUE(c.Cargar(Ejemplo("xor.txt")));
+  EXPECT_EQ(c.m_nMuestras, 4u);
+  EXPECT_EQ(c.m_matEntradas.m_nColumnas, 2u);
+  EXPECT_EQ(c.m_matEntradas.m_nFilas, 4u);
+}
