@@ -8,6 +8,9 @@
 
 extern const double TablaSigmoide[2048];
 
+// 0.999 above 8, 0.0 below -8, else the nearest table entry (an exact half
+// going down); nets in (7.99609375, 8.0] take the last entry. A NaN net
+// gives NaN, so damaged data shows in the figures.
 double Sigmoide(double net);
 
 // The shape and the weights of one network (rows reached through the
@@ -36,5 +39,7 @@ struct MedidasConjunto {
   double dTasaAciertos;  // percent; 0.0 for a set without samples
 };
 
-// The measuring pass over a whole set (h and o: working vectors).
+// The measuring pass over a whole set (h and o: working vectors). A set
+// without samples, or whose rows are shorter than the network's layers
+// (never read past their end), measures all zero, hit rate 0.0.
 MedidasConjunto MedirConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, double* h, double* o);
