@@ -1,0 +1,95 @@
+// The training view: the form of template 101 that shows one network's
+// structure, parameters, files, status, epoch counter, latest measures and
+// their three graphs. It only reads its document.
+#pragma once
+
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+#include "framework/documento.h"
+#include "ui/plan/plan_grafica.h"
+
+class CNodusDoc;
+class CMarcoGrafica;
+class QPrinter;
+class QWidget;
+
+// The state of one print job, as the print hooks see it.
+struct CPrintInfo {
+  QPrinter* m_pPD = nullptr;
+  UINT m_nCurPage = 1;
+  BOOL m_bPreview = FALSE;
+};
+
+// The one-way transfer of the form: members to controls.
+struct CIntercambioVista {
+  CWnd* m_pWnd;
+  BOOL m_bSaveAndValidate;
+};
+
+class CNodusView : public CView {
+ public:
+  CNodusView();
+  ~CNodusView() override;
+
+  CNodusDoc* GetDocument() const;
+
+  void OnInitialUpdate() override;
+  void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+  // The full redraw of the three graphs; the view's own surface is unused.
+  void OnDraw() override;
+  // The print commands; everything else goes on to the document.
+  bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
+  // The two messages of the training thread.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  LRESULT OnActualizar(WPARAM wParam, LPARAM lParam);
+  LRESULT OnFinEntrenamiento(WPARAM wParam, LPARAM lParam);
+
+  // Printing: the standard flow, with hooks that draw nothing.
+  virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CPrintInfo* pInfo) { (void)pInfo; }
+  virtual void OnPrint(CPrintInfo* pInfo) { (void)pInfo; }
+  virtual void OnEndPrinting(CPrintInfo* pInfo) { (void)pInfo; }
+  BOOL DoPreparePrinting(CPrintInfo* pInfo);
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  // The print dialog; replaceable so that a test answers it. Returns true
+  // when the user confirms.
+  static std::function<bool(QPrinter&, QWidget* padre)> s_dialogoImprimir;
+
+  void DoDataExchange(CIntercambioVista* pDX);
+  BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+  // The surface of a graph frame (1011, 1020, 1015), or null while the
+  // host has not built the form's widgets.
+  CMarcoGrafica* Marco(int id);
+
+  // Members, in the form's order.
+  CWnd* m_ctlMarcoErrorTotal = nullptr;
+  CString m_strErrorMaximo;
+  CString m_strAciertos;
+  CString m_strFicheroEntrenamiento;
+  CString m_strErrorTotal;
+  CString m_strEpoca;
+  CString m_strMomento;
+  CString m_strAprendizaje;
+  CString m_strEstado;
+  CString m_strEstructura;
+  CString m_strFicheroVerificacion;
+  CString m_strErrorMaximoMuestra;
+  UINT m_nPuntosMostrados = 0;
+
+ private:
+  // One pass over the three frames.
+  void Graficas(Pasada pasada);
+  // Gives each graph frame on screen its surface, once the host has built
+  // the form's widgets.
+  void AsegurarSuperficies();
+  // The parent frame shrinks to fit the form (never grows).
+  void AjustarMarcoPadre();
+
+  std::array<QPointer<CMarcoGrafica>, 3> m_marcos;
+};
