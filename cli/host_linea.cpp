@@ -21,7 +21,7 @@ constexpr int kEditFicheroVerificar = 1000;  // the path's edit box in dialog 13
 // thread and by the signal handler.
 int g_tuberia[2] = {-1, -1};
 std::atomic<int> g_nInterrupciones{0};
-std::atomic<bool> g_bGuardando{false};
+std::atomic<bool> g_bIgnorar{false};
 
 void Despertar() {
   if (g_tuberia[1] >= 0) {
@@ -32,7 +32,7 @@ void Despertar() {
 }
 
 extern "C" void AlInterrumpir(int) {
-  if (g_bGuardando.load()) return;
+  if (g_bIgnorar.load()) return;
   if (g_nInterrupciones.fetch_add(1) == 0) {
     Despertar();
     return;
@@ -151,10 +151,14 @@ void InstalarInterrupcion() {
   sa.sa_handler = AlInterrumpir;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
-  ::sigaction(SIGINT, &sa, nullptr);
-  ::sigaction(SIGTERM, &sa, nullptr);
+  for (int senal : {SIGINT, SIGTERM}) {
+    // A signal the caller ignores (a shell's background job) stays ignored.
+    struct sigaction anterior {};
+    if (::sigaction(senal, nullptr, &anterior) == 0 && anterior.sa_handler == SIG_IGN) continue;
+    ::sigaction(senal, &sa, nullptr);
+  }
 }
 
 bool Interrumpido() { return g_nInterrupciones.load() > 0; }
 
-void GuardandoRed(bool bGuardando) { g_bGuardando.store(bGuardando); }
+void IgnorarInterrupciones() { g_bIgnorar.store(true); }

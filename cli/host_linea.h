@@ -59,10 +59,11 @@ class CHostLinea : public IAfxHost {
   IAfxHost* m_pAnterior;
 };
 
-// Ctrl+C during training. The handler only counts and wakes the main
-// thread; the main thread then asks the document to stop. A second Ctrl+C
-// leaves at once (SALIDA_FORZADA) without touching the network file,
-// except while the network is being saved, when it is ignored.
+// Ctrl+C (or SIGTERM) during training. The handler only counts and wakes
+// the main thread; the main thread then asks the document to stop. A second
+// one leaves at once (SALIDA_FORZADA) without touching the network file.
+// From the save on they are ignored, so that the exit code tells whether
+// the network was saved.
 void InstalarInterrupcion();
 bool Interrumpido();
-void GuardandoRed(bool bGuardando);
+void IgnorarInterrupciones();

@@ -86,6 +86,10 @@ bool Abrir(RedAbierta& red, const CString& ruta) {
   return true;
 }
 
+CString Cuenta(UINT n, const char* singular, const char* plural) {
+  return FormatC("%u %s", n, n == 1 ? singular : plural);
+}
+
 CString TextoDouble(double v) { return FormatC("%.*g", 15, v); }
 
 bool Existe(const CString& ruta) {
@@ -150,8 +154,9 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
   CNodusDoc doc;
   if (!doc.OnNewDocument()) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
   if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
-  Imprimir(FormatC("Red creada en %s: %u entradas, %u neuronas ocultas, %u salidas; hasta %u épocas.\n", ruta.c_str(),
-                   doc.m_nEntradas, doc.m_nOcultas, doc.m_nSalidas, doc.m_nMaxEpocas));
+  Imprimir("Red creada en " + ruta + ": " + Cuenta(doc.m_nEntradas, "entrada", "entradas") + ", " +
+           Cuenta(doc.m_nOcultas, "neurona oculta", "neuronas ocultas") + ", " +
+           Cuenta(doc.m_nSalidas, "salida", "salidas") + "; hasta " + Cuenta(doc.m_nMaxEpocas, "época", "épocas") + ".\n");
   return SALIDA_EXITO;
 }
 
@@ -202,10 +207,8 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   }
   red.vista.ImprimirHasta(nEpoca - nEpocaInicial);
 
-  GuardandoRed(true);
-  const BOOL bGuardada = doc.OnSaveDocument(ruta);
-  GuardandoRed(false);
-  if (!bGuardada) return SALIDA_FALLO;
+  IgnorarInterrupciones();
+  if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
   // The window's box at a natural end, "Terminado entrenamiento", heads the summary.
   Imprimir(FormatC("%s%s en la época %u (%u de %u); red guardada en %s\n",
                    red.vista.FinNatural() ? "Terminado entrenamiento. " : "", doc.GetEstado().c_str(), nEpoca - 1,
@@ -268,14 +271,14 @@ int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host) {
   return Exportar(
       linea, host, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
       [](CNodusDoc& d) { d.OnGuardarHistorial(); }, "La red no tiene historial: todavía no ha completado ninguna época.",
-      "Historial guardado en %s (%s, %u épocas).\n");
+      "Historial guardado en %s (%s, épocas: %u).\n");
 }
 
 int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host) {
   return Exportar(
       linea, host, ID_GUARDAR_PESOS, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarPesos(c); },
       [](CNodusDoc& d) { d.OnGuardarPesos(); }, "No se pueden guardar los pesos de esta red.",
-      "Pesos guardados en %s (%s, tras %u épocas).\n");
+      "Pesos guardados en %s (%s, épocas entrenadas: %u).\n");
 }
 
 int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
