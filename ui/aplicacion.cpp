@@ -1,0 +1,359 @@
+#include "ui/aplicacion.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QTranslator>
+
+#include <algorithm>
+
+#include "network/nodusdoc.h"
+#include "resources/recursos.h"
+#include "resources/resource.h"
+#include "ui/hostqt.h"
+#include "ui/marcos.h"
+
+#if __has_include("ui/vista.h")
+#include "ui/vista.h"
+#define NRV_VISTA_FORMULARIO 1
+#endif
+
+namespace {
+
+CNodusApp* g_pApp = nullptr;
+
+QString Q(const CString& s) { return QString::fromStdString(s); }
+
+const char* const kClaveRegistro = "Local AppWizard-Generated Applications";
+const char* const kSeccionRecientes = "Recent File List";
+
+#ifndef NRV_VISTA_FORMULARIO
+// Until the training view is there, a document window shows the bare form.
+class CVistaFormulario : public CView {};
+#endif
+
+std::unique_ptr<CView> CrearVista() {
+#ifdef NRV_VISTA_FORMULARIO
+  return std::make_unique<CNodusView>();
+#else
+  return std::make_unique<CVistaFormulario>();
+#endif
+}
+
+// Field n of the document type's string (fields joined by newlines).
+CString Campo(const CString& s, int n) {
+  std::size_t inicio = 0;
+  for (int i = 0; i < n; ++i) {
+    inicio = s.find('\n', inicio);
+    if (inicio == CString::npos) return CString();
+    ++inicio;
+  }
+  const std::size_t fin = s.find('\n', inicio);
+  return s.substr(inicio, fin == CString::npos ? CString::npos : fin - inicio);
+}
+
+}  // namespace
+
+CNodusApp* AfxGetApp() { return g_pApp; }
+
+// ---------------------------------------------------------------- recent files
+
+void CListaRecientes::Cargar() {
+  QSettings s(QString::fromUtf8(kClaveRegistro), Q(AfxGetAppName()));
+  s.beginGroup(QString::fromUtf8(kSeccionRecientes));
+  m_rutas.clear();
+  for (int i = 1; i <= m_nTam; ++i) {
+    const QString r = s.value(QStringLiteral("File%1").arg(i)).toString();
+    if (!r.isEmpty() && !m_rutas.contains(r)) m_rutas << r;
+  }
+}
+
+void CListaRecientes::Guardar() const {
+  QSettings s(QString::fromUtf8(kClaveRegistro), Q(AfxGetAppName()));
+  s.beginGroup(QString::fromUtf8(kSeccionRecientes));
+  for (int i = 1; i <= m_nTam; ++i) {
+    const QString clave = QStringLiteral("File%1").arg(i);
+    if (i <= m_rutas.size()) s.setValue(clave, m_rutas[i - 1]);
+    else s.remove(clave);
+  }
+  s.sync();
+}
+
+void CListaRecientes::Agregar(const QString& ruta) {
+  const QString r = QFileInfo(ruta).absoluteFilePath();
+  m_rutas.removeAll(r);
+  m_rutas.prepend(r);
+  while (m_rutas.size() > m_nTam) m_rutas.removeLast();
+  Guardar();  // kept at once: a crash later loses nothing
+}
+
+void CListaRecientes::Quitar(int i) {
+  if (i < 0 || i >= m_rutas.size()) return;
+  m_rutas.removeAt(i);
+  Guardar();
+}
+
+QString CListaRecientes::TextoMenu(int i) const {
+  QString r = m_rutas.value(i);
+  // Long paths keep their first folder and the file name.
+  if (r.size() > 40) {
+    const QStringList partes = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (partes.size() > 2) r = QStringLiteral("/%1/.../%2").arg(partes.front(), partes.back());
+  }
+  r.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return QStringLiteral("&%1 %2").arg(i + 1).arg(r);
+}
+
+// ---------------------------------------------------------------- template
+
+CPlantillaNodus::CPlantillaNodus() {
+  const CString tipo = AfxCargarCadena(IDR_NRVTYPE);
+  m_strNombreBase = Campo(tipo, 1);
+  m_strFiltro = Campo(tipo, 3);
+  m_strExtension = Campo(tipo, 4);
+  m_fabricaDocumento = [] { return new CNodusDoc; };
+  m_fabricaVista = CrearVista;
+}
+
+CPlantillaNodus::~CPlantillaNodus() {
+  while (!m_documentos.empty()) CerrarDocumento(m_documentos.back());
+}
+
+bool CPlantillaNodus::Contiene(const CDocument* pDoc) const {
+  return std::find(m_documentos.begin(), m_documentos.end(), pDoc) != m_documentos.end();
+}
+
+CChildFrame* CPlantillaNodus::MarcoDe(const CDocument* pDoc) const {
+  for (CChildFrame* m : m_marcos)
+    if (m->GetDocument() == pDoc) return m;
+  return nullptr;
+}
+
+void CPlantillaNodus::CrearMarco(CDocument* pDoc) {
+  std::unique_ptr<CView> vista = m_fabricaVista();
+  pDoc->AddView(vista.get());
+  CView* v = vista.get();
+  auto* marco = new CChildFrame(pDoc, std::move(vista));
+  m_marcos.push_back(marco);
+  v->OnInitialUpdate();
+  if (CNodusApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->AgregarMarco(marco);
+}
+
+CDocument* CPlantillaNodus::NuevoDocumentoConMarco() {
+  CDocument* pDoc = m_fabricaDocumento();
+  if (!NuevoDocumento(pDoc)) {
+    delete pDoc;
+    return nullptr;
+  }
+  m_documentos.push_back(pDoc);
+  CrearMarco(pDoc);
+  return pDoc;
+}
+
+CDocument* CPlantillaNodus::AbrirDocumentoConMarco(const CString& ruta) {
+  CDocument* pDoc = m_fabricaDocumento();
+  if (!AbrirDocumento(pDoc, ruta)) {
+    delete pDoc;
+    return nullptr;
+  }
+  m_documentos.push_back(pDoc);
+  CrearMarco(pDoc);
+  return pDoc;
+}
+
+void CPlantillaNodus::CerrarDocumento(CDocument* pDoc) {
+  auto it = std::find(m_documentos.begin(), m_documentos.end(), pDoc);
+  if (it == m_documentos.end()) {
+    delete pDoc;
+    return;
+  }
+  m_documentos.erase(it);
+  // The windows go first, then the document (which waits for its training).
+  for (auto m = m_marcos.begin(); m != m_marcos.end();) {
+    if ((*m)->GetDocument() != pDoc) {
+      ++m;
+      continue;
+    }
+    CChildFrame* marco = *m;
+    m = m_marcos.erase(m);
+    marco->Desmontar();
+    marco->hide();
+    if (QMdiArea* area = marco->mdiArea()) area->removeSubWindow(marco);
+    marco->deleteLater();
+  }
+  delete pDoc;
+  if (CNodusApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->ActualizarInterfaz();
+}
+
+// ---------------------------------------------------------------- application
+
+CNodusApp::CNodusApp() { g_pApp = this; }
+
+CNodusApp::~CNodusApp() {
+  CloseAllDocuments();
+  m_pMarco.reset();
+  m_pMainWnd = nullptr;
+  m_pPlantilla.reset();
+  m_pHost.reset();
+  if (g_pApp == this) g_pApp = nullptr;
+}
+
+BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
+  m_pHost = std::make_unique<CHostQt>();
+  AfxSetAppName(AfxCargarCadena(AFX_IDS_APP_TITLE));
+  // The toolkit's own texts (file dialogs, print dialog) in Spanish when its
+  // translation is installed.
+  auto* traductor = new QTranslator(qApp);
+  if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(traductor);
+
+  // Settings: where the recent-file list is kept.
+  QCoreApplication::setOrganizationName(QString::fromUtf8(kClaveRegistro));
+  QCoreApplication::setApplicationName(Q(AfxGetAppName()));
+  m_recientes.Cargar();
+
+  m_pPlantilla = std::make_unique<CPlantillaNodus>();
+
+  m_pMarco = std::make_unique<CMainFrame>();
+  if (m_pMarco->OnCreate() == -1) {
+    m_pMarco.reset();
+    return FALSE;
+  }
+  m_pMainWnd = m_pMarco.get();
+
+  // Started without a file, the program opens no document.
+  QString fichero;
+  for (const QString& a : argumentos)
+    if (!a.isEmpty()) {
+      fichero = a;
+      break;
+    }
+  if (!fichero.isEmpty() && !OpenDocumentFile(fichero.toStdString())) return FALSE;
+
+  m_pMainWnd->show();
+  m_pMainWnd->ActualizarInterfaz();
+  return TRUE;
+}
+
+bool CNodusApp::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
+  switch (id) {
+    case ID_APP_ABOUT:
+      if (!pCmdUI) OnAppAbout();
+      return true;
+    case ID_CERRAR_TODAS:
+      if (!pCmdUI) OnCerrarTodas();
+      return true;
+    case ID_FILE_NEW:
+      if (!pCmdUI) OnFileNew();
+      return true;
+    case ID_FILE_OPEN:
+      if (!pCmdUI) OnFileOpen();
+      return true;
+    case ID_FILE_PRINT_SETUP:
+      if (!pCmdUI) OnFilePrintSetup();
+      return true;
+    case ID_APP_EXIT:
+      if (!pCmdUI && m_pMainWnd) m_pMainWnd->close();
+      return true;
+    default:
+      break;
+  }
+  if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 4) {
+    const int i = static_cast<int>(id - ID_FILE_MRU_FILE1);
+    if (i >= m_recientes.Rutas().size()) return false;
+    if (!pCmdUI) OnOpenRecentFile(id);
+    return true;
+  }
+  return false;
+}
+
+void CNodusApp::OnAppAbout() {
+  CAcercaDeDlg dlg;
+  dlg.DoModal();
+}
+
+void CNodusApp::OnFileNew() {
+  if (m_pPlantilla) m_pPlantilla->NuevoDocumentoConMarco();
+}
+
+void CNodusApp::OnFileOpen() {
+  if (!m_pPlantilla) return;
+  CFileDialog dlg(TRUE, m_pPlantilla->m_strExtension.substr(m_pPlantilla->m_strExtension.empty() ? 0 : 1), CString(),
+                  OFN_HIDEREADONLY, m_pPlantilla->Filtros(), "Abrir");
+  if (dlg.DoModal() != IDOK) return;
+  OpenDocumentFile(dlg.GetPathName());
+}
+
+void CNodusApp::OnFilePrintSetup() {
+  QPrinter impresora;
+  QPageSetupDialog dlg(&impresora, m_pMainWnd);
+  dlg.exec();
+}
+
+void CNodusApp::OnOpenRecentFile(UINT id) {
+  const int i = static_cast<int>(id - ID_FILE_MRU_FILE1);
+  const QString ruta = m_recientes.Rutas().value(i);
+  if (ruta.isEmpty()) return;
+  // A file that cannot be opened any more leaves the list.
+  if (!OpenDocumentFile(ruta.toStdString())) m_recientes.Quitar(static_cast<int>(m_recientes.Rutas().indexOf(ruta)));
+}
+
+CDocument* CNodusApp::OpenDocumentFile(const CString& ruta) {
+  if (!m_pPlantilla) return nullptr;
+  const QString completa = QFileInfo(Q(ruta)).absoluteFilePath();
+  const QString canonica = QFileInfo(completa).canonicalFilePath();
+  // A network already open is brought forward, not loaded twice.
+  for (CDocument* d : m_pPlantilla->Documentos()) {
+    if (d->GetPathName().empty()) continue;
+    const QString otra = QFileInfo(Q(d->GetPathName())).canonicalFilePath();
+    if (!canonica.isEmpty() && otra == canonica) {
+      if (CChildFrame* m = m_pPlantilla->MarcoDe(d); m && m_pMainWnd) m_pMainWnd->AreaMdi()->setActiveSubWindow(m);
+      return d;
+    }
+  }
+  CDocument* d = m_pPlantilla->AbrirDocumentoConMarco(completa.toStdString());
+  if (d) m_recientes.Agregar(completa);
+  return d;
+}
+
+void CNodusApp::OnCerrarTodas() {
+  if (!m_pPlantilla) return;
+  // A copy of the list: closing a document does not disturb the walk.
+  const std::vector<CDocument*> documentos = m_pPlantilla->Documentos();
+  for (CDocument* d : documentos) {
+    if (!m_pPlantilla->Contiene(d)) continue;
+    auto* doc = dynamic_cast<CNodusDoc*>(d);
+    if (!doc) continue;
+    doc->OnDetener();
+    if (doc->m_nEpoca.load() != 0 && !doc->IsModified()) {
+      doc->OnCloseDocument();
+    } else if (doc->PreguntarGuardar() == 0) {
+      doc->OnCloseDocument();
+    }
+  }
+}
+
+BOOL CNodusApp::SaveAllModified() {
+  if (!m_pPlantilla) return TRUE;
+  const std::vector<CDocument*> documentos = m_pPlantilla->Documentos();
+  for (CDocument* d : documentos) {
+    if (!m_pPlantilla->Contiene(d) || !d->IsModified()) continue;
+    if (CChildFrame* m = m_pPlantilla->MarcoDe(d); m && m_pMainWnd) m_pMainWnd->AreaMdi()->setActiveSubWindow(m);
+    if (!d->SaveModified()) return FALSE;
+  }
+  return TRUE;
+}
+
+void CNodusApp::CloseAllDocuments() {
+  if (!m_pPlantilla) return;
+  while (!m_pPlantilla->Documentos().empty()) m_pPlantilla->Documentos().back()->OnCloseDocument();
+}
+
+CAcercaDeDlg::CAcercaDeDlg(CWnd* pParent) : CDialog(IDD_ACERCADE, pParent) {}

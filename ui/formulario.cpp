@@ -1,0 +1,256 @@
+#include "ui/formulario.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+
+#include <cstdlib>
+
+QFont FuenteDialogo() {
+  QFont f(QStringLiteral("Sans Serif"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSize(8);
+  return f;
+}
+
+UnidadesBase UnidadesDialogo(const QFont& fuente) {
+  const QFontMetrics fm(fuente);
+  const int ancho = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  UnidadesBase b;
+  b.x = (ancho + 26) / 52;
+  b.y = fm.height();
+  if (b.x < 1) b.x = 1;
+  if (b.y < 1) b.y = 1;
+  return b;
+}
+
+namespace {
+
+// MulDiv: a * b / c rounded half away from zero.
+int MulDiv(int a, int b, int c) {
+  const long long p = static_cast<long long>(a) * b;
+  return static_cast<int>(p >= 0 ? (p + c / 2) / c : -((-p + c / 2) / c));
+}
+
+QString Q(const CString& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+int DialogoAPixelX(int x, const UnidadesBase& b) { return MulDiv(x, b.x, 4); }
+int DialogoAPixelY(int y, const UnidadesBase& b) { return MulDiv(y, b.y, 8); }
+
+QWidget* AfxWidgetDe(CWnd* wnd) {
+  if (!wnd) return nullptr;
+  auto* peer = dynamic_cast<IPeerQt*>(wnd->GetPeer());
+  return peer ? peer->Widget() : nullptr;
+}
+
+QIcon IconoRecurso(UINT id) { return QIcon(QStringLiteral(":/nrv/icono%1.svg").arg(id)); }
+
+QIcon ImagenBarra(const char* nombre) { return QIcon(QStringLiteral(":/nrv/%1.svg").arg(QString::fromUtf8(nombre))); }
+
+// Mirrors one model control on its widget.
+class CPeerControl : public IPeerQt {
+ public:
+  CPeerControl(CWnd& ctl, QWidget* w, TipoControl tipo) : m_ctl(ctl), m_pWidget(w), m_tipo(tipo) {}
+  ~CPeerControl() override {
+    if (m_ctl.GetPeer() == this) m_ctl.SetPeer(nullptr);
+  }
+
+  void OnEstadoCambiado(CWnd& wnd) override {
+    const QString texto = Q(wnd.GetWindowText());
+    switch (m_tipo) {
+      case TipoControl::Edit: {
+        auto* e = static_cast<QLineEdit*>(m_pWidget);
+        if (e->text() != texto) e->setText(texto);  // keeps the cursor while typing
+        break;
+      }
+      case TipoControl::Boton:
+      case TipoControl::BotonDefecto:
+        static_cast<QPushButton*>(m_pWidget)->setText(texto);
+        break;
+      case TipoControl::Casilla: {
+        auto* c = static_cast<QCheckBox*>(m_pWidget);
+        c->setText(texto);
+        if (c->isChecked() != (wnd.GetCheck() != 0)) c->setChecked(wnd.GetCheck() != 0);
+        break;
+      }
+      case TipoControl::Estatico:
+        static_cast<QLabel*>(m_pWidget)->setText(texto);
+        break;
+      case TipoControl::MarcoNegro:
+      case TipoControl::LineaHundida:
+      case TipoControl::Icono:
+        break;
+    }
+    if (m_pWidget->isEnabled() != wnd.IsWindowEnabled()) m_pWidget->setEnabled(wnd.IsWindowEnabled());
+    if (m_pWidget->isVisibleTo(m_pWidget->parentWidget()) != static_cast<bool>(wnd.IsWindowVisible()))
+      m_pWidget->setVisible(wnd.IsWindowVisible());
+  }
+
+  void Invalidar(CWnd&) override { m_pWidget->update(); }
+
+  CWnd& Control() { return m_ctl; }
+  QWidget* Widget() override { return m_pWidget; }
+  TipoControl Tipo() const { return m_tipo; }
+
+ private:
+  CWnd& m_ctl;
+  QWidget* m_pWidget;
+  TipoControl m_tipo;
+};
+
+CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidget* lienzo)
+    : m_plantilla(plantilla), m_modelo(modelo), m_pLienzo(lienzo) {
+  const QFont fuente = FuenteDialogo();
+  lienzo->setFont(fuente);
+  const UnidadesBase b = UnidadesDialogo(fuente);
+  m_tamano = QSize(DialogoAPixelX(plantilla.w, b), DialogoAPixelY(plantilla.h, b));
+
+  QWidget* anterior = nullptr;
+  for (const ControlPlantilla& c : plantilla.controles) {
+    const QString texto = QString::fromUtf8(c.texto);
+    QWidget* w = nullptr;
+    switch (c.tipo) {
+      case TipoControl::Edit: {
+        auto* e = new QLineEdit(lienzo);
+        e->setAlignment((c.estilo & ES_DERECHA) ? (Qt::AlignRight | Qt::AlignVCenter)
+                                                : (Qt::AlignLeft | Qt::AlignVCenter));
+        e->setText(texto);
+        w = e;
+        break;
+      }
+      case TipoControl::Boton:
+      case TipoControl::BotonDefecto: {
+        auto* p = new QPushButton(texto, lienzo);
+        if (c.tipo == TipoControl::BotonDefecto) p->setDefault(true);
+        w = p;
+        break;
+      }
+      case TipoControl::Casilla:
+        w = new QCheckBox(texto, lienzo);
+        break;
+      case TipoControl::Estatico: {
+        auto* l = new QLabel(lienzo);
+        l->setTextFormat(Qt::PlainText);  // paths and numbers shown as they are
+        Qt::Alignment a = Qt::AlignLeft;
+        if (c.estilo & SS_CENTRO) a = Qt::AlignHCenter;
+        if (c.estilo & SS_DERECHA) a = Qt::AlignRight;
+        a |= (c.estilo & SS_CENTRO_V) ? Qt::AlignVCenter : Qt::AlignTop;
+        l->setAlignment(a);
+        l->setText(texto);
+        w = l;
+        break;
+      }
+      case TipoControl::MarcoNegro: {
+        auto* f = new QFrame(lienzo);
+        f->setFrameShape(QFrame::Box);
+        f->setFrameShadow(QFrame::Plain);
+        QPalette pal = f->palette();
+        pal.setColor(QPalette::WindowText, Qt::black);
+        f->setPalette(pal);
+        w = f;
+        break;
+      }
+      case TipoControl::LineaHundida: {
+        auto* f = new QFrame(lienzo);
+        f->setFrameShape(c.w >= c.h ? QFrame::HLine : QFrame::VLine);
+        f->setFrameShadow(QFrame::Sunken);
+        w = f;
+        break;
+      }
+      case TipoControl::Icono: {
+        auto* l = new QLabel(lienzo);
+        const UINT id = static_cast<UINT>(std::atoi(c.texto));
+        l->setPixmap(IconoRecurso(id).pixmap(32, 32));
+        w = l;
+        break;
+      }
+    }
+    w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
+    w->setProperty("nrvId", c.id);
+    if (c.tipo == TipoControl::Icono) {
+      w->setGeometry(DialogoAPixelX(c.x, b), DialogoAPixelY(c.y, b), 32, 32);
+    } else {
+      int alto = DialogoAPixelY(c.h, b);
+      if (c.tipo == TipoControl::LineaHundida && alto < 2) alto = 2;  // room for the sunken edge
+      int ancho = DialogoAPixelX(c.w, b);
+      if (c.tipo == TipoControl::LineaHundida && ancho < 2) ancho = 2;
+      w->setGeometry(DialogoAPixelX(c.x, b), DialogoAPixelY(c.y, b), ancho, alto);
+    }
+    if (c.estilo & WS_DISABLED_) w->setEnabled(false);
+    if (c.estilo & WS_OCULTO_) w->setVisible(false);
+
+    const bool tabulable = (c.estilo & WS_TABSTOP_) != 0;
+    if (!tabulable) {
+      w->setFocusPolicy(Qt::NoFocus);
+    } else {
+      w->setFocusPolicy(Qt::StrongFocus);
+      if (anterior) QWidget::setTabOrder(anterior, w);
+      anterior = w;
+    }
+    m_widgets.emplace_back(c.id, w);
+
+    if (c.id == IDC_STATIC) continue;
+    CWnd* ctl = modelo.AddControl(c.id, c.texto);
+    auto peer = std::make_unique<CPeerControl>(*ctl, w, c.tipo);
+    ctl->SetPeer(peer.get());
+    const int id = c.id;
+    if (auto* boton = qobject_cast<QPushButton*>(w)) {
+      QObject::connect(boton, &QPushButton::clicked, lienzo, [this, id] {
+        if (alPulsar) alPulsar(id);
+      });
+    } else if (auto* casilla = qobject_cast<QCheckBox*>(w)) {
+      QObject::connect(casilla, &QCheckBox::toggled, lienzo, [ctl](bool b) {
+        if ((ctl->GetCheck() != 0) != b) ctl->SetCheck(b ? 1 : 0);
+      });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+      QObject::connect(edit, &QLineEdit::textEdited, lienzo,
+                       [ctl](const QString& t) { ctl->SetWindowText(t.toStdString()); });
+    }
+    m_peers.push_back(std::move(peer));
+  }
+}
+
+CFormulario::~CFormulario() { m_peers.clear(); }
+
+QWidget* CFormulario::Control(int id) const {
+  for (const auto& [i, w] : m_widgets)
+    if (i == id) return w;
+  return nullptr;
+}
+
+void CFormulario::LeerControles() {
+  for (auto& p : m_peers) {
+    if (p->Tipo() == TipoControl::Edit) {
+      const CString t = static_cast<QLineEdit*>(p->Widget())->text().toStdString();
+      if (p->Control().GetWindowText() != t) p->Control().SetWindowText(t);
+    } else if (p->Tipo() == TipoControl::Casilla) {
+      const int c = static_cast<QCheckBox*>(p->Widget())->isChecked() ? 1 : 0;
+      if (p->Control().GetCheck() != c) p->Control().SetCheck(c);
+    }
+  }
+}
+
+void CFormulario::AplicarModelo() {
+  for (auto& p : m_peers) p->OnEstadoCambiado(p->Control());
+}
+
+void CFormulario::Enfocar(int id) {
+  QWidget* w = Control(id);
+  if (!w) return;
+  w->setFocus(Qt::OtherFocusReason);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+}
+
+QWidget* CFormulario::PrimerControl() const {
+  for (const auto& [i, w] : m_widgets)
+    if (w->focusPolicy() != Qt::NoFocus && w->isEnabled() && !w->isHidden()) return w;
+  return nullptr;
+}

@@ -1,0 +1,62 @@
+// The Qt host of the framework: message boxes, modal dialogs built from
+// their templates, file dialogs, and the user-interface queue served by the
+// Qt event loop.
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+
+#include "framework/dialogo.h"
+#include "framework/host.h"
+#include "ui/formulario.h"
+
+class CHostQt : public QObject, public IAfxHost {
+  Q_OBJECT
+ public:
+  // Installs itself as the framework's host and makes the calling thread
+  // (the one running the Qt event loop) the user-interface thread.
+  CHostQt();
+  ~CHostQt() override;
+
+  int MessageBox(const CString& texto, UINT estilo, UINT ayuda) override;
+  INT_PTR DoModal(CDialog& dlg) override;
+  INT_PTR DoModal(CFileDialog& dlg) override;
+  void WakeUi() override;
+
+  // The window that owns the host's modal windows: the active modal one, or
+  // the main window.
+  static QWidget* VentanaPadre();
+
+ private:
+  void Bombear();
+  std::atomic<bool> m_bPendiente{false};
+  IAfxHost* m_pAnterior;
+};
+
+// A modal dialog of the framework on screen.
+class CDialogoQt : public QDialog {
+  Q_OBJECT
+ public:
+  CDialogoQt(CDialog& dlg, const PlantillaDialogo& plantilla, QWidget* padre);
+  // OnInitDialog, then the modal loop; the value given to EndDialog, or
+  // IDCANCEL.
+  INT_PTR Ejecutar();
+  CDialog& Dialogo() { return m_dlg; }
+  CFormulario& Formulario() { return *m_pFormulario; }
+
+  void reject() override;  // Escape and the close box: the dialog's Cancel
+
+ private:
+  void Pulsado(int id);
+  void Terminar();
+  CDialog& m_dlg;
+  std::unique_ptr<CFormulario> m_pFormulario;
+};
+
+// A framework filter name ("Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat")
+// as a Qt name filter ("Ficheros ASCII (*.txt *.dat)"); "*.*" matches every
+// file, with or without a point.
+QString FiltroQt(const FiltroFichero& filtro);
