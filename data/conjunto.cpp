@@ -11,6 +11,10 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -45,6 +49,17 @@ constexpr double kPotencias[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// m exactly as a double. The conversion instruction merges into its target
+// register; starting from a fresh zero keeps it from waiting for the
+// previous value's division.
+inline double EnteroADoble(std::uint64_t m) {
+#if defined(__SSE2__) && defined(__x86_64__)
+  return _mm_cvtsd_f64(_mm_cvtsi64_sd(_mm_setzero_pd(), static_cast<long long>(m)));
+#else
+  return static_cast<double>(m);
+#endif
+}
+
 // The value of the token at p, exactly as AtofC reads it; p ends after the
 // token. The character at fin must be one that ends a number (a line end or
 // a zero byte), which holds for every line the loaders hand in.
@@ -74,12 +89,14 @@ inline double ValorToken(const char*& p, const char* fin) {
   }
   if (cifras > 0 && cifras <= 19 && *q != 'e' && *q != 'E' && m <= (std::uint64_t(1) << 53) &&
       decimales <= 22) {
-    v = static_cast<double>(m) / kPotencias[decimales];
+    v = EnteroADoble(m) / kPotencias[decimales];
     if (negativo) v = -v;
   } else if (EsDigito(*p) || *p == '-' || *p == '+' || *p == '.') {
     // Long mantissas, exponents, bare signs: the general reader. It stops
     // where the number stops, which is at or before fin.
-    v = AtofC(p, &q);
+    const char* finNumero = nullptr;
+    v = AtofC(p, &finNumero);
+    q = finNumero;
   } else if (*p == '\v' || *p == '\f' || *p == '\r') {
     // AtofC would skip these as leading blanks and could run into the next
     // line: read a copy of the token.
@@ -121,82 +138,90 @@ UINT ContarRango(const char* p, const char* fin) {
   return n;
 }
 
-// The whole file in memory with a zero byte after its last one.
-class CContenido {
- public:
-  bool Leer(const CString& ruta) {
-    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = LeerDe(fd);
-    ::close(fd);
-    return ok;
-  }
-  const char* Inicio() const { return m_datos.get(); }
-  const char* Fin() const { return m_datos.get() + m_tam; }
-
- private:
-  bool Reservar(std::size_t tam) {
-    if (tam >= AfxMemoriaDisponible()) AfxThrowMemoryException();
-    std::unique_ptr<char[]> nuevo(new (std::nothrow) char[tam + 1]);
-    if (!nuevo) AfxThrowMemoryException();
-    if (m_datos) std::memcpy(nuevo.get(), m_datos.get(), m_tam);
-    m_datos = std::move(nuevo);
-    m_cap = tam;
-    return true;
-  }
-
-  bool LeerDe(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return false;
-    // Room for the whole file and a little more, so that the end of the file
-    // is met without growing the buffer.
-    const std::size_t tam = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-    Reservar(tam + 4096);
-    m_tam = 0;
-    for (;;) {
-      if (m_tam == m_cap) Reservar(m_cap * 2);
-      const ssize_t r = ::read(fd, m_datos.get() + m_tam, m_cap - m_tam);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (r == 0) break;
-      m_tam += static_cast<std::size_t>(r);
-    }
-    m_datos[m_tam] = '\0';
-    return true;
-  }
-
-  std::unique_ptr<char[]> m_datos;
-  std::size_t m_tam = 0;
-  std::size_t m_cap = 0;
-};
-
-// The data lines of a buffer: comment lines ('/' first) and empty lines are
-// skipped; LF or CR LF ends a line; the last line may lack its newline.
+// The data lines of an open file, read in blocks into one buffer that
+// grows only for a line longer than itself: comment lines ('/' first) and
+// empty lines are skipped; LF or CR LF ends a line; the last line may lack
+// its newline. A zero byte always follows the buffered bytes, so every line
+// handed out is followed by a character that ends a number.
 class CLineas {
  public:
-  CLineas(const char* ini, const char* fin) : m_p(ini), m_fin(fin) {}
+  explicit CLineas(int fd) : m_fd(fd) { Reservar(kBloque); }
+
+  // Back to the start of the file for the second pass.
+  bool Rebobinar() {
+    m_p = m_lim = m_buf.get();
+    *m_lim = '\0';
+    m_fin = false;
+    return ::lseek(m_fd, 0, SEEK_SET) == 0;
+  }
+
+  // The next data line; false at the end of the file (or on a read error).
   bool Siguiente(const char*& ini, const char*& fin) {
-    while (m_p < m_fin) {
-      ini = m_p;
-      const void* nl = std::memchr(m_p, '\n', static_cast<std::size_t>(m_fin - m_p));
+    for (;;) {
+      const void* nl = std::memchr(m_p, '\n', static_cast<std::size_t>(m_lim - m_p));
       if (nl != nullptr) {
+        ini = m_p;
         fin = static_cast<const char*>(nl);
-        m_p = fin + 1;
+        m_p = const_cast<char*>(fin) + 1;
         if (fin > ini && fin[-1] == '\r') --fin;
+      } else if (m_fin) {
+        if (m_p == m_lim) return false;
+        ini = m_p;
+        fin = m_lim;
+        m_p = m_lim;
       } else {
-        fin = m_fin;
-        m_p = m_fin;
+        Rellenar();
+        continue;
       }
       if (fin != ini && *ini != '/') return true;
     }
-    return false;
   }
 
  private:
-  const char* m_p;
-  const char* m_fin;
+  static constexpr std::size_t kBloque = std::size_t(256) << 10;
+
+  void Reservar(std::size_t cap) {
+    if (cap >= AfxMemoriaDisponible()) AfxThrowMemoryException();
+    std::unique_ptr<char[]> nuevo(new (std::nothrow) char[cap + 1]);
+    if (!nuevo) AfxThrowMemoryException();
+    const std::size_t resto = m_buf ? static_cast<std::size_t>(m_lim - m_p) : 0;
+    if (resto != 0) std::memcpy(nuevo.get(), m_p, resto);
+    m_buf = std::move(nuevo);
+    m_cap = cap;
+    m_p = m_buf.get();
+    m_lim = m_p + resto;
+    *m_lim = '\0';
+  }
+
+  // Keeps the unfinished line, moved to the front, and reads what follows.
+  void Rellenar() {
+    std::size_t resto = static_cast<std::size_t>(m_lim - m_p);
+    if (resto == m_cap) {
+      Reservar(m_cap * 2);
+    } else if (m_p != m_buf.get()) {
+      std::memmove(m_buf.get(), m_p, resto);
+      m_p = m_buf.get();
+      m_lim = m_p + resto;
+    }
+    for (;;) {
+      const ssize_t r = ::read(m_fd, m_lim, m_cap - resto);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) {
+        m_fin = true;
+      } else {
+        m_lim += r;
+      }
+      break;
+    }
+    *m_lim = '\0';
+  }
+
+  int m_fd;
+  std::unique_ptr<char[]> m_buf;
+  std::size_t m_cap = 0;
+  char* m_p = nullptr;
+  char* m_lim = nullptr;
+  bool m_fin = false;
 };
 
 // A file descriptor closed on every way out.
@@ -383,8 +408,9 @@ BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
 BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   m_matEntradas.Liberar();
   m_matSalidas.Liberar();
-  CContenido contenido;
-  if (!contenido.Leer(ruta)) return FALSE;
+  CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.fd() < 0) return FALSE;
+  CLineas l(fd.fd());
   m_nEntradas = 0;
   m_nSalidas = 0;
   m_nMuestras = 0;
@@ -393,16 +419,13 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   const char* ini = nullptr;
   const char* fin = nullptr;
   std::uint64_t lineas = 0;
-  {
-    CLineas l(contenido.Inicio(), contenido.Fin());
+  if (l.Siguiente(ini, fin)) {
+    lineas = 1;
+    m_nEntradas = ContarRango(ini, fin);
     if (l.Siguiente(ini, fin)) {
-      lineas = 1;
-      m_nEntradas = ContarRango(ini, fin);
-      if (l.Siguiente(ini, fin)) {
-        lineas = 2;
-        m_nSalidas = ContarRango(ini, fin);
-        while (l.Siguiente(ini, fin)) ++lineas;
-      }
+      lineas = 2;
+      m_nSalidas = ContarRango(ini, fin);
+      while (l.Siguiente(ini, fin)) ++lineas;
     }
   }
   // A first data line without values gives no inputs, a second one no
@@ -410,35 +433,38 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   if ((lineas >= 1 && m_nEntradas == 0) || (lineas >= 2 && m_nSalidas == 0)) return FALSE;
   if (lineas / 2 > UINT_MAX) return FALSE;  // more samples than a count can tell
   m_nMuestras = lineas >= 2 ? static_cast<UINT>(lineas / 2) : 1;
+  if (!l.Rebobinar()) return FALSE;
 
   m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas);
   m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas);
 
-  // Loading pass.
-  CLineas l(contenido.Inicio(), contenido.Fin());
-  const std::uint64_t pares = lineas / 2;
-  for (std::uint64_t s = 0; s < pares; ++s) {
-    l.Siguiente(ini, fin);
-    if (!LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas)) AfxMessageBox("faltan datos", MB_OK, 0);
-    l.Siguiente(ini, fin);
-    if (!LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas)) AfxMessageBox("faltan datos", MB_OK, 0);
+  // Loading pass. Rows are written only below the count, even if the file
+  // changed between the passes.
+  UINT s = 0;
+  while (l.Siguiente(ini, fin)) {
+    const bool guardar = s < m_nMuestras;
+    if (guardar ? !LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas)
+                : !TieneValores(ini, fin, m_nEntradas))
+      AfxMessageBox("faltan datos", MB_OK, 0);
+    if (!l.Siguiente(ini, fin)) {
+      AfxMessageBox("Faltan datos.", MB_OK, 0);
+      m_matEntradas.Liberar();
+      m_matSalidas.Liberar();
+      m_nMuestras = 0;
+      return FALSE;
+    }
+    if (guardar ? !LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas)
+                : !TieneValores(ini, fin, m_nSalidas))
+      AfxMessageBox("faltan datos", MB_OK, 0);
+    if (s < UINT_MAX) ++s;
   }
-  if (lineas == 0) {
+  if (s != m_nMuestras) {
+    // Not one data line (the count was set to 1 all the same).
     std::fputs("Faltan datos.\n", stderr);
     m_matEntradas.Liberar();
     m_matSalidas.Liberar();
     m_nMuestras = 0;
     m_bCargado = false;
-    return FALSE;
-  }
-  if (lineas % 2 != 0) {
-    // An input line without its output line.
-    l.Siguiente(ini, fin);
-    if (!TieneValores(ini, fin, m_nEntradas)) AfxMessageBox("faltan datos", MB_OK, 0);
-    AfxMessageBox("Faltan datos.", MB_OK, 0);
-    m_matEntradas.Liberar();
-    m_matSalidas.Liberar();
-    m_nMuestras = 0;
     return FALSE;
   }
   m_bCargado = true;

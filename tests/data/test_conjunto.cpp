@@ -330,6 +330,28 @@ TEST_F(Conjunto, CadaValorComoAtofDeSuToken) {
   }
 }
 
+TEST_F(Conjunto, LineasMasLargasQueElBloqueDeLectura) {
+  // A 700 KB input line (its values past the first are not used), then many
+  // pairs with long comments between them that cross the blocks in which
+  // the file is read.
+  std::string contenido = "1 2\r\n3\r\n";
+  for (UINT i = 0; i < 100000; ++i) contenido += FormatC("%u.5 ", i + 1);
+  contenido += "\r\n7\r\n";
+  const std::string comentario = "/" + std::string(300, 'c') + "\r\n";
+  for (UINT k = 0; k < 4000; ++k) contenido += FormatC("%u %u", k, k) + "\r\n" + comentario + FormatC("%u.25\r\n", k);
+  ASSERT_GT(contenido.size(), 1000000u);
+  ASSERT_TRUE(c.Cargar(Fichero("a.txt", contenido)));
+  EXPECT_EQ(c.m_nEntradas, 2u);
+  ASSERT_EQ(c.m_nMuestras, 4002u);
+  EXPECT_EQ(Fila(c.m_matEntradas, 1), (std::vector<double>{1.5, 2.5}));
+  EXPECT_EQ(c.m_matSalidas.m_ppFilas[1][0], 7.0);
+  for (UINT k = 0; k < 4000; ++k) {
+    ASSERT_EQ(Fila(c.m_matEntradas, k + 2), (std::vector<double>{double(k), double(k)}));
+    ASSERT_EQ(c.m_matSalidas.m_ppFilas[k + 2][0], k + 0.25);
+  }
+  EXPECT_TRUE(host.Textos().empty());
+}
+
 // ---- LeerLinea, LeerValores ----
 
 TEST(LeerValores, TokensYFaltaDeValores) {
