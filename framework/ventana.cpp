@@ -33,7 +33,10 @@ CWnd::CWnd() { m_hWnd = Registrar(this); }
 
 CWnd::~CWnd() {
   // Children first: their handles go with them.
-  m_controles.clear();
+  {
+    std::lock_guard<std::mutex> lock(m_mutexControles);
+    m_controles.clear();
+  }
   Olvidar(m_hWnd);
 }
 
@@ -44,13 +47,10 @@ CWnd* CWnd::FromHandle(HWND h) {
   return it == g_ventanas.end() ? nullptr : it->second;
 }
 
-CWnd* CWnd::GetDlgItem(int id) {
-  for (const auto& c : m_controles)
-    if (c->m_nID == id) return c.get();
-  return AddControl(id);
-}
+CWnd* CWnd::GetDlgItem(int id) { return AddControl(id); }
 
 CWnd* CWnd::AddControl(int id, const CString& texto) {
+  std::lock_guard<std::mutex> lock(m_mutexControles);
   for (const auto& c : m_controles)
     if (c->m_nID == id) return c.get();  // already there: keep its state
   auto ctl = std::make_unique<CWnd>();

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "framework/afx.h"
@@ -37,16 +38,19 @@ class CWnd : public CCmdTarget {
   int GetDlgCtrlID() const { return m_nID; }
 
   // Child controls by identifier; created on first use, so a window template
-  // or a host may add them in any order.
+  // or a host may add them in any order. Safe from any thread (the list is
+  // locked); the control itself follows the rules below.
   CWnd* GetDlgItem(int id);
   CWnd* AddControl(int id, const CString& texto = CString());
   const std::vector<std::unique_ptr<CWnd>>& Controls() const { return m_controles; }
   CWnd* GetParent() const { return m_pParent; }
 
   // Safe from any thread: from a worker the change is posted to the
-  // user-interface thread (it never waits for it).
+  // user-interface thread (it never waits for it), and dropped if the
+  // window is gone by then.
   void EnableWindow(BOOL bEnable = TRUE);
   void ShowWindow(int nCmdShow);
+  void Invalidate();
   // User-interface thread only.
   BOOL IsWindowEnabled() const { return m_bEnabled; }
   BOOL IsWindowVisible() const { return m_bVisible; }
@@ -54,7 +58,6 @@ class CWnd : public CCmdTarget {
   CString GetWindowText() const { return m_strTexto; }
   void SetCheck(int estado);
   int GetCheck() const { return m_nCheck; }
-  void Invalidate();
 
   // Messages posted to this window's handle arrive here, on the
   // user-interface thread.
@@ -78,6 +81,7 @@ class CWnd : public CCmdTarget {
   int m_nCheck = 0;
   IWndPeer* m_pPeer = nullptr;
   std::vector<std::unique_ptr<CWnd>> m_controles;
+  mutable std::mutex m_mutexControles;  // guards m_controles
 };
 
 // Queues a message for the window of h on the user-interface thread; any

@@ -56,6 +56,19 @@ TEST(HandlesDeVentana, AddControlNoPisaUnControlExistente) {
   EXPECT_EQ(w.Controls().size(), 1u);
 }
 
+TEST(HandlesDeVentana, UnTrabajadorPuedeBuscarControlesMientrasElHiloUiLosCrea) {
+  CTestHost host;
+  CWnd vista;
+  std::thread t([&vista] {
+    for (int id = 0; id < 200; ++id) vista.GetDlgItem(id)->EnableWindow(FALSE);
+  });
+  for (int id = 199; id >= 0; --id) vista.GetDlgItem(id);
+  t.join();
+  AfxPumpMessages();
+  ASSERT_EQ(vista.Controls().size(), 200u);
+  for (const auto& c : vista.Controls()) EXPECT_FALSE(c->IsWindowEnabled());
+}
+
 TEST(MensajesPublicados, LleganEnOrdenAlBombearYNoAntes) {
   CTestHost host;
   CVentanaRegistro w;
