@@ -1,0 +1,291 @@
+// The history and weight exports: their file dialogs, both weight forms
+// byte for byte, the history with decimal commas, and failures that say so.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "framework/texto.h"
+#include "tests/network/documento_apoyo.h"
+
+namespace {
+
+class Exportar : public ::testing::Test {
+ protected:
+  CHostEspera host;
+  CCarpetaTemporal carpeta;
+  CDirectorioActual dir{carpeta.Ruta()};
+
+  // 2 inputs, 3 hidden neurons, 1 output.
+  void Crear(CNodusDoc& doc, const CString& epocas = "100") {
+    ParametrosRed p;
+    p.entrenamiento = Ejemplo("xor.txt");
+    p.verificacion = Ejemplo("xor.txt");
+    p.epocas = epocas;
+    p.error = "0";
+    ASSERT_TRUE(CrearRed(host, doc, p));
+  }
+  std::vector<std::string> Ficheros() const {
+    std::vector<std::string> v;
+    for (const auto& e : std::filesystem::directory_iterator(carpeta.Ruta())) v.push_back(e.path().filename());
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+};
+
+std::vector<std::string> Lineas(const std::string& s) {
+  std::vector<std::string> v;
+  std::size_t inicio = 0;
+  while (inicio < s.size()) {
+    const std::size_t fin = s.find("\r\n", inicio);
+    if (fin == std::string::npos) {
+      v.push_back(s.substr(inicio) + "<sin fin de línea>");
+      break;
+    }
+    v.push_back(s.substr(inicio, fin - inicio));
+    inicio = fin + 2;
+  }
+  return v;
+}
+
+float Float(const std::string& b, std::size_t i) {
+  std::uint32_t bits = 0;
+  for (int k = 0; k < 4; ++k) bits |= std::uint32_t(BYTE(b[4 * i + k])) << (8 * k);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return f;
+}
+
+bool Habilitado(CNodusDoc& doc, UINT id) {
+  CCmdUI ui(id);
+  doc.OnCmdMsg(id, &ui);
+  return ui.m_bEnabled;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- history
+
+TEST_F(Exportar, ElHistorialSoloSeOfreceConEpocasHechas) {
+  CNodusDoc doc;
+  Crear(doc);
+  EXPECT_FALSE(Habilitado(doc, ID_GUARDAR_HISTORIAL));
+  EXPECT_TRUE(Habilitado(doc, ID_GUARDAR_PESOS));
+  EntrenarUnaEpoca(doc);
+  EXPECT_TRUE(Habilitado(doc, ID_GUARDAR_HISTORIAL));
+}
+
+TEST_F(Exportar, ElHistorialLlevaUnaLineaPorEpocaConComasDecimales) {
+  CNodusDoc doc;
+  Crear(doc);
+  const double valores[3][3] = {{0.5, 2.25, 87.5}, {0.123456, 12.345678, 5}, {1e-7, 123.5, 100}};
+  for (UINT e = 0; e < 3; ++e) {
+    doc.m_arrErrorMaximo.m_pDatos[e] = valores[e][0];
+    doc.m_arrErrorTotal.m_pDatos[e] = valores[e][1];
+    doc.m_arrAciertos.m_pDatos[e] = valores[e][2];
+  }
+  doc.m_nEpoca = 3;
+  doc.m_nPuntos = 3;
+  host.respuestasFichero.push_back(carpeta.Fichero("historial.txt"));
+  doc.OnGuardarHistorial();
+  ASSERT_EQ(host.dialogosFichero.size(), 1u);
+  const CFileDialog& fd = host.dialogosFichero[0];
+  EXPECT_FALSE(fd.m_bOpenFileDialog);
+  EXPECT_EQ(fd.m_strDefExt, "txt");
+  EXPECT_EQ(fd.m_strFileName, "");
+  EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+  EXPECT_EQ(fd.m_strTitulo, "Examinar Archivos");
+  ASSERT_EQ(fd.m_filtros.size(), 2u);
+  EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros ASCII (*.txt)");
+  EXPECT_EQ(fd.m_filtros[0].patron, "*.txt");
+  EXPECT_EQ(fd.m_filtros[1].nombre, "Todos los ficheros (*.*)");
+  EXPECT_EQ(fd.m_filtros[1].patron, "*.*");
+
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("historial.txt")),
+            "0\t0,500000\t2,250000\t87,5000\r\n"
+            "1\t0,123456\t12,345678\t 5,0000\r\n"
+            "2\t0,000000\t123,500000\t100,0000\r\n");
+  EXPECT_TRUE(host.Textos().empty());
+  EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(Exportar, ElHistorialDeUnaRedEntrenadaSaleDelHistorial) {
+  CNodusDoc doc;
+  Crear(doc);
+  for (int i = 0; i < 3; ++i) EntrenarUnaEpoca(doc);
+  host.respuestasFichero.push_back(carpeta.Fichero("h"));
+  doc.OnGuardarHistorial();
+  const std::vector<std::string> lineas = Lineas(LeerFichero(carpeta.Fichero("h")));
+  ASSERT_EQ(lineas.size(), 3u);
+  for (UINT e = 0; e < 3; ++e) {
+    CString esperada = FormatC("%u\t%7.6f\t%7.6f\t%7.4f", e, doc.m_arrErrorMaximo.m_pDatos[e],
+                               doc.m_arrErrorTotal.m_pDatos[e], doc.m_arrAciertos.m_pDatos[e]);
+    for (char& c : esperada)
+      if (c == '.') c = ',';
+    EXPECT_EQ(lineas[e], esperada);
+    EXPECT_EQ(lineas[e].find('.'), std::string::npos);
+  }
+}
+
+TEST_F(Exportar, ElHistorialNoDetieneElEntrenamientoYSoloLlevaLoAnterior) {
+  CNodusDoc doc;
+  ParametrosRed p;
+  p.entrenamiento = Ejemplo("iris-train.txt");
+  p.verificacion = Ejemplo("iris-test.txt");
+  p.ocultas = "40";
+  p.error = "0";
+  ASSERT_TRUE(CrearRed(host, doc, p));
+  for (int i = 0; i < 3; ++i) EntrenarUnaEpoca(doc);
+  // A run far too long to end by itself during the test.
+  doc.m_nMaxEpocas = 100000;
+  doc.m_arrErrorMaximo.Dimensionar(doc.m_nMaxEpocas);
+  doc.m_arrErrorTotal.Dimensionar(doc.m_nMaxEpocas);
+  doc.m_arrAciertos.Dimensionar(doc.m_nMaxEpocas);
+  doc.m_nEpoca = 3;
+  doc.m_nPuntos = 3;
+  doc.OnEntrenar();
+  host.respuestasFichero.push_back(carpeta.Fichero("h.txt"));
+  doc.OnGuardarHistorial();
+  const bool seguia = doc.m_bEntrenando;
+  const UINT epocas = doc.m_nEpoca;
+  doc.OnDetener();
+  const std::size_t lineas = Lineas(LeerFichero(carpeta.Fichero("h.txt"))).size();
+  if (seguia) EXPECT_EQ(lineas, 3u);
+  else EXPECT_EQ(lineas, epocas);
+  EXPECT_GT(doc.m_nEpoca, 3u);
+}
+
+TEST_F(Exportar, CancelarElDialogoNoEscribeNada) {
+  CNodusDoc doc;
+  Crear(doc);
+  EntrenarUnaEpoca(doc);
+  doc.OnGuardarHistorial();
+  doc.OnGuardarPesos();
+  EXPECT_EQ(host.dialogosFichero.size(), 2u);
+  EXPECT_TRUE(Ficheros().size() == 1 && Ficheros()[0] == "HNRV.TXT");
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+// ---------------------------------------------------------------- weights
+
+TEST_F(Exportar, PesosEnTextoParaUnaRed2x3x1) {
+  CNodusDoc doc;
+  Crear(doc);
+  host.respuestasFichero.push_back(carpeta.Fichero("pesos.txt"));
+  doc.OnGuardarPesos();
+  ASSERT_EQ(host.dialogosFichero.size(), 1u);
+  const CFileDialog& fd = host.dialogosFichero[0];
+  EXPECT_FALSE(fd.m_bOpenFileDialog);
+  EXPECT_EQ(fd.m_strDefExt, "txt");
+  EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+  EXPECT_EQ(fd.m_strTitulo, "Guardar Pesos");
+  ASSERT_EQ(fd.m_filtros.size(), 3u);
+  EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros ASCII (*.txt;*.dat)");
+  EXPECT_EQ(fd.m_filtros[0].patron, "*.txt;*.dat");
+  EXPECT_EQ(fd.m_filtros[1].nombre, "Ficheros Binarios (*.ie3;*.bin)");
+  EXPECT_EQ(fd.m_filtros[1].patron, "*.ie3;*.bin");
+  EXPECT_EQ(fd.m_filtros[2].nombre, "Todos los ficheros (*.*)");
+  EXPECT_EQ(fd.m_filtros[2].patron, "*.*");
+
+  const std::vector<std::string> lineas = Lineas(LeerFichero(carpeta.Fichero("pesos.txt")));
+  ASSERT_EQ(lineas.size(), 4u);
+  const CMatrizReales* matrices[] = {&doc.m_matPesosOculta, &doc.m_matPesosSalida};
+  std::size_t n = 0;
+  for (const CMatrizReales* m : matrices)
+    for (UINT i = 0; i < m->m_nFilas; ++i, ++n) {
+      CString esperada;
+      for (UINT j = 0; j < m->m_nColumnas; ++j) esperada += FormatC("%.4f ", m->m_ppFilas[i][j]);
+      EXPECT_EQ(lineas[n], esperada);
+    }
+  EXPECT_EQ(Contar(lineas[0], " "), 3);
+  EXPECT_EQ(Contar(lineas[3], " "), 4);
+  EXPECT_EQ(lineas[0].substr(0, 7), FormatC("%.4f", 41 * (1.0 / 32767) * 0.6 - 0.3));
+  EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(Exportar, PesosEnBinarioSon52BytesParaUnaRed2x3x1) {
+  CNodusDoc doc;
+  Crear(doc);
+  for (const char* nombre : {"pesos.bin", "pesos.ie3"}) {
+    host.respuestasFichero.push_back(carpeta.Fichero(nombre));
+    doc.OnGuardarPesos();
+    const std::string b = LeerFichero(carpeta.Fichero(nombre));
+    ASSERT_EQ(b.size(), 52u) << nombre;
+    std::size_t i = 0;
+    for (const CMatrizReales* m : {&doc.m_matPesosOculta, &doc.m_matPesosSalida})
+      for (UINT f = 0; f < m->m_nFilas; ++f)
+        for (UINT c = 0; c < m->m_nColumnas; ++c, ++i) EXPECT_EQ(Float(b, i), static_cast<float>(m->m_ppFilas[f][c]));
+  }
+}
+
+TEST_F(Exportar, LaFormaDependeDeLaExtensionExacta) {
+  CNodusDoc doc;
+  Crear(doc);
+  for (const char* nombre : {"pesos.BIN", "pesos.dat", "pesos.txt", "pesos.bin.txt", "sin_extension"}) {
+    host.respuestasFichero.push_back(carpeta.Fichero(nombre));
+    doc.OnGuardarPesos();
+    EXPECT_EQ(Lineas(LeerFichero(carpeta.Fichero(nombre))).size(), 4u) << nombre;
+  }
+}
+
+TEST_F(Exportar, GuardarPesosDetieneElEntrenamientoYNoLoReanuda) {
+  CNodusDoc doc;
+  Crear(doc, "400");
+  CVistaPrueba vista;
+  doc.AddView(&vista);
+  doc.OnEntrenar();
+  host.respuestasFichero.push_back(carpeta.Fichero("pesos.txt"));
+  doc.OnGuardarPesos();
+  EXPECT_FALSE(doc.m_bEntrenando);
+  EXPECT_EQ(doc.m_pHilo, nullptr);
+  EXPECT_GE(doc.m_nEpoca, 1u);
+  EXPECT_FALSE(vista.Habilitado(ID_DETENER));
+  // What was written are the weights as training left them.
+  const std::vector<std::string> lineas = Lineas(LeerFichero(carpeta.Fichero("pesos.txt")));
+  ASSERT_EQ(lineas.size(), 4u);
+  EXPECT_EQ(lineas[0].substr(0, lineas[0].find(' ')), FormatC("%.4f", doc.m_matPesosOculta.m_ppFilas[0][0]));
+  // Cancelled: training stays stopped all the same.
+  doc.OnEntrenar();
+  doc.OnGuardarPesos();
+  EXPECT_FALSE(doc.m_bEntrenando);
+}
+
+// ---------------------------------------------------------------- failures
+
+TEST_F(Exportar, UnFicheroQueNoSePuedeCrearLoDiceYNoDejaNada) {
+  CNodusDoc doc;
+  Crear(doc);
+  EntrenarUnaEpoca(doc);
+  const std::string enCarpetaQueFalta = carpeta.Fichero("no/existe.txt");
+  std::filesystem::create_directory(carpeta.Fichero("carpeta.txt"));
+  host.respuestasFichero.push_back(enCarpetaQueFalta);
+  doc.OnGuardarHistorial();
+  host.respuestasFichero.push_back(enCarpetaQueFalta);
+  doc.OnGuardarPesos();
+  host.respuestasFichero.push_back(carpeta.Fichero("carpeta.txt"));
+  doc.OnGuardarPesos();
+  const std::vector<CString> textos = host.Textos();
+  ASSERT_EQ(textos.size(), 3u);
+  for (const CString& t : textos) EXPECT_EQ(t.rfind("No se ha podido crear el fichero", 0), 0u) << t;
+  EXPECT_NE(textos[0].find(enCarpetaQueFalta), CString::npos);
+  EXPECT_EQ(Ficheros(), (std::vector<std::string>{"HNRV.TXT", "carpeta.txt"}));
+}
+
+TEST_F(Exportar, UnFicheroQueNoAdmiteLosBytesLoDice) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "sin /dev/full";
+  CNodusDoc doc;
+  Crear(doc);
+  host.respuestasFichero.push_back("/dev/full");
+  doc.OnGuardarPesos();
+  ASSERT_EQ(host.Textos().size(), 1u);
+  EXPECT_EQ(host.Textos()[0].rfind("Error al escribir el fichero", 0), 0u) << host.Textos()[0];
+}
+
+TEST_F(Exportar, ReemplazaEnteroUnFicheroAnteriorSinRestos) {
+  CNodusDoc doc;
+  Crear(doc);
+  carpeta.Escribir("pesos.bin", std::string(1000, 'x'));
+  host.respuestasFichero.push_back(carpeta.Fichero("pesos.bin"));
+  doc.OnGuardarPesos();
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("pesos.bin")).size(), 52u);
+  EXPECT_EQ(Ficheros(), std::vector<std::string>{"pesos.bin"});
+}
