@@ -51,9 +51,25 @@ QWidget* AfxWidgetDe(CWnd* wnd) {
   return peer ? peer->Widget() : nullptr;
 }
 
-QIcon IconoRecurso(UINT id) { return QIcon(QStringLiteral(":/nrv/icono%1.svg").arg(id)); }
+// The images live in the static library: their registration is pulled in
+// by hand.
+static void IniciarIconos() {
+  static const bool hecho = [] {
+    Q_INIT_RESOURCE(iconos);
+    return true;
+  }();
+  (void)hecho;
+}
 
-QIcon ImagenBarra(const char* nombre) { return QIcon(QStringLiteral(":/nrv/%1.svg").arg(QString::fromUtf8(nombre))); }
+QIcon IconoRecurso(UINT id) {
+  IniciarIconos();
+  return QIcon(QStringLiteral(":/nrv/icono%1.svg").arg(id));
+}
+
+QIcon ImagenBarra(const char* nombre) {
+  IniciarIconos();
+  return QIcon(QStringLiteral(":/nrv/%1.svg").arg(QString::fromUtf8(nombre)));
+}
 
 // Mirrors one model control on its widget.
 class CPeerControl : public IPeerQt {
