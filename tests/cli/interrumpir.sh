@@ -57,6 +57,25 @@ LC_ALL=C grep -q "N.* de .*poca Inicial: $n1," HNRV.TXT || fallo "el segundo blo
 [ "$(wc -l <h2.txt)" -eq "$total" ] || fallo "el historial no tiene las $total épocas"
 head -n "$n1" h2.txt | cmp -s - h1.txt || fallo "reanudar ha cambiado las épocas del primer entrenamiento"
 
+# Stopped and trained again to its end, a network is bit for bit the one
+# trained without a stop (a second network of the same shape starts with
+# the same weights).
+mkdir entera partida
+head -n 20000 grande.txt >medio.txt
+( cd entera && "$NRV" nueva g.nrv ../medio.txt ../medio.txt --epocas 30 --error 0 >/dev/null &&
+  "$NRV" entrenar g.nrv >salida.txt 2>&1 ) || fallo "entrenamiento sin interrupción"
+cd partida
+"$NRV" nueva g.nrv ../medio.txt ../medio.txt --epocas 30 --error 0 >/dev/null || fallo "nueva"
+entrenar_interrumpido run.txt
+[ "$RC" -eq 0 ] || fallo "interrupción: código $RC"
+np=$(lineas_epoca run.txt)
+[ "$np" -lt 30 ] || fallo "el entrenamiento de 30 épocas no se ha interrumpido"
+"$NRV" entrenar g.nrv >resto.txt 2>&1 || fallo "reanudar hasta el final"
+cd ..
+cmp -s partida/g.nrv entera/g.nrv || fallo "interrumpir tras $np épocas y reanudar no da la misma red"
+cat partida/run.txt partida/resto.txt | grep -E '^ +[0-9]+ '$'\t' >partida.txt
+grep -E '^ +[0-9]+ '$'\t' entera/salida.txt | cmp -s - partida.txt || fallo "las épocas reanudadas no son las de un entrenamiento entero"
+
 # A second Ctrl+C leaves at once without saving (130), unless the run had
 # already ended and been saved (0): either way the file tells the truth.
 cp g.nrv g.antes
