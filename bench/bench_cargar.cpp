@@ -5,6 +5,7 @@
 // loaders, not the disk.
 #include <benchmark/benchmark.h>
 #include <locale.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -88,6 +89,16 @@ std::vector<double> CargarStrtok(const std::string& ruta) {
   return valores;
 }
 
+// Heap bytes that a loaded set keeps, over the bytes of its values.
+double MemoriaPorValores(const std::string& ruta) {
+  const std::size_t antes = mallinfo2().uordblks + mallinfo2().hblkhd;
+  CConjuntoDatos c;
+  if (!c.Cargar(ruta)) return 0.0;
+  const std::size_t despues = mallinfo2().uordblks + mallinfo2().hblkhd;
+  const double valores = double(c.m_nMuestras) * (c.m_nEntradas + c.m_nSalidas) * sizeof(double);
+  return double(despues - antes) / valores;
+}
+
 void BM_CargarTexto(benchmark::State& estado) {
   const CFicheros& f = Ficheros();
   // The values must be the ones the plain loader reads, bit for bit.
@@ -113,6 +124,7 @@ void BM_CargarTexto(benchmark::State& estado) {
     benchmark::DoNotOptimize(c.m_matEntradas.m_ppFilas);
   }
   estado.SetBytesProcessed(static_cast<std::int64_t>(estado.iterations() * f.bytesTexto));
+  estado.counters["memoria/valores"] = MemoriaPorValores(f.texto);
 }
 BENCHMARK(BM_CargarTexto)->Unit(benchmark::kMillisecond);
 
@@ -134,6 +146,7 @@ void BM_CargarBinario(benchmark::State& estado) {
     benchmark::DoNotOptimize(c.m_matEntradas.m_ppFilas);
   }
   estado.SetBytesProcessed(static_cast<std::int64_t>(estado.iterations() * f.bytesBinario));
+  estado.counters["memoria/valores"] = MemoriaPorValores(f.binario);
 }
 BENCHMARK(BM_CargarBinario)->Unit(benchmark::kMillisecond);
 

@@ -352,6 +352,91 @@ TEST_F(Conjunto, LineasMasLargasQueElBloqueDeLectura) {
   EXPECT_TRUE(host.Textos().empty());
 }
 
+// The loader against the file read line by line with LeerLinea and
+// LeerValores, on random files of blanks, tabs, CR, LF, zero bytes,
+// comment marks and numbers: same result, same messages, same values.
+namespace {
+
+struct Modelo {
+  bool ok = false;
+  UINT e = 0, s = 0, n = 0;
+  std::vector<std::vector<double>> entradas, salidas;
+  Textos mensajes;
+};
+
+Modelo CargarModelo(const std::string& ruta) {
+  Modelo m;
+  std::vector<CString> lineas;
+  std::FILE* f = std::fopen(ruta.c_str(), "rb");
+  CString l;
+  while (!LeerLinea(l, f)) lineas.push_back(l);
+  std::fclose(f);
+  if (lineas.empty()) return m;
+  m.e = ContarValores(lineas[0].c_str());
+  if (lineas.size() >= 2) m.s = ContarValores(lineas[1].c_str());
+  if (m.e == 0 || (lineas.size() >= 2 && m.s == 0)) return m;
+  m.n = lineas.size() >= 2 ? UINT(lineas.size() / 2) : 1;
+  for (std::size_t i = 0; i + 1 < lineas.size(); i += 2) {
+    std::vector<double> a(m.e, 0.0), b(m.s, 0.0);
+    if (!LeerValores(lineas[i].c_str(), a.data(), m.e)) m.mensajes.push_back("faltan datos");
+    if (!LeerValores(lineas[i + 1].c_str(), b.data(), m.s)) m.mensajes.push_back("faltan datos");
+    m.entradas.push_back(a);
+    m.salidas.push_back(b);
+  }
+  if (lineas.size() % 2 != 0) {
+    std::vector<double> a(m.e, 0.0);
+    if (!LeerValores(lineas.back().c_str(), a.data(), m.e)) m.mensajes.push_back("faltan datos");
+    m.mensajes.push_back("Faltan datos.");
+    return m;
+  }
+  m.ok = true;
+  return m;
+}
+
+}  // namespace
+
+TEST_F(Conjunto, FicherosAleatoriosComoLineaALinea) {
+  std::mt19937 gen(99);
+  const char* piezas[] = {" ", "\t", "\n", "\r\n", "\r", "/", "0.5", "-1e3", "12", ".", "e", "x",
+                          "(cero)", "7.25", "\n\n", "\v3", "123456789012345678901", "1e-400"};
+  const std::string cero("\0", 1);
+  std::uniform_int_distribution<int> pieza(0, 17);
+  std::uniform_int_distribution<int> largo(0, 120);
+  int cargados = 0;
+  for (int caso = 0; caso < 400; ++caso) {
+    std::string contenido;
+    const int n = largo(gen);
+    for (int k = 0; k < n; ++k) {
+      const int p = pieza(gen);
+      contenido += p == 12 ? cero : std::string(piezas[p]);
+    }
+    const std::string ruta = Fichero(FormatC("f%d.txt", caso), contenido);
+    const Modelo m = CargarModelo(ruta);
+    host.Limpiar();
+    CConjuntoDatos c2;
+    ::testing::internal::CaptureStderr();
+    const BOOL ok = c2.Cargar(ruta);
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(bool(ok), m.ok) << caso;
+    ASSERT_EQ(host.Textos(), m.mensajes) << caso;
+    if (!ok) continue;
+    ++cargados;
+    ASSERT_EQ(c2.m_nMuestras, m.n);
+    ASSERT_EQ(c2.m_nEntradas, m.e);
+    ASSERT_EQ(c2.m_nSalidas, m.s);
+    for (UINT k = 0; k < m.n; ++k) {
+      for (UINT j = 0; j < m.e; ++j) ASSERT_TRUE(MismosBits(c2.m_matEntradas.m_ppFilas[k][j], m.entradas[k][j])) << caso;
+      for (UINT j = 0; j < m.s; ++j) ASSERT_TRUE(MismosBits(c2.m_matSalidas.m_ppFilas[k][j], m.salidas[k][j])) << caso;
+    }
+    UINT e = 0, s = 0;
+    CConjuntoDatos c3;
+    ASSERT_TRUE(c3.Dimensiones(ruta, &e, &s));
+    ASSERT_EQ(e, m.e);
+    ASSERT_EQ(s, m.s);
+  }
+  EXPECT_GT(cargados, 40);  // the files do exercise successful loads
+}
+
 // ---- LeerLinea, LeerValores ----
 
 TEST(LeerValores, TokensYFaltaDeValores) {
