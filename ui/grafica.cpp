@@ -180,6 +180,11 @@ void CMarcoGrafica::Vaciar() {
   p.drawRect(0, 0, tam.width() - 1, tam.height() - 1);
 }
 
+const QImage& CMarcoGrafica::Superficie() {
+  if (m_superficie.size() != size()) Vaciar();
+  return m_superficie;
+}
+
 void CMarcoGrafica::Pintar(const PlanMarco& plan) {
   if (m_superficie.size() != size()) Vaciar();
   PintarPlanMarco(m_superficie, plan, font());

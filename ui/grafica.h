@@ -20,8 +20,7 @@ class CMarcoGrafica : public QWidget {
   explicit CMarcoGrafica(QWidget* padre = nullptr);
 
   // The surface, at the frame's client size (W x H pixels).
-  QImage& Superficie() { return m_superficie; }
-  const QImage& Superficie() const { return m_superficie; }
+  const QImage& Superficie();
   // Draws a plan on the surface and repaints the frame.
   void Pintar(const PlanMarco& plan);
 

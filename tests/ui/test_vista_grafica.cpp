@@ -90,7 +90,7 @@ class PruebaSuperficies : public QObject {
     QCOMPARE(En(img, Pixel(marco, 5000, 0)), Rgb24(255, 255, 255));
     QCOMPARE(En(img, Pixel(marco, 0, 70)), Rgb24(255, 255, 255));
     // The axis ends at 100 * E; the window reaches 110 * E.
-    QCOMPARE(En(img, Pixel(marco, 10800, 0)), Color(kColorFondoMarco));
+    QCOMPARE(En(img, Pixel(marco, 10400, 0)), Color(kColorFondoMarco));
   }
 
   void lineaDeReferenciaAmarilla() {
