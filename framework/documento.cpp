@@ -171,7 +171,8 @@ int GuardarSeguro(const CString& rutaPedida, const std::vector<BYTE>& datos) {
 
   static std::atomic<unsigned> s_nContador{0};
   const CString carpeta = Carpeta(ruta);
-  const CString base = NombreFichero(ruta);
+  // The temporary's name stays short enough beside a long target name.
+  const CString base = NombreFichero(ruta).substr(0, 100);
   CString temporal;
   int fd = -1;
   for (int intento = 0; intento < 100 && fd < 0; ++intento) {

@@ -107,6 +107,19 @@ TEST(GuardarYAbrir, AtravesDeUnEnlaceSeReemplazaElFicheroReal) {
   EXPECT_NE(LeerFichero(real), "viejo");
 }
 
+TEST(GuardarYAbrir, UnNombreDeFicheroLargoSeGuarda) {
+  CTestHost host;
+  CCarpetaTemporal tmp;
+  const std::string ruta = tmp.Fichero(std::string(250, 'n') + ".nrv");
+  CDocPrueba d;
+  Rellenar(d);
+  EXPECT_TRUE(d.OnSaveDocument(ruta));
+  EXPECT_TRUE(host.Textos().empty());
+  CDocPrueba b;
+  EXPECT_TRUE(b.OnOpenDocument(ruta));
+  EXPECT_EQ(b.m_valores, d.m_valores);
+}
+
 TEST(GuardadoFallido, EnUnaCarpetaQueNoExisteDevuelveFalseYLoDice) {
   CTestHost host;
   CCarpetaTemporal tmp;
