@@ -14,10 +14,11 @@ CString FormatCV(const char* formato, std::va_list args);
 // the whole text would have.
 int FormatCBuf(char* buf, std::size_t tam, const char* formato, ...) __attribute__((format(printf, 3, 4)));
 
-// atof in the "C" locale: the longest numeric prefix (optional blanks,
-// optional sign, digits with '.' as decimal point, optional exponent) of s,
-// correctly rounded; 0.0 when there is none. No hex, inf or nan. When fin is
-// given it receives the first character after the prefix (s when none).
+// atof in the "C" locale: the longest numeric prefix (optional leading white
+// space as atof skips it, optional sign, digits with '.' as decimal point,
+// optional exponent with at least one digit) of s, correctly rounded exactly
+// as strtod rounds it; 0.0 when there is none. No hex, inf or nan. When fin
+// is given it receives the first character after the prefix (s when none).
 double AtofC(const char* s, const char** fin = nullptr);
 
 // Windows-1252 <-> UTF-8. Cp1252AUtf8 maps every byte (the five bytes that
