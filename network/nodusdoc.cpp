@@ -582,16 +582,12 @@ int CNodusDoc::PreguntarGuardar() {
   const INT_PTR r = dlg.DoModal();
   if (r == IDCANCEL) return 1;
   if (r != IDOK) return 0;
-  if (!GetPathName().empty()) {
-    CDocument::OnSaveDocument(GetPathName());
-    return 0;
-  }
+  // A save that failed (already reported by the framework) keeps the
+  // document open: nothing is lost.
+  if (!GetPathName().empty()) return CDocument::OnSaveDocument(GetPathName()) ? 0 : 1;
   CFileDialog fd(FALSE, "nrv", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                  {{"Ficheros NRV (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}}, "Guardar Documento");
   const INT_PTR rf = fd.DoModal();
-  if (rf == IDOK) {
-    CDocument::OnSaveDocument(fd.GetPathName());
-    return 0;
-  }
+  if (rf == IDOK) return CDocument::OnSaveDocument(fd.GetPathName()) ? 0 : 1;
   return rf == IDCANCEL ? 1 : 0;
 }
