@@ -277,6 +277,7 @@ TEST_F(Documento, UnDosEnElOffset36SeLeeComoNoEntrenadaYSeEscribeComoCero) {
 TEST_F(Documento, GuardarYCargarReproduceCadaCampoConHistorialAMedias) {
   CNodusDoc doc;
   ParametrosRed p = Xor();
+  p.verificacion = ConAviso(carpeta, "xor.txt", "1");
   p.epocas = "10";
   p.error = "0";
   ASSERT_TRUE(CrearRed(host, doc, p));

@@ -33,6 +33,18 @@ class Entrenamiento : public ::testing::Test {
     p.error = error;
     return p;
   }
+  // The same with a verification file that makes stops land in the first
+  // epoch of a run (ConAviso).
+  ParametrosRed XorAviso(const CString& epocas = "100", const CString& error = "0") {
+    ParametrosRed p = Xor(epocas, error);
+    p.verificacion = ConAviso(carpeta, "xor.txt", "1");
+    return p;
+  }
+  ParametrosRed IrisAviso(const CString& epocas) {
+    ParametrosRed p = Iris(epocas);
+    p.verificacion = ConAviso(carpeta, "iris-test.txt", "0 0 1");
+    return p;
+  }
   ParametrosRed Iris(const CString& epocas, const CString& ocultas = "5") {
     ParametrosRed p;
     p.entrenamiento = Ejemplo("iris-train.txt");
@@ -184,7 +196,7 @@ TEST_F(Entrenamiento, UnaRedAgotadaQueSeEntrenaNoCorreNingunaEpoca) {
 
 TEST_F(Entrenamiento, DetenerDuranteUnaEpocaLaTerminaYLaRegistra) {
   CNodusDoc doc;
-  ASSERT_TRUE(CrearRed(host, doc, Xor()));
+  ASSERT_TRUE(CrearRed(host, doc, XorAviso()));
   CVistaPrueba vista;
   doc.AddView(&vista);
   doc.OnEntrenar();
@@ -192,7 +204,7 @@ TEST_F(Entrenamiento, DetenerDuranteUnaEpocaLaTerminaYLaRegistra) {
   EXPECT_TRUE(vista.Habilitado(ID_DETENER));
   EXPECT_TRUE(PuedeDetener(doc));
   EXPECT_FALSE(PuedeEntrenar(doc));
-  doc.OnDetener();  // lands before or in the first epoch: that one completes
+  doc.OnDetener();  // lands in the first epoch: that one completes
   EXPECT_EQ(doc.m_pHilo, nullptr);
   EXPECT_FALSE(doc.m_bEntrenando);
   EXPECT_EQ(doc.m_nEpoca, 1u);
@@ -211,7 +223,7 @@ TEST_F(Entrenamiento, DetenerDuranteUnaEpocaLaTerminaYLaRegistra) {
 
 TEST_F(Entrenamiento, DetenerEnLaEpocaQueCumpleElCriterioLaDaPorEntrenada) {
   CNodusDoc doc;
-  ASSERT_TRUE(CrearRed(host, doc, Xor("100", "1")));
+  ASSERT_TRUE(CrearRed(host, doc, XorAviso("100", "1")));
   CVistaPrueba vista;
   doc.AddView(&vista);
   doc.OnEntrenar();
@@ -227,11 +239,11 @@ TEST_F(Entrenamiento, DetenerEnLaEpocaQueCumpleElCriterioLaDaPorEntrenada) {
 
 TEST_F(Entrenamiento, UnaSegundaTandaSigueConLaMemoriaDelMomento) {
   CNodusDoc seguida;
-  ASSERT_TRUE(CrearRed(host, seguida, Xor("6")));
+  ASSERT_TRUE(CrearRed(host, seguida, XorAviso("6")));
   HastaElFinal(seguida);
 
   CNodusDoc partida;
-  ASSERT_TRUE(CrearRed(host, partida, Xor("6")));
+  ASSERT_TRUE(CrearRed(host, partida, XorAviso("6")));
   EntrenarUnaEpoca(partida);
   ASSERT_EQ(partida.m_nEpoca, 1u);
   HastaElFinal(partida);
@@ -239,7 +251,7 @@ TEST_F(Entrenamiento, UnaSegundaTandaSigueConLaMemoriaDelMomento) {
 
   // Without the previous changes the second run would differ.
   CNodusDoc olvidada;
-  ASSERT_TRUE(CrearRed(host, olvidada, Xor("6")));
+  ASSERT_TRUE(CrearRed(host, olvidada, XorAviso("6")));
   EntrenarUnaEpoca(olvidada);
   olvidada.m_matIncOculta.Dimensionar(olvidada.m_nOcultas, olvidada.m_nEntradas + 1);
   olvidada.m_matIncSalida.Dimensionar(olvidada.m_nSalidas, olvidada.m_nOcultas + 1);
@@ -253,12 +265,12 @@ TEST_F(Entrenamiento, UnaSegundaTandaSigueConLaMemoriaDelMomento) {
 
 TEST_F(Entrenamiento, DetenidaYReanudadaIgualQueSeguidaBitABit) {
   CNodusDoc seguida;
-  ASSERT_TRUE(CrearRed(host, seguida, Iris("20")));
+  ASSERT_TRUE(CrearRed(host, seguida, IrisAviso("20")));
   HastaElFinal(seguida);
   EXPECT_EQ(seguida.m_nEpoca, 20u);
 
   CNodusDoc partida;
-  ASSERT_TRUE(CrearRed(host, partida, Iris("20")));
+  ASSERT_TRUE(CrearRed(host, partida, IrisAviso("20")));
   for (int i = 0; i < 7; ++i) EntrenarUnaEpoca(partida);
   EXPECT_EQ(partida.m_nEpoca, 7u);
   HastaElFinal(partida);
@@ -268,7 +280,7 @@ TEST_F(Entrenamiento, DetenidaYReanudadaIgualQueSeguidaBitABit) {
 TEST_F(Entrenamiento, MilArranquesYParadasSinBloqueoNiEpocasPerdidas) {
   CNodusDoc seguida, partida;
   for (CNodusDoc* d : {&seguida, &partida}) {
-    ASSERT_TRUE(CrearRed(host, *d, Xor()));
+    ASSERT_TRUE(CrearRed(host, *d, XorAviso()));
     d->m_nMaxEpocas = 1000;
     d->m_arrErrorMaximo.Dimensionar(1000);
     d->m_arrErrorTotal.Dimensionar(1000);
@@ -324,7 +336,7 @@ TEST_F(Entrenamiento, DosTandasAnadenDosBloquesSinTocarLoAnterior) {
   const std::string previo = "texto anterior\r\n";
   carpeta.Escribir("HNRV.TXT", previo);
   CNodusDoc doc;
-  ASSERT_TRUE(CrearRed(host, doc, Xor()));
+  ASSERT_TRUE(CrearRed(host, doc, XorAviso()));
   EntrenarUnaEpoca(doc);
   const std::string primero = Registro();
   EntrenarUnaEpoca(doc);
@@ -391,8 +403,10 @@ TEST_F(Entrenamiento, DocumentosQueEntrenanALaVezNoMezclanSusLineas) {
 TEST_F(Entrenamiento, UnFicheroQueFaltaDejaElArranqueFallido) {
   for (const char* cual : {"ent.txt", "ver.txt"}) {
     host.Limpiar();
-    carpeta.Escribir("ent.txt", LeerFichero(Ejemplo("xor.txt")));
-    carpeta.Escribir("ver.txt", LeerFichero(Ejemplo("xor.txt")));
+    const std::string datos = LeerFichero(Ejemplo("xor.txt"));
+    const std::string conAviso = LeerFichero(ConAviso(carpeta, "xor.txt", "1"));
+    carpeta.Escribir("ent.txt", datos);
+    carpeta.Escribir("ver.txt", conAviso);
     CNodusDoc doc;
     ParametrosRed p = Xor();
     p.entrenamiento = carpeta.Fichero("ent.txt");
@@ -428,7 +442,7 @@ TEST_F(Entrenamiento, UnFicheroQueFaltaDejaElArranqueFallido) {
     // The failed run may leave its end signal set; a new run stopped at once
     // must still be waited for.
     SetEvent(doc.m_hEventoParado);
-    carpeta.Escribir(cual, LeerFichero(Ejemplo("xor.txt")));
+    carpeta.Escribir(cual, std::string(cual) == "ent.txt" ? datos : conAviso);
     doc.OnEntrenar();
     doc.OnDetener();
     EXPECT_EQ(doc.m_nEpoca, 1u);
@@ -479,11 +493,13 @@ TEST_F(Entrenamiento, OtroHiloLeeElDocumentoComoLaVistaMientrasEntrena) {
   ASSERT_TRUE(CrearRed(host, doc, Xor("400")));
   CVistaPrueba vista;
   doc.AddView(&vista);
-  std::atomic<bool> fin{false};
   std::atomic<int> lecturas{0};
   std::atomic<int> incompletas{0};
+  // Reads until it has seen the run's end published.
   std::thread lector([&] {
-    while (!fin.load()) {
+    bool visto = false;
+    while (!visto) {
+      visto = doc.m_nEpoca.load() == 400;
       const UINT n = doc.m_nPuntos.load();
       for (UINT i = 0; i < n; ++i)
         if (doc.m_arrAciertos.m_pDatos[i] != 100.0 || doc.m_arrErrorTotal.m_pDatos[i] == 0.0) ++incompletas;
@@ -500,7 +516,6 @@ TEST_F(Entrenamiento, OtroHiloLeeElDocumentoComoLaVistaMientrasEntrena) {
   // The view updates itself on every message while the thread runs.
   host.PumparHasta([&] { return vista.Cuenta(WM_FIN_ENTRENAMIENTO) == 1; });
   EsperarFinHilo(doc);
-  fin = true;
   lector.join();
   EXPECT_EQ(incompletas.load(), 0);
   EXPECT_GT(lecturas.load(), 0);

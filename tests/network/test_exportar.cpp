@@ -16,10 +16,10 @@ class Exportar : public ::testing::Test {
   CDirectorioActual dir{carpeta.Ruta()};
 
   // 2 inputs, 3 hidden neurons, 1 output.
-  void Crear(CNodusDoc& doc, const CString& epocas = "100") {
+  void Crear(CNodusDoc& doc, const CString& epocas = "100", const CString& verificacion = Ejemplo("xor.txt")) {
     ParametrosRed p;
     p.entrenamiento = Ejemplo("xor.txt");
-    p.verificacion = Ejemplo("xor.txt");
+    p.verificacion = verificacion;
     p.epocas = epocas;
     p.error = "0";
     ASSERT_TRUE(CrearRed(host, doc, p));
@@ -110,7 +110,7 @@ TEST_F(Exportar, ElHistorialLlevaUnaLineaPorEpocaConComasDecimales) {
 
 TEST_F(Exportar, ElHistorialDeUnaRedEntrenadaSaleDelHistorial) {
   CNodusDoc doc;
-  Crear(doc);
+  Crear(doc, "100", ConAviso(carpeta, "xor.txt", "1"));
   for (int i = 0; i < 3; ++i) EntrenarUnaEpoca(doc);
   host.respuestasFichero.push_back(carpeta.Fichero("h"));
   doc.OnGuardarHistorial();

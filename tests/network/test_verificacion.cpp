@@ -73,20 +73,24 @@ std::string Binario(UINT entradas, UINT salidas, const std::vector<double>& valo
 
 TEST_F(Verificacion, ConElFicheroDeVerificacionDaLaUltimaEntradaDelHistorial) {
   CNodusDoc doc;
-  ASSERT_TRUE(CrearRed(host, doc, Iris()));
+  ParametrosRed p = Iris();
+  p.verificacion = ConAviso(carpeta, "iris-test.txt", "0 0 1");
+  ASSERT_TRUE(CrearRed(host, doc, p));
   for (int i = 0; i < 4; ++i) EntrenarUnaEpoca(doc);
+  ASSERT_EQ(doc.m_nEpoca, 4u);
   const bool modificado = doc.IsModified();
   const std::vector<BYTE> antes = Guardar(doc);
+  host.Limpiar();
   Elegir(doc.m_strFicheroVerificacion);
   Leer();
   doc.OnVerificar();
   ASSERT_TRUE(res.mostrado);
-  EXPECT_TRUE(host.Textos().empty());
-  EXPECT_EQ(res.fichero, Ejemplo("iris-test.txt"));
+  EXPECT_EQ(host.Textos(), std::vector<CString>{"faltan datos"});
+  EXPECT_EQ(res.fichero, p.verificacion);
   EXPECT_EQ(res.errorTotal, FormatC("%8.6f", doc.m_arrErrorTotal.m_pDatos[3]));
   EXPECT_EQ(res.aciertos, FormatC("%7.4f %%", doc.m_arrAciertos.m_pDatos[3]));
   CConjuntoDatos conjunto;
-  ASSERT_TRUE(conjunto.Cargar(Ejemplo("iris-test.txt")));
+  ASSERT_TRUE(conjunto.Cargar(p.verificacion));
   EXPECT_EQ(res.muestras, FormatC("%u", conjunto.m_nMuestras));
   // The document gains nothing.
   EXPECT_EQ(Guardar(doc), antes);
