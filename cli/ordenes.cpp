@@ -303,7 +303,8 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   s += "Error máximo por muestra:  " + TextoDouble(doc.m_dErrorMaximo) + "\n";
   s += FormatC("Épocas:                    %u de %u\n", nEpoca, doc.m_nMaxEpocas);
   s += "Estado:                    " + estado + "\n";
-  if (nEpoca > 0 && nEpoca <= doc.m_arrErrorMaximo.m_nTam) {
+  if (nEpoca > 0 && nEpoca <= doc.m_arrErrorMaximo.m_nTam && nEpoca <= doc.m_arrErrorTotal.m_nTam &&
+      nEpoca <= doc.m_arrAciertos.m_nTam) {
     const UINT e = nEpoca - 1;
     s += FormatC("Última época:              %u: error máximo %7.6f, error total %7.5f, aciertos %7.4f%%\n", e,
                  doc.m_arrErrorMaximo.m_pDatos[e], doc.m_arrErrorTotal.m_pDatos[e], doc.m_arrAciertos.m_pDatos[e]);
