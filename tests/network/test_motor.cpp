@@ -1,0 +1,311 @@
+// The fast engine against the reference loops: every bit of the weights, the
+// momentum memory and the measures, for many shapes and for every code path
+// the processor can run; and nothing allocated inside an epoch.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "network/aritmetica.h"
+#include "network/motor.h"
+
+// Counts the allocations of the thread that asks for it.
+namespace {
+thread_local bool t_bContando = false;
+thread_local long t_nReservas = 0;
+void* Reservar(std::size_t n, std::size_t alineacion) {
+  if (t_bContando) ++t_nReservas;
+  if (n == 0) n = 1;
+  void* p = alineacion <= alignof(std::max_align_t) ? std::malloc(n)
+                                                     : std::aligned_alloc(alineacion, (n + alineacion - 1) / alineacion * alineacion);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+}  // namespace
+
+void* operator new(std::size_t n) { return Reservar(n, 0); }
+void* operator new(std::size_t n, std::align_val_t a) { return Reservar(n, std::size_t(a)); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+struct Red {
+  CMatrizReales oculta, salida, incOculta, incSalida;
+  RedPerceptron red{};
+
+  Red(UINT e, UINT h, UINT s) {
+    oculta.Dimensionar(h, e + 1);
+    salida.Dimensionar(s, h + 1);
+    incOculta.Dimensionar(h, e + 1);
+    incSalida.Dimensionar(s, h + 1);
+    red = RedPerceptron{e, h, s, &oculta, &salida, &incOculta, &incSalida};
+  }
+  void CopiarDe(const Red& otra) {
+    Copiar(oculta, otra.oculta);
+    Copiar(salida, otra.salida);
+    Copiar(incOculta, otra.incOculta);
+    Copiar(incSalida, otra.incSalida);
+  }
+  static void Copiar(CMatrizReales& a, const CMatrizReales& b) {
+    for (UINT i = 0; i < a.m_nFilas; ++i) std::memcpy(a.m_ppFilas[i], b.m_ppFilas[i], a.m_nColumnas * sizeof(double));
+  }
+};
+
+struct Forma {
+  UINT e, h, s, muestras;
+  double escalaPesos;  // large weights push nets past +-8
+};
+
+void Rellenar(CMatrizReales& m, std::mt19937_64& gen, double escala) {
+  std::uniform_real_distribution<double> d(-escala, escala);
+  for (UINT i = 0; i < m.m_nFilas; ++i)
+    for (UINT j = 0; j < m.m_nColumnas; ++j) m.m_ppFilas[i][j] = d(gen);
+}
+
+void Conjunto(CConjuntoDatos& c, UINT e, UINT s, UINT n, std::mt19937_64& gen) {
+  std::uniform_real_distribution<double> uno(0.0, 1.0), ancho(-3.0, 3.0);
+  c.m_nMuestras = n;
+  c.m_nEntradas = e;
+  c.m_nSalidas = s;
+  c.m_matEntradas.Dimensionar(n, e);
+  c.m_matSalidas.Dimensionar(n, s);
+  for (UINT m = 0; m < n; ++m) {
+    for (UINT j = 0; j < e; ++j) c.m_matEntradas.m_ppFilas[m][j] = (j % 7 == 3) ? ancho(gen) : uno(gen);
+    for (UINT k = 0; k < s; ++k) c.m_matSalidas.m_ppFilas[m][k] = (m + k) % 3 == 0 ? 1.0 : (m % 5 == 0 ? uno(gen) : 0.0);
+  }
+  c.m_bCargado = true;
+}
+
+// The epoch exactly as the arithmetic defines it.
+void EpocaReferencia(const RedPerceptron& red, const CConjuntoDatos& c, double a, double m) {
+  std::vector<double> h(red.nOcultas + 1), o(red.nSalidas + 1), dO(red.nSalidas + 1), dH(red.nOcultas + 1);
+  for (UINT s = 0; s < c.m_nMuestras; ++s) {
+    const double* x = red.nEntradas ? c.m_matEntradas.m_ppFilas[s] : nullptr;
+    const double* t = red.nSalidas ? c.m_matSalidas.m_ppFilas[s] : nullptr;
+    Propagar(red, x, h.data(), o.data());
+    Retropropagar(red, x, t, h.data(), o.data(), dO.data(), dH.data(), a, m);
+  }
+}
+
+MedidasConjunto MedirReferencia(const RedPerceptron& red, const CConjuntoDatos& c) {
+  std::vector<double> h(red.nOcultas + 1), o(red.nSalidas + 1);
+  return MedirConjunto(red, c, h.data(), o.data());
+}
+
+std::uint64_t Bits(double v) {
+  std::uint64_t b;
+  std::memcpy(&b, &v, sizeof b);
+  return b;
+}
+
+// Every element, bit for bit (any NaN matches any NaN). Returns where they
+// first differ, or an empty text.
+std::string Diferencia(const CMatrizReales& a, const CMatrizReales& b, const char* nombre) {
+  for (UINT i = 0; i < a.m_nFilas; ++i)
+    for (UINT j = 0; j < a.m_nColumnas; ++j) {
+      const double x = a.m_ppFilas[i][j], y = b.m_ppFilas[i][j];
+      if (Bits(x) != Bits(y) && !(std::isnan(x) && std::isnan(y)))
+        return std::string(nombre) + "[" + std::to_string(i) + "][" + std::to_string(j) + "]";
+    }
+  return {};
+}
+
+void EsperarIguales(const MedidasConjunto& a, const MedidasConjunto& b) {
+  EXPECT_EQ(Bits(a.dErrorMaximo), Bits(b.dErrorMaximo));
+  EXPECT_EQ(Bits(a.dErrorTotal), Bits(b.dErrorTotal));
+  EXPECT_EQ(a.nAciertos, b.nAciertos);
+  EXPECT_EQ(Bits(a.dTasaAciertos), Bits(b.dTasaAciertos));
+}
+
+std::vector<VarianteMotor> Variantes() {
+  std::vector<VarianteMotor> v;
+  for (VarianteMotor x : {VarianteMotor::Base, VarianteMotor::Avx2, VarianteMotor::Avx512})
+    if (CMotorPerceptron::Disponible(x)) v.push_back(x);
+  return v;
+}
+
+// Trains a copy with the reference and one with the engine, epoch after
+// epoch, comparing every bit after each.
+void Comparar(const Forma& f, std::uint64_t semilla, double a, double m, UINT epocas, VarianteMotor variante) {
+  SCOPED_TRACE(std::to_string(f.e) + "-" + std::to_string(f.h) + "-" + std::to_string(f.s) + " con " +
+               std::to_string(f.muestras) + " muestras, " + CMotorPerceptron::Nombre(variante));
+  std::mt19937_64 gen(semilla);
+  Red ref(f.e, f.h, f.s), rap(f.e, f.h, f.s);
+  Rellenar(ref.oculta, gen, f.escalaPesos);
+  Rellenar(ref.salida, gen, f.escalaPesos);
+  Rellenar(ref.incOculta, gen, 0.05);  // the memory of an earlier run
+  Rellenar(ref.incSalida, gen, 0.05);
+  rap.CopiarDe(ref);
+  CConjuntoDatos entrenamiento, verificacion;
+  Conjunto(entrenamiento, f.e, f.s, f.muestras, gen);
+  Conjunto(verificacion, f.e, f.s, f.muestras / 2 + 1, gen);
+
+  CMotorPerceptron motor(rap.red, variante);
+  ASSERT_EQ(motor.Variante(), variante);
+  for (UINT epoca = 0; epoca < epocas; ++epoca) {
+    SCOPED_TRACE("época " + std::to_string(epoca));
+    EpocaReferencia(ref.red, entrenamiento, a, m);
+    motor.EntrenarEpoca(entrenamiento, a, m);
+    ASSERT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+    ASSERT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
+    ASSERT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
+    ASSERT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+    EsperarIguales(MedirReferencia(ref.red, verificacion), motor.MedirConjunto(verificacion));
+    EsperarIguales(MedirReferencia(ref.red, entrenamiento), motor.MedirConjunto(entrenamiento));
+  }
+}
+
+const Forma kFormas[] = {
+    {1, 1, 1, 9, 1.0},     {2, 1, 1, 13, 1.0},    {3, 5, 2, 20, 1.0},     {4, 40, 3, 75, 1.0},
+    {5, 7, 1, 31, 2.0},    {7, 9, 9, 17, 1.0},    {13, 17, 11, 40, 0.5},  {31, 33, 3, 25, 1.0},
+    {64, 40, 10, 60, 0.3}, {65, 8, 17, 30, 1.0},  {100, 64, 10, 20, 0.3}, {33, 129, 5, 12, 0.5},
+    {9, 16, 8, 25, 6.0},   {11, 23, 16, 21, 4.0}, {0, 3, 2, 10, 1.0},     {6, 0, 2, 10, 1.0},
+    {200, 96, 25, 8, 0.2},
+};
+
+}  // namespace
+
+TEST(MotorBits, MismasFormasQueLaReferencia) {
+  std::uint64_t semilla = 1;
+  for (VarianteMotor v : Variantes())
+    for (const Forma& f : kFormas) Comparar(f, semilla++, 0.25, 0.9, 4, v);
+}
+
+TEST(MotorBits, OtrosFactores) {
+  const double factores[][2] = {{0.7, 0.0}, {0.05, 0.5}, {1.5, 0.95}};
+  for (VarianteMotor v : Variantes())
+    for (const auto& fm : factores) {
+      Comparar({64, 40, 10, 40, 0.5}, 77, fm[0], fm[1], 3, v);
+      Comparar({4, 40, 3, 75, 3.0}, 78, fm[0], fm[1], 3, v);
+      Comparar({3, 2, 1, 15, 8.0}, 79, fm[0], fm[1], 3, v);
+    }
+}
+
+// Nets that fall on the table's halves and edges: the engine's activation
+// must round exactly as Sigmoide does.
+TEST(MotorBits, RedesEnLosBordesDeLaTabla) {
+  const double entradas[] = {1.0 / 256, -1.0 / 256, 3.0 / 512, 8.0, -8.0, 7.998, 8.000001, -8.000001, 0.0, 7.99609375};
+  for (VarianteMotor v : Variantes()) {
+    SCOPED_TRACE(CMotorPerceptron::Nombre(v));
+    Red ref(1, 1, 1), rap(1, 1, 1);
+    ref.oculta.m_ppFilas[0][0] = 1.0;  // net = x exactly
+    ref.salida.m_ppFilas[0][0] = 1.0;
+    rap.CopiarDe(ref);
+    CConjuntoDatos c;
+    c.m_nMuestras = UINT(std::size(entradas));
+    c.m_nEntradas = c.m_nSalidas = 1;
+    c.m_matEntradas.Dimensionar(c.m_nMuestras, 1);
+    c.m_matSalidas.Dimensionar(c.m_nMuestras, 1);
+    for (UINT s = 0; s < c.m_nMuestras; ++s) {
+      c.m_matEntradas.m_ppFilas[s][0] = entradas[s];
+      c.m_matSalidas.m_ppFilas[s][0] = s % 2;
+    }
+    CMotorPerceptron motor(rap.red, v);
+    // Learning factor 0: the weights stay and every net stays on its edge.
+    EpocaReferencia(ref.red, c, 0.0, 0.0);
+    motor.EntrenarEpoca(c, 0.0, 0.0);
+    EXPECT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+    EsperarIguales(MedirReferencia(ref.red, c), motor.MedirConjunto(c));
+    EpocaReferencia(ref.red, c, 0.5, 0.5);
+    motor.EntrenarEpoca(c, 0.5, 0.5);
+    EXPECT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+    EXPECT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+  }
+}
+
+TEST(MotorConjuntos, SinMuestrasNadaCambia) {
+  Red r(3, 4, 2);
+  std::mt19937_64 gen(5);
+  Rellenar(r.oculta, gen, 1.0);
+  Red antes(3, 4, 2);
+  antes.CopiarDe(r);
+  CConjuntoDatos vacio;
+  CMotorPerceptron motor(r.red);
+  motor.EntrenarEpoca(vacio, 0.25, 0.9);
+  EXPECT_EQ(Diferencia(antes.oculta, r.oculta, "oculta"), "");
+  const MedidasConjunto m = motor.MedirConjunto(vacio);
+  EXPECT_EQ(m.dErrorMaximo, 0.0);
+  EXPECT_EQ(m.dErrorTotal, 0.0);
+  EXPECT_EQ(m.nAciertos, 0u);
+  EXPECT_EQ(m.dTasaAciertos, 0.0);
+}
+
+// Rows shorter than the network's layers are never read past their end:
+// the epoch changes nothing and the set measures as empty.
+TEST(MotorConjuntos, FilasCortasNoSeLeen) {
+  Red r(6, 4, 3);
+  std::mt19937_64 gen(6);
+  Rellenar(r.oculta, gen, 1.0);
+  Red antes(6, 4, 3);
+  antes.CopiarDe(r);
+  CConjuntoDatos corto, pocasSalidas;
+  Conjunto(corto, 5, 3, 10, gen);
+  Conjunto(pocasSalidas, 6, 2, 10, gen);
+  CMotorPerceptron motor(r.red);
+  for (const CConjuntoDatos* c : {&corto, &pocasSalidas}) {
+    motor.EntrenarEpoca(*c, 0.25, 0.9);
+    EXPECT_EQ(Diferencia(antes.oculta, r.oculta, "oculta"), "");
+    EXPECT_EQ(Diferencia(antes.incSalida, r.incSalida, "incSalida"), "");
+    EXPECT_EQ(motor.MedirConjunto(*c).nAciertos, 0u);
+    EXPECT_EQ(motor.MedirConjunto(*c).dErrorTotal, 0.0);
+  }
+}
+
+// Everything the engine needs is allocated when it is made.
+TEST(MotorMemoria, NadaSeReservaEnLaEpoca) {
+  std::mt19937_64 gen(9);
+  Red r(64, 40, 10);
+  Rellenar(r.oculta, gen, 0.3);
+  Rellenar(r.salida, gen, 0.3);
+  CConjuntoDatos c;
+  Conjunto(c, 64, 10, 50, gen);
+  for (VarianteMotor v : Variantes()) {
+    CMotorPerceptron motor(r.red, v);
+    t_nReservas = 0;
+    t_bContando = true;
+    for (int e = 0; e < 3; ++e) {
+      motor.EntrenarEpoca(c, 0.25, 0.9);
+      motor.MedirConjunto(c);
+    }
+    t_bContando = false;
+    EXPECT_EQ(t_nReservas, 0) << CMotorPerceptron::Nombre(v);
+  }
+}
+
+// The engine keeps no state of its own between epochs: weights changed in
+// the document between two epochs are the ones the next epoch starts from.
+TEST(MotorBits, LasMatricesDelDocumentoSonElEstado) {
+  for (VarianteMotor v : Variantes()) {
+    SCOPED_TRACE(CMotorPerceptron::Nombre(v));
+    std::mt19937_64 gen(11);
+    Red ref(8, 12, 4), rap(8, 12, 4);
+    Rellenar(ref.oculta, gen, 1.0);
+    Rellenar(ref.salida, gen, 1.0);
+    rap.CopiarDe(ref);
+    CConjuntoDatos c;
+    Conjunto(c, 8, 4, 20, gen);
+    CMotorPerceptron motor(rap.red, v);
+    EpocaReferencia(ref.red, c, 0.3, 0.8);
+    motor.EntrenarEpoca(c, 0.3, 0.8);
+    // A saved network opened again: new values in the same matrices.
+    Rellenar(ref.oculta, gen, 1.0);
+    Rellenar(ref.incSalida, gen, 0.1);
+    rap.CopiarDe(ref);
+    EpocaReferencia(ref.red, c, 0.3, 0.8);
+    motor.EntrenarEpoca(c, 0.3, 0.8);
+    EXPECT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+    EXPECT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
+    EXPECT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
+    EXPECT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+  }
+}
