@@ -71,6 +71,25 @@ QIcon ImagenBarra(const char* nombre) {
   return QIcon(QStringLiteral(":/nrv/%1.svg").arg(QString::fromUtf8(nombre)));
 }
 
+// A text wider than its place in the template would be cut: this font is
+// wider than the one the templates were drawn with. The label grows from
+// its anchor (left, right or centre) as far as the form allows.
+static void AjustarAncho(QLabel* l, const QRect& base) {
+  const int necesario = l->fontMetrics().horizontalAdvance(l->text()) + 1;
+  QRect r = base;
+  if (necesario > base.width()) {
+    const int extra = necesario - base.width();
+    if (l->alignment() & Qt::AlignRight) r.setLeft(base.left() - extra);
+    else if (l->alignment() & Qt::AlignHCenter) r.adjust(-extra / 2, 0, extra - extra / 2, 0);
+    else r.setRight(base.right() + extra);
+    if (QWidget* p = l->parentWidget(); p && p->width() > 0) {
+      if (r.left() < 0) r.moveLeft(0);
+      if (r.right() >= p->width()) r.setRight(p->width() - 1);
+    }
+  }
+  if (l->geometry() != r) l->setGeometry(r);
+}
+
 // Mirrors one model control on its widget.
 class CPeerControl : public IPeerQt {
  public:
@@ -97,9 +116,12 @@ class CPeerControl : public IPeerQt {
         if (c->isChecked() != (wnd.GetCheck() != 0)) c->setChecked(wnd.GetCheck() != 0);
         break;
       }
-      case TipoControl::Estatico:
-        static_cast<QLabel*>(m_pWidget)->setText(texto);
+      case TipoControl::Estatico: {
+        auto* l = static_cast<QLabel*>(m_pWidget);
+        l->setText(texto);
+        AjustarAncho(l, m_pWidget->property("nrvRect").toRect());
         break;
+      }
       case TipoControl::MarcoNegro:
       case TipoControl::LineaHundida:
       case TipoControl::Icono:
@@ -128,6 +150,7 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
   lienzo->setFont(fuente);
   const UnidadesBase b = UnidadesDialogo(fuente);
   m_tamano = QSize(DialogoAPixelX(plantilla.w, b), DialogoAPixelY(plantilla.h, b));
+  lienzo->resize(m_tamano);
 
   QWidget* anterior = nullptr;
   for (const ControlPlantilla& c : plantilla.controles) {
@@ -200,6 +223,8 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
       if (c.tipo == TipoControl::LineaHundida && ancho < 2) ancho = 2;
       w->setGeometry(DialogoAPixelX(c.x, b), DialogoAPixelY(c.y, b), ancho, alto);
     }
+    w->setProperty("nrvRect", w->geometry());
+    if (auto* l = qobject_cast<QLabel*>(w); l && c.tipo == TipoControl::Estatico) AjustarAncho(l, w->geometry());
     if (c.estilo & WS_DISABLED_) w->setEnabled(false);
     if (c.estilo & WS_OCULTO_) w->setVisible(false);
 

@@ -33,7 +33,12 @@ class CVistaEspia : public CNodusView {
     CNodusView::OnUpdate(pSender, lHint, pHint);
     epocas.push_back(m_strEpoca);
   }
+  void OnDraw() override {
+    ++redibujados;
+    CNodusView::OnDraw();
+  }
   std::vector<CString> epocas;
+  int redibujados = 0;
 };
 
 struct Parametros {
@@ -247,9 +252,16 @@ class PruebaVista : public QObject {
     p.epocas = QStringLiteral("400");
     QVERIFY(NuevaRed(p));
     QCOMPARE(TextoDe(IDC_ESTRUCTURA), QStringLiteral("(64 - 40 - 10)"));
+    Pintar();
     Pulsar(Lienzo(), ID_ENTRENAR);
     QVERIFY(Habilitado(ID_DETENER));
-    QTRY_VERIFY_WITH_TIMEOUT(Doc()->m_nPuntos.load() >= 1, 120000);
+    QCoreApplication::processEvents();
+    const int redibujados = Espia()->redibujados;
+    QTRY_VERIFY_WITH_TIMEOUT(Espia()->epocas.size() >= 6 && Doc()->m_nPuntos.load() >= 5, 120000);
+    qInfo("redibujados %d -> %d en %d", redibujados, Espia()->redibujados, int(Espia()->epocas.size()));
+    // The texts change every epoch without repainting the form under them:
+    // what the update passes add stays on the frames, no full redraw.
+    QCOMPARE(Espia()->redibujados, redibujados);
     Pulsar(Lienzo(), ID_DETENER);
     // Detener returns once the thread has stopped; its last messages follow.
     QVERIFY(!Doc()->m_bEntrenando.load());
