@@ -200,8 +200,9 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   const UINT nEpoca = doc.m_nEpoca.load();
   if (nEpoca == nEpocaInicial) {
     // No epoch ran: a data file could not be loaded (the thread has said
-    // why) or the thread could not start. The file stays as it was.
-    if (doc.m_pHilo == nullptr && host.m_nMensajes == 0) Avisar("No se ha podido iniciar el entrenamiento.");
+    // why) or, with nothing said, the thread could not start. The file
+    // stays as it was.
+    if (host.m_nMensajes == 0) Avisar("No se ha podido iniciar el entrenamiento.");
     Avisar(FormatC("No se ha entrenado ninguna época; %s no ha cambiado.", ruta.c_str()));
     return SALIDA_FALLO;
   }
