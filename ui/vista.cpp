@@ -1,6 +1,7 @@
 #include "ui/vista.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPrintDialog>
@@ -251,6 +252,14 @@ void CNodusView::OnFilePrintPreview() {
 // ---------------------------------------------------------------- the Qt side
 
 void CNodusView::AsegurarSuperficies() {
+  if (!m_bTextosOpacos) {
+    if (QWidget* lienzo = AfxWidgetDe(this)) {
+      // Texts that change every epoch paint their own background, so that
+      // changing them does not repaint the form (a full redraw) under them.
+      for (QLabel* l : lienzo->findChildren<QLabel*>()) l->setAutoFillBackground(true);
+      m_bTextosOpacos = true;
+    }
+  }
   for (int id : kMarcos) {
     const int k = IndiceDe(id);
     if (m_marcos[k]) continue;

@@ -92,4 +92,5 @@ class CNodusView : public CView {
   void AjustarMarcoPadre();
 
   std::array<QPointer<CMarcoGrafica>, 3> m_marcos;
+  bool m_bTextosOpacos = false;
 };

@@ -258,7 +258,6 @@ class PruebaVista : public QObject {
     QCoreApplication::processEvents();
     const int redibujados = Espia()->redibujados;
     QTRY_VERIFY_WITH_TIMEOUT(Espia()->epocas.size() >= 6 && Doc()->m_nPuntos.load() >= 5, 120000);
-    qInfo("redibujados %d -> %d en %d", redibujados, Espia()->redibujados, int(Espia()->epocas.size()));
     // The texts change every epoch without repainting the form under them:
     // what the update passes add stays on the frames, no full redraw.
     QCOMPARE(Espia()->redibujados, redibujados);
