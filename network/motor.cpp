@@ -17,11 +17,38 @@
 
 namespace {
 
+// Eight lanes per group in memory, whatever the width of the registers: an
+// instruction set handles a group as one, two or four registers.
 constexpr std::size_t kCarriles = 8;
 typedef double V8 __attribute__((vector_size(64)));
+typedef double V4 __attribute__((vector_size(32)));
+typedef double V2 __attribute__((vector_size(16)));
+typedef long long E8 __attribute__((vector_size(64)));
+typedef long long E4 __attribute__((vector_size(32)));
+typedef long long E2 __attribute__((vector_size(16)));
+template <class V>
+struct Enteros;
+template <>
+struct Enteros<V8> {
+  using T = E8;
+};
+template <>
+struct Enteros<V4> {
+  using T = E4;
+};
+template <>
+struct Enteros<V2> {
+  using T = E2;
+};
 
-NRV_EN_LINEA V8& Vec(double* p) { return *reinterpret_cast<V8*>(p); }
-NRV_EN_LINEA const V8& Vec(const double* p) { return *reinterpret_cast<const V8*>(p); }
+template <class V>
+NRV_EN_LINEA V& Vec(double* p) {
+  return *reinterpret_cast<V*>(p);
+}
+template <class V>
+NRV_EN_LINEA const V& Vec(const double* p) {
+  return *reinterpret_cast<const V*>(p);
+}
 
 std::size_t Redondear(UINT n) { return (std::size_t(n) + kCarriles - 1) / kCarriles * kCarriles; }
 
@@ -56,73 +83,106 @@ bool ConjuntoValido(const RedPerceptron& red, const CConjuntoDatos& c) {
 
 }  // namespace
 
-// The loops, written once and compiled for each instruction set.
+// The loops, written once and compiled for each instruction set; V is the
+// register, Q registers make one group of eight lanes.
+template <class V>
 struct CuerpoMotor {
   using M = CMotorPerceptron;
+  static constexpr std::size_t L = sizeof(V) / sizeof(double);
+  static constexpr std::size_t Q = kCarriles / L;
+
+  // SigmoideTabla lane by lane with the same operations: t = 1024 + 128 x net,
+  // c = ceil(t), the index c when c - t < 0.5, else floor(t). For t in
+  // [0, 2^52) floor is (t + 2^52) - 2^52 corrected by one; lanes outside
+  // [-8, 8] or NaN take their constant and index nothing beyond the table.
+  static NRV_EN_LINEA void SigmoideVector(const V& net, double* salida) {
+    using VL = typename Enteros<V>::T;
+    const V cero = V{}, uno = cero + 1.0, grande = cero + 0x1p52;
+    const V t = 1024.0 + 128.0 * net;
+    const V tc = t >= 0.0 ? (t <= 2048.0 ? t : cero + 2048.0) : cero;
+    const V n = (tc + grande) - grande;
+    const V piso = n > tc ? n - uno : n;
+    const V techo = piso < tc ? piso + uno : piso;
+    const V indice = techo - tc < 0.5 ? techo : piso;
+    const VL iv = __builtin_convertvector(indice, VL);
+    alignas(64) double valores[L];
+    for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l] > 2047 ? 2047 : iv[l]];
+    V r = Vec<V>(valores);
+    r = net > 8.0 ? cero + 0.999 : r;
+    r = net < -8.0 ? cero : r;
+    r = net != net ? cero + std::numeric_limits<double>::quiet_NaN() : r;
+    Vec<V>(salida) = r;
+  }
 
   // Sums of G groups of hidden neurons for input x, from 0.0 in increasing j.
   template <int G>
   static NRV_EN_LINEA void SumasOcultas(const M& m, std::size_t b0, const double* x) {
     const std::size_t nE = m.m_red.nEntradas, paso = (nE + 1) * kCarriles;
-    const double* w[G];
-    V8 acc[G];
-    for (int g = 0; g < G; ++g) {
-      w[g] = m.m_pPesos1.get() + (b0 + g) * paso;
-      acc[g] = V8{};
-    }
+    const double* w = m.m_pPesos1.get() + b0 * paso;
+    V acc[G][Q];
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) acc[g][q] = V{};
     for (std::size_t j = 0; j < nE; ++j) {
       const double xj = x[j];
-      for (int g = 0; g < G; ++g) acc[g] = acc[g] + Vec(w[g] + j * kCarriles) * xj;
+      for (int g = 0; g < G; ++g)
+        for (std::size_t q = 0; q < Q; ++q)
+          acc[g][q] = acc[g][q] + Vec<V>(w + g * paso + j * kCarriles + q * L) * xj;
     }
-    for (int g = 0; g < G; ++g) Vec(m.m_pSumas.get() + (b0 + g) * kCarriles) = acc[g];
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) Vec<V>(m.m_pSumas.get() + (b0 + g) * kCarriles + q * L) = acc[g][q];
   }
 
   static NRV_EN_LINEA void PropagarOculta(const M& m, const double* x) {
     const std::size_t nB = m.m_nBloquesOcultos;
     std::size_t b = 0;
-    for (; b + 4 <= nB; b += 4) SumasOcultas<4>(m, b, x);
+    if constexpr (Q == 1)
+      for (; b + 4 <= nB; b += 4) SumasOcultas<4>(m, b, x);
     for (; b + 2 <= nB; b += 2) SumasOcultas<2>(m, b, x);
     if (b < nB) SumasOcultas<1>(m, b, x);
   }
 
-  // h from the sums (net = bias + sum), then o through the grouped output
-  // weights.
+  // Output sums of G groups of outputs; o from them (net = bias + sum).
+  template <int G>
+  static NRV_EN_LINEA void SalidasGrupo(const M& m, std::size_t c0) {
+    const std::size_t nH = m.m_red.nOcultas, nS = m.m_red.nSalidas, paso = (nH + 1) * kCarriles;
+    const double* h = m.m_pH.get();
+    const double* w = m.m_pPesos2.get() + c0 * paso;
+    V acc[G][Q];
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) acc[g][q] = V{};
+    for (std::size_t i = 0; i < nH; ++i) {
+      const double hi = h[i];
+      for (int g = 0; g < G; ++g)
+        for (std::size_t q = 0; q < Q; ++q)
+          acc[g][q] = acc[g][q] + Vec<V>(w + g * paso + i * kCarriles + q * L) * hi;
+    }
+    alignas(64) double sumas[G * kCarriles];
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) Vec<V>(sumas + g * kCarriles + q * L) = acc[g][q];
+    double* o = m.m_pO.get();
+    for (int g = 0; g < G; ++g)
+      for (std::size_t r = 0; r < kCarriles; ++r) {
+        const std::size_t k = (c0 + g) * kCarriles + r;
+        if (k < nS) o[k] = SigmoideTabla(w[g * paso + nH * kCarriles + r] + sumas[g * kCarriles + r]);
+      }
+  }
+
   static NRV_EN_LINEA void SalidasDesdeSumas(const M& m) {
-    const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas, nS = m.m_red.nSalidas;
+    const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas;
     const double* sumas = m.m_pSumas.get();
     double* h = m.m_pH.get();
     const double* w1 = m.m_pPesos1.get();
-    for (std::size_t i = 0; i < nH; ++i) {
-      const std::size_t b = i / kCarriles, r = i % kCarriles;
-      const double sesgo = w1[(b * (nE + 1) + nE) * kCarriles + r];
-      h[i] = SigmoideTabla(sesgo + sumas[i]);
-    }
-    const std::size_t paso = (nH + 1) * kCarriles;
-    double* o = m.m_pO.get();
+    for (std::size_t b = 0; b < m.m_nBloquesOcultos; ++b)
+      for (std::size_t q = 0; q < Q; ++q) {
+        const std::size_t i = b * kCarriles + q * L;
+        const V net = Vec<V>(w1 + (b * (nE + 1) + nE) * kCarriles + q * L) + Vec<V>(sumas + i);
+        SigmoideVector(net, h + i);
+      }
+    for (std::size_t i = nH; i < m.m_nOcultasRell; ++i) h[i] = 0.0;  // the extra lanes stay out
+    const std::size_t nC = m.m_nBloquesSalida;
     std::size_t c = 0;
-    for (; c + 2 <= m.m_nBloquesSalida; c += 2) {
-      const double* w0 = m.m_pPesos2.get() + c * paso;
-      const double* w1b = w0 + paso;
-      V8 a0 = V8{}, a1 = V8{};
-      for (std::size_t i = 0; i < nH; ++i) {
-        a0 = a0 + Vec(w0 + i * kCarriles) * h[i];
-        a1 = a1 + Vec(w1b + i * kCarriles) * h[i];
-      }
-      for (std::size_t r = 0; r < kCarriles; ++r) {
-        const std::size_t k0 = c * kCarriles + r, k1 = k0 + kCarriles;
-        if (k0 < nS) o[k0] = SigmoideTabla(w0[nH * kCarriles + r] + a0[r]);
-        if (k1 < nS) o[k1] = SigmoideTabla(w1b[nH * kCarriles + r] + a1[r]);
-      }
-    }
-    if (c < m.m_nBloquesSalida) {
-      const double* w0 = m.m_pPesos2.get() + c * paso;
-      V8 a0 = V8{};
-      for (std::size_t i = 0; i < nH; ++i) a0 = a0 + Vec(w0 + i * kCarriles) * h[i];
-      for (std::size_t r = 0; r < kCarriles; ++r) {
-        const std::size_t k0 = c * kCarriles + r;
-        if (k0 < nS) o[k0] = SigmoideTabla(w0[nH * kCarriles + r] + a0[r]);
-      }
-    }
+    for (; c + 2 <= nC; c += 2) SalidasGrupo<2>(m, c);
+    if (c < nC) SalidasGrupo<1>(m, c);
   }
 
   // Steps 1 to 3 of Retropropagar: output error terms, output weights (both
@@ -141,31 +201,35 @@ struct CuerpoMotor {
     for (std::size_t c = 0; c < m.m_nBloquesSalida; ++c) {
       double* w = m.m_pPesos2.get() + c * paso;
       double* inc = m.m_pInc2.get() + c * paso;
-      const V8 ad = Vec(adO + c * kCarriles);
-      for (std::size_t i = 0; i < nH; ++i) {
-        const V8 cambio = mom * Vec(inc + i * kCarriles) + ad * h[i];
-        Vec(inc + i * kCarriles) = cambio;
-        Vec(w + i * kCarriles) = Vec(w + i * kCarriles) + cambio;
+      V ad[Q];
+      for (std::size_t q = 0; q < Q; ++q) ad[q] = Vec<V>(adO + c * kCarriles + q * L);
+      for (std::size_t i = 0; i <= nH; ++i) {
+        const double hi = i < nH ? h[i] : 1.0;
+        for (std::size_t q = 0; q < Q; ++q) {
+          double* pi = inc + i * kCarriles + q * L;
+          double* pw = w + i * kCarriles + q * L;
+          // The bias's input is 1: its change is m x inc + a x dO, no product.
+          const V cambio = i < nH ? mom * Vec<V>(pi) + ad[q] * hi : mom * Vec<V>(pi) + ad[q];
+          Vec<V>(pi) = cambio;
+          Vec<V>(pw) = Vec<V>(pw) + cambio;
+        }
       }
-      const V8 cambio = mom * Vec(inc + nH * kCarriles) + ad;
-      Vec(inc + nH * kCarriles) = cambio;
-      Vec(w + nH * kCarriles) = Vec(w + nH * kCarriles) + cambio;
     }
-    // By rows: eight hidden neurons at a time, k in increasing order for each.
+    // By rows: L hidden neurons at a time, k in increasing order for each.
     double* dH = m.m_pDH.get();
-    for (std::size_t v = 0; v < nHr; v += kCarriles) {
-      const V8 hv = Vec(h + v);
-      V8 s = V8{};
+    for (std::size_t v = 0; v < nHr; v += L) {
+      const V hv = Vec<V>(h + v);
+      V s = V{};
       for (std::size_t k = 0; k < nS; ++k) {
         double* w = m.m_pFilas2.get() + k * nHr + v;
         double* inc = m.m_pIncFilas2.get() + k * nHr + v;
-        const V8 cambio = mom * Vec(inc) + adO[k] * hv;
-        Vec(inc) = cambio;
-        const V8 nuevo = Vec(w) + cambio;
-        Vec(w) = nuevo;
+        const V cambio = mom * Vec<V>(inc) + adO[k] * hv;
+        Vec<V>(inc) = cambio;
+        const V nuevo = Vec<V>(w) + cambio;
+        Vec<V>(w) = nuevo;
         s = s + nuevo * dO[k];
       }
-      Vec(dH + v) = hv * (1.0 - hv) * s;
+      Vec<V>(dH + v) = hv * (1.0 - hv) * s;
     }
   }
 
@@ -175,45 +239,47 @@ struct CuerpoMotor {
   static NRV_EN_LINEA void OcultaYSiguiente(M& m, std::size_t b0, const double* x, const double* xs, double a,
                                             double mom) {
     const std::size_t nE = m.m_red.nEntradas, paso = (nE + 1) * kCarriles;
-    double* w[G];
-    double* inc[G];
-    V8 ad[G], acc[G];
-    for (int g = 0; g < G; ++g) {
-      w[g] = m.m_pPesos1.get() + (b0 + g) * paso;
-      inc[g] = m.m_pInc1.get() + (b0 + g) * paso;
-      ad[g] = a * Vec(m.m_pDH.get() + (b0 + g) * kCarriles);
-      acc[g] = V8{};
-    }
+    double* w = m.m_pPesos1.get() + b0 * paso;
+    double* inc = m.m_pInc1.get() + b0 * paso;
+    V ad[G][Q], acc[G][Q];
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) {
+        ad[g][q] = a * Vec<V>(m.m_pDH.get() + (b0 + g) * kCarriles + q * L);
+        acc[g][q] = V{};
+      }
     for (std::size_t j = 0; j < nE; ++j) {
       const double xj = x[j];
       double xsj = 0.0;
       if constexpr (Siguiente) xsj = xs[j];
-      for (int g = 0; g < G; ++g) {
-        double* pi = inc[g] + j * kCarriles;
-        double* pw = w[g] + j * kCarriles;
-        const V8 cambio = mom * Vec(pi) + ad[g] * xj;
-        Vec(pi) = cambio;
-        const V8 nuevo = Vec(pw) + cambio;
-        Vec(pw) = nuevo;
-        if constexpr (Siguiente) acc[g] = acc[g] + nuevo * xsj;
+      for (int g = 0; g < G; ++g)
+        for (std::size_t q = 0; q < Q; ++q) {
+          double* pi = inc + g * paso + j * kCarriles + q * L;
+          double* pw = w + g * paso + j * kCarriles + q * L;
+          const V cambio = mom * Vec<V>(pi) + ad[g][q] * xj;
+          Vec<V>(pi) = cambio;
+          const V nuevo = Vec<V>(pw) + cambio;
+          Vec<V>(pw) = nuevo;
+          if constexpr (Siguiente) acc[g][q] = acc[g][q] + nuevo * xsj;
+        }
+    }
+    for (int g = 0; g < G; ++g)
+      for (std::size_t q = 0; q < Q; ++q) {
+        double* pi = inc + g * paso + nE * kCarriles + q * L;
+        double* pw = w + g * paso + nE * kCarriles + q * L;
+        const V cambio = mom * Vec<V>(pi) + ad[g][q];
+        Vec<V>(pi) = cambio;
+        Vec<V>(pw) = Vec<V>(pw) + cambio;
+        if constexpr (Siguiente) Vec<V>(m.m_pSumas.get() + (b0 + g) * kCarriles + q * L) = acc[g][q];
       }
-    }
-    for (int g = 0; g < G; ++g) {
-      double* pi = inc[g] + nE * kCarriles;
-      double* pw = w[g] + nE * kCarriles;
-      const V8 cambio = mom * Vec(pi) + ad[g];
-      Vec(pi) = cambio;
-      Vec(pw) = Vec(pw) + cambio;
-      if constexpr (Siguiente) Vec(m.m_pSumas.get() + (b0 + g) * kCarriles) = acc[g];
-    }
   }
 
   template <bool Siguiente>
   static NRV_EN_LINEA void Oculta(M& m, const double* x, const double* xs, double a, double mom) {
     const std::size_t nB = m.m_nBloquesOcultos;
     std::size_t b = 0;
-    for (; b + 2 <= nB; b += 2) OcultaYSiguiente<2, Siguiente>(m, b, x, xs, a, mom);
-    if (b < nB) OcultaYSiguiente<1, Siguiente>(m, b, x, xs, a, mom);
+    if constexpr (Q == 1)
+      for (; b + 2 <= nB; b += 2) OcultaYSiguiente<2, Siguiente>(m, b, x, xs, a, mom);
+    for (; b < nB; ++b) OcultaYSiguiente<1, Siguiente>(m, b, x, xs, a, mom);
   }
 
   static NRV_EN_LINEA void Epoca(M& m, const CConjuntoDatos& c, double a, double mom) {
@@ -263,23 +329,23 @@ namespace {
 
 __attribute__((target("avx512f"))) void EpocaAvx512(CMotorPerceptron& m, const CConjuntoDatos& c, double a,
                                                      double mom) {
-  CuerpoMotor::Epoca(m, c, a, mom);
+  CuerpoMotor<V8>::Epoca(m, c, a, mom);
 }
 __attribute__((target("avx2"))) void EpocaAvx2(CMotorPerceptron& m, const CConjuntoDatos& c, double a,
                                                 double mom) {
-  CuerpoMotor::Epoca(m, c, a, mom);
+  CuerpoMotor<V4>::Epoca(m, c, a, mom);
 }
 void EpocaBase(CMotorPerceptron& m, const CConjuntoDatos& c, double a, double mom) {
-  CuerpoMotor::Epoca(m, c, a, mom);
+  CuerpoMotor<V2>::Epoca(m, c, a, mom);
 }
 
 __attribute__((target("avx512f"))) MedidasConjunto MedirAvx512(CMotorPerceptron& m, const CConjuntoDatos& c) {
-  return CuerpoMotor::Medir(m, c);
+  return CuerpoMotor<V8>::Medir(m, c);
 }
 __attribute__((target("avx2"))) MedidasConjunto MedirAvx2(CMotorPerceptron& m, const CConjuntoDatos& c) {
-  return CuerpoMotor::Medir(m, c);
+  return CuerpoMotor<V4>::Medir(m, c);
 }
-MedidasConjunto MedirBase(CMotorPerceptron& m, const CConjuntoDatos& c) { return CuerpoMotor::Medir(m, c); }
+MedidasConjunto MedirBase(CMotorPerceptron& m, const CConjuntoDatos& c) { return CuerpoMotor<V2>::Medir(m, c); }
 
 }  // namespace
 
@@ -336,18 +402,31 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
   m_nBloquesOcultos = UINT(nHr / kCarriles);
   m_nBloquesSalida = UINT(nSr / kCarriles);
   const std::size_t n1 = nHr * (nE + 1), n2 = nSr * (std::size_t(red.nOcultas) + 1);
-  m_pPesos1 = Reservar(n1);
-  m_pInc1 = Reservar(n1);
-  m_pPesos2 = Reservar(n2);
-  m_pInc2 = Reservar(n2);
-  m_pFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
-  m_pIncFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
-  m_pSumas = Reservar(nHr);
+  try {
+    m_pPesos1 = Reservar(n1);
+    m_pInc1 = Reservar(n1);
+    m_pPesos2 = Reservar(n2);
+    m_pInc2 = Reservar(n2);
+    m_pFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
+    m_pIncFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
+    m_pSumas = Reservar(nHr);
+    m_pADO = Reservar(nSr);
+  } catch (const std::bad_alloc&) {
+    // Slower, never wrong: the reference loops on the document's rows.
+    m_pPesos1.reset();
+    m_pInc1.reset();
+    m_pPesos2.reset();
+    m_pInc2.reset();
+    m_pFilas2.reset();
+    m_pIncFilas2.reset();
+    m_pSumas.reset();
+    m_pADO.reset();
+    m_bReducido = true;
+  }
   m_pH = Reservar(nHr);
   m_pDH = Reservar(nHr);
   m_pO = Reservar(nSr);
   m_pDO = Reservar(nSr);
-  m_pADO = Reservar(nSr);
 }
 
 CMotorPerceptron::~CMotorPerceptron() = default;
@@ -402,6 +481,15 @@ void CMotorPerceptron::Devolver() {
 
 void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double dAprendizaje, double dMomento) {
   if (entrenamiento.m_nMuestras == 0 || !ConjuntoValido(m_red, entrenamiento)) return;
+  if (m_bReducido) {
+    for (UINT s = 0; s < entrenamiento.m_nMuestras; ++s) {
+      const double* x = m_red.nEntradas ? entrenamiento.m_matEntradas.m_ppFilas[s] : nullptr;
+      const double* t = m_red.nSalidas ? entrenamiento.m_matSalidas.m_ppFilas[s] : nullptr;
+      Propagar(m_red, x, m_pH.get(), m_pO.get());
+      Retropropagar(m_red, x, t, m_pH.get(), m_pO.get(), m_pDO.get(), m_pDH.get(), dAprendizaje, dMomento);
+    }
+    return;
+  }
   Cargar();
   switch (m_variante) {
     case VarianteMotor::Avx512:
@@ -419,6 +507,7 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
 
 MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto) {
   if (!ConjuntoValido(m_red, conjunto)) return MedidasConjunto{0.0, 0.0, 0, 0.0};
+  if (m_bReducido) return ::MedirConjunto(m_red, conjunto, m_pH.get(), m_pO.get());
   Cargar();
   switch (m_variante) {
     case VarianteMotor::Avx512:

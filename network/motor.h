@@ -19,9 +19,11 @@ enum class VarianteMotor { Automatica, Base, Avx2, Avx512 };
 
 class CMotorPerceptron {
  public:
-  // Allocates every working buffer once (throws std::bad_alloc when the
-  // memory cannot be had); nothing is allocated by the calls below. The
-  // matrices behind red must keep their shape while the engine lives.
+  // Allocates every working buffer once; nothing is allocated by the calls
+  // below. When the working layouts cannot be had the engine runs the
+  // reference loops instead (Reducido), so training goes on; only when not
+  // even the four working vectors can be had does it throw std::bad_alloc.
+  // The matrices behind red must keep their shape while the engine lives.
   explicit CMotorPerceptron(const RedPerceptron& red, VarianteMotor variante = VarianteMotor::Automatica);
   ~CMotorPerceptron();
   CMotorPerceptron(const CMotorPerceptron&) = delete;
@@ -36,6 +38,7 @@ class CMotorPerceptron {
   MedidasConjunto MedirConjunto(const CConjuntoDatos& conjunto);
 
   VarianteMotor Variante() const { return m_variante; }
+  bool Reducido() const { return m_bReducido; }
   static bool Disponible(VarianteMotor variante);
   static const char* Nombre(VarianteMotor variante);
 
@@ -49,10 +52,12 @@ class CMotorPerceptron {
   void Cargar();
   void Devolver();
 
+  template <class V>
   friend struct CuerpoMotor;
 
   RedPerceptron m_red;
   VarianteMotor m_variante;
+  bool m_bReducido = false;
   UINT m_nBloquesOcultos;  // hidden neurons in groups of eight
   UINT m_nBloquesSalida;   // outputs in groups of eight
   UINT m_nOcultasRell;     // hidden neurons rounded up to eight

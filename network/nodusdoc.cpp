@@ -19,7 +19,7 @@
 #include "framework/texto.h"
 #include "network/aritmetica.h"
 #include "network/dialogos.h"
-#include "network/epoca.h"
+#include "network/motor.h"
 #include "network/registro.h"
 #include "resources/resource.h"
 
@@ -397,7 +397,6 @@ UINT HiloEntrenamiento(void* pParam) {
 
   const UINT nEntradas = pDoc->m_nEntradas;
   const UINT nSalidas = pDoc->m_nSalidas;
-  const UINT nOcultas = pDoc->m_nOcultas;
 
   auto pEntrenamiento = std::make_unique<CConjuntoDatos>();
   if (!pEntrenamiento->Cargar(pDoc->m_strFicheroEntrenamiento)) {
@@ -433,8 +432,6 @@ UINT HiloEntrenamiento(void* pParam) {
   double* const pErrorTotal = pDoc->m_arrErrorTotal.m_pDatos;
   double* const pAciertos = pDoc->m_arrAciertos.m_pDatos;
 
-  std::vector<double> o(nSalidas), dO(nSalidas), h(nOcultas), dH(nOcultas);
-
   CRegistroEntrenamiento registro;
   registro.Escribir(CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0,
                                      dAprendizaje, dMomento));
@@ -444,9 +441,12 @@ UINT HiloEntrenamiento(void* pParam) {
 
   UINT e = e0;
   bool alcanzado = false;
+  // The fast engine: the same bits as EntrenarEpoca and MedirConjunto, its
+  // buffers made once per run; the matrices hold the state after each call.
+  CMotorPerceptron motor(red);
   while (e < nMaxEpocas) {
-    EntrenarEpoca(red, *pEntrenamiento, h.data(), o.data(), dO.data(), dH.data(), dAprendizaje, dMomento);
-    const MedidasConjunto m = MedirConjunto(red, *pVerificacion, h.data(), o.data());
+    motor.EntrenarEpoca(*pEntrenamiento, dAprendizaje, dMomento);
+    const MedidasConjunto m = motor.MedirConjunto(*pVerificacion);
     alcanzado = m.dErrorMaximo < dErrorMaximo;
     pErrorMaximo[e] = m.dErrorMaximo;
     pErrorTotal[e] = m.dErrorTotal;

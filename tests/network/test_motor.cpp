@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <random>
 #include <string>
@@ -20,8 +21,10 @@
 namespace {
 thread_local bool t_bContando = false;
 thread_local long t_nReservas = 0;
+thread_local std::size_t t_nLimite = 0;  // bigger blocks fail, when not 0
 void* Reservar(std::size_t n, std::size_t alineacion) {
   if (t_bContando) ++t_nReservas;
+  if (t_nLimite != 0 && n > t_nLimite) throw std::bad_alloc();
   if (n == 0) n = 1;
   void* p = alineacion <= alignof(std::max_align_t) ? std::malloc(n)
                                                      : std::aligned_alloc(alineacion, (n + alineacion - 1) / alineacion * alineacion);
@@ -307,5 +310,75 @@ TEST(MotorBits, LasMatricesDelDocumentoSonElEstado) {
     EXPECT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
     EXPECT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
     EXPECT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+  }
+}
+
+// Without memory for its working layouts the engine still trains, through
+// the reference loops, and gives the same bits.
+TEST(MotorMemoria, SinMemoriaParaSusCopiasSigueEntrenando) {
+  std::mt19937_64 gen(13);
+  Red ref(64, 40, 10), rap(64, 40, 10);
+  Rellenar(ref.oculta, gen, 0.3);
+  Rellenar(ref.salida, gen, 0.3);
+  rap.CopiarDe(ref);
+  CConjuntoDatos c;
+  Conjunto(c, 64, 10, 30, gen);
+  t_nLimite = 4096;  // the grouped hidden weights need 20 KiB
+  bool reducido = false;
+  EXPECT_NO_THROW({
+    CMotorPerceptron motor(rap.red);
+    t_nLimite = 0;
+    reducido = motor.Reducido();
+    motor.EntrenarEpoca(c, 0.25, 0.9);
+    EpocaReferencia(ref.red, c, 0.25, 0.9);
+    EsperarIguales(MedirReferencia(ref.red, c), motor.MedirConjunto(c));
+  });
+  t_nLimite = 0;
+  EXPECT_TRUE(reducido);
+  EXPECT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+  EXPECT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+}
+
+// Nets on every half and every whole step of the table, one ulp either side,
+// past both ends, and NaN: the change of each output weight is a x dO x h, so
+// any activation that differs from Sigmoide's shows in the momentum memory.
+TEST(MotorBits, ActivacionIgualEnTodaLaTabla) {
+  std::vector<double> nets;
+  for (int j = -2100; j <= 2100; ++j) {
+    const double v = j / 256.0;
+    nets.push_back(v);
+    nets.push_back(std::nextafter(v, 100.0));
+    nets.push_back(std::nextafter(v, -100.0));
+  }
+  nets.push_back(std::numeric_limits<double>::quiet_NaN());
+  nets.push_back(std::numeric_limits<double>::infinity());
+  nets.push_back(-std::numeric_limits<double>::infinity());
+  for (VarianteMotor v : Variantes()) {
+    SCOPED_TRACE(CMotorPerceptron::Nombre(v));
+    Red ref(1, 11, 1), rap(1, 11, 1);
+    auto iniciar = [&ref] {
+      for (UINT i = 0; i < 11; ++i) {
+        ref.oculta.m_ppFilas[i][0] = 1.0;
+        ref.oculta.m_ppFilas[i][1] = i / 1024.0;  // each lane its own offset
+        ref.salida.m_ppFilas[0][i] = 0.01;
+      }
+    };
+    iniciar();
+    CConjuntoDatos c;
+    c.m_nMuestras = 1;
+    c.m_nEntradas = c.m_nSalidas = 1;
+    c.m_matEntradas.Dimensionar(1, 1);
+    c.m_matSalidas.Dimensionar(1, 1);
+    c.m_matSalidas.m_ppFilas[0][0] = 1.0;
+    rap.CopiarDe(ref);
+    CMotorPerceptron motor(rap.red, v);
+    for (double net : nets) {
+      c.m_matEntradas.m_ppFilas[0][0] = net;
+      EpocaReferencia(ref.red, c, 1.0, 0.0);
+      motor.EntrenarEpoca(c, 1.0, 0.0);
+      ASSERT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "") << "net " << net;
+      iniciar();  // every net exactly the one asked for
+      rap.CopiarDe(ref);
+    }
   }
 }
