@@ -3,6 +3,8 @@
 // nrv_captura OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -43,21 +45,32 @@ int main(int argc, char** argv) {
     Capturar(QStringLiteral("principal"));
 
     // The README's picture: the workbench with the new-network dialog open.
-    guion.Ventana([](QDialog* d) {
+    guion.Ventana([&guion](QDialog* d) {
       d->move(180, 190);
       Escribir(d, IDC_FICHERO_ENTRENAMIENTO, Ejemplo(QStringLiteral("iris-train.txt")));
       Escribir(d, IDC_FICHERO_VERIFICACION, Ejemplo(QStringLiteral("iris-test.txt")));
       Capturar(QStringLiteral("nueva-red"));
       // A refused value: the message over the dialog.
       Escribir(d, IDC_APRENDIZAJE, QStringLiteral("0,5"));
-      QTimer::singleShot(0, [] {});
+      guion.alVerMensaje = [](QDialog*) { Capturar(QStringLiteral("mensaje")); };
       Pulsar(d, IDOK);
+      guion.alVerMensaje = nullptr;
       Escribir(d, IDC_APRENDIZAJE, QStringLiteral("0.1"));
       Pulsar(d, IDOK);
     });
     guion.Respuesta(QString());
     marco->EjecutarComando(ID_FILE_NEW);
     Capturar(QStringLiteral("dos-redes"));
+
+    // The Archivo menu of a document window, with the recent files.
+    if (auto* barra = qobject_cast<QMenuBar*>(marco->menuWidget())) {
+      QMenu* archivo = barra->actions().front()->menu();
+      QTimer::singleShot(0, [archivo] {
+        Capturar(QStringLiteral("menu-archivo"));
+        archivo->close();
+      });
+      archivo->exec(barra->mapToGlobal(barra->actionGeometry(barra->actions().front()).bottomLeft()));
+    }
 
     guion.Ventana([](QDialog* d) {
       Capturar(QStringLiteral("acerca-de"));

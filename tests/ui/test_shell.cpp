@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
 
@@ -113,6 +114,12 @@ class PruebaShell : public QObject {
     QStringList consejos;
     for (QAction* a : m->BarraHerramientas()->actions()) consejos << (a->isSeparator() ? "-" : a->toolTip());
     QCOMPARE(consejos, (QStringList{"Nuevo", "Abrir", "Guardar", "-", "Acerca de"}));
+    // The prompt of what the pointer is on, then "Preparado" again.
+    m->AccionMenu(ID_FILE_OPEN)->showStatusText(m);
+    QCOMPARE(m->TextoEstado(), QStringLiteral("Abre un documento ya existente"));
+    QStatusTipEvent vacio{QString()};
+    QCoreApplication::sendEvent(m, &vacio);
+    QCOMPARE(m->TextoEstado(), QStringLiteral("Preparado"));
     m->ActualizarInterfaz();
     QVERIFY(!m->EstaHabilitado(ID_FILE_SAVE));  // no document
     QVERIFY(!m->EstaHabilitado(ID_FILE_PRINT));
@@ -382,6 +389,43 @@ class PruebaShell : public QObject {
     m->EjecutarComando(ID_TEMAS_AYUDA);
     QCOMPARE(m_pGuion->Mensajes().size(), 1);
     QVERIFY(m_pGuion->Mensajes().front().startsWith(QStringLiteral("No se encuentra el fichero de ayuda nrv.html")));
+  }
+
+  // The form's buttons send their commands through the view to the
+  // document, as the menu items of the same identifiers do.
+  void botonesDelFormulario() {
+    CMainFrame* m = Arrancar();
+    QString datos;
+    for (int i = 0; i < 20000; ++i) datos += QStringLiteral("%1 %2\n%3\n\n").arg(i & 1).arg((i >> 1) & 1).arg((i ^ (i >> 1)) & 1);
+    const QString fichero = m_pEntorno->Ruta(QStringLiteral("grande.txt"));
+    QFile f(fichero);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(datos.toUtf8());
+    f.close();
+    m_pGuion->Ventana([&](QDialog* d) {
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, fichero);
+      Escribir(d, IDC_FICHERO_VERIFICACION, fichero);
+      Escribir(d, IDC_MAX_EPOCAS, QStringLiteral("400"));
+      Escribir(d, IDC_ERROR_MAXIMO, QStringLiteral("0"));
+      Pulsar(d, IDOK);
+    });
+    m->EjecutarComando(ID_FILE_NEW);
+    CNodusDoc* doc = Doc(m_pApp.get(), 0);
+    QWidget* form = m->MarcoActivo()->Lienzo();
+    QVERIFY(Control(form, ID_ENTRENAR)->isEnabled());
+    QVERIFY(!Control(form, ID_DETENER)->isEnabled());
+    Pulsar(form, ID_ENTRENAR);
+    QVERIFY(doc->m_bEntrenando.load());
+    QVERIFY(!Control(form, ID_ENTRENAR)->isEnabled());
+    QVERIFY(Control(form, ID_DETENER)->isEnabled());
+    Elementos(m, 3);
+    QVERIFY(m->AccionMenu(ID_DETENER)->isEnabled());
+    QVERIFY(!m->AccionMenu(ID_ENTRENAR)->isEnabled());
+    Pulsar(form, ID_DETENER);
+    QVERIFY(!doc->m_bEntrenando.load());
+    QVERIFY(!doc->m_pHilo);
+    QVERIFY(Control(form, ID_ENTRENAR)->isEnabled());
+    QVERIFY(!Control(form, ID_DETENER)->isEnabled());
   }
 
   // Ctrl+P with a document opens the print dialog; without one nothing.

@@ -44,7 +44,9 @@ bool CGuion::eventFilter(QObject* o, QEvent* e) {
     }
     QMetaObject::invokeMethod(
         this,
-        [p, respuesta] {
+        [this, p, respuesta] {
+          if (!p) return;
+          if (alVerMensaje) alVerMensaje(p.data());
           if (!p) return;
           auto* b = static_cast<QMessageBox*>(p.data());
           for (QAbstractButton* boton : b->buttons())

@@ -27,6 +27,9 @@ class CGuion : public QObject {
   // "&Sí", "&No", "Cancelar"); without one a box is answered with Escape.
   void Respuesta(const QString& boton);
 
+  // Run on each message box once it is on screen, before it is answered.
+  std::function<void(QDialog*)> alVerMensaje;
+
   QStringList Mensajes() const { return m_mensajes; }
   QStringList Titulos() const { return m_titulos; }   // captions of the boxes
   QList<int> Iconos() const { return m_iconos; }      // QMessageBox::Icon of each
