@@ -365,6 +365,17 @@ TEST_F(Entrenamiento, UnRegistroQueNoSePuedeAbrirNoAfectaAlEntrenamiento) {
   EXPECT_EQ(sinRegistro.GetEstado(), "Entrenamiento Detenido");
   EXPECT_EQ(vista.Cuenta(WM_FIN_ENTRENAMIENTO), 1);
   EXPECT_TRUE(host.Textos().empty());
+
+  // A log that opens but takes no bytes.
+  if (!std::filesystem::exists("/dev/full")) return;
+  CCarpetaTemporal llena;
+  std::filesystem::create_symlink("/dev/full", llena.Fichero("HNRV.TXT"));
+  CDirectorioActual alli(llena.Ruta());
+  CNodusDoc sinSitio;
+  ASSERT_TRUE(CrearRed(host, sinSitio, Xor("4")));
+  HastaElFinal(sinSitio);
+  ExpectMismaRed(normal, sinSitio);
+  EXPECT_TRUE(host.Textos().empty());
 }
 
 TEST_F(Entrenamiento, DocumentosQueEntrenanALaVezNoMezclanSusLineas) {
