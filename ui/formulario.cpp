@@ -145,7 +145,7 @@ class CPeerControl : public IPeerQt {
 };
 
 CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidget* lienzo)
-    : m_plantilla(plantilla), m_modelo(modelo), m_pLienzo(lienzo) {
+    : m_plantilla(plantilla), m_modelo(modelo), m_pLienzo(lienzo), m_pContexto(std::make_unique<QObject>()) {
   const QFont fuente = FuenteDialogo();
   lienzo->setFont(fuente);
   const UnidadesBase b = UnidadesDialogo(fuente);
@@ -244,22 +244,25 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
     ctl->SetPeer(peer.get());
     const int id = c.id;
     if (auto* boton = qobject_cast<QPushButton*>(w)) {
-      QObject::connect(boton, &QPushButton::clicked, lienzo, [this, id] {
+      QObject::connect(boton, &QPushButton::clicked, m_pContexto.get(), [this, id] {
         if (alPulsar) alPulsar(id);
       });
     } else if (auto* casilla = qobject_cast<QCheckBox*>(w)) {
-      QObject::connect(casilla, &QCheckBox::toggled, lienzo, [ctl](bool b) {
+      QObject::connect(casilla, &QCheckBox::toggled, m_pContexto.get(), [ctl](bool b) {
         if ((ctl->GetCheck() != 0) != b) ctl->SetCheck(b ? 1 : 0);
       });
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-      QObject::connect(edit, &QLineEdit::textEdited, lienzo,
+      QObject::connect(edit, &QLineEdit::textEdited, m_pContexto.get(),
                        [ctl](const QString& t) { ctl->SetWindowText(t.toStdString()); });
     }
     m_peers.push_back(std::move(peer));
   }
 }
 
-CFormulario::~CFormulario() { m_peers.clear(); }
+CFormulario::~CFormulario() {
+  m_pContexto.reset();
+  m_peers.clear();
+}
 
 QWidget* CFormulario::Control(int id) const {
   for (const auto& [i, w] : m_widgets)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QObject>
 #include <QSize>
 #include <QWidget>
 
@@ -78,6 +79,9 @@ class CFormulario {
   const PlantillaDialogo& m_plantilla;
   CWnd& m_modelo;
   QWidget* m_pLienzo;
+  // The widgets' signals reach the model through it: gone with the form,
+  // so a widget that outlives it cannot touch the model.
+  std::unique_ptr<QObject> m_pContexto;
   QSize m_tamano;
   std::vector<std::unique_ptr<CPeerControl>> m_peers;
   std::vector<std::pair<int, QWidget*>> m_widgets;  // in tab order

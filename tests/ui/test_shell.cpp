@@ -467,6 +467,41 @@ class PruebaShell : public QObject {
     QVERIFY(!m->isVisible());
   }
 
+  // Salir while networks train: each is asked about, then stopped and
+  // waited for as it closes.
+  void salirMientrasEntrenan() {
+    CMainFrame* m = Arrancar();
+    QString datos;
+    for (int i = 0; i < 20000; ++i) datos += QStringLiteral("%1 %2\n%3\n\n").arg(i & 1).arg((i >> 1) & 1).arg((i ^ (i >> 1)) & 1);
+    const QString fichero = m_pEntorno->Ruta(QStringLiteral("grande.txt"));
+    QFile f(fichero);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(datos.toUtf8());
+    f.close();
+    for (int i = 0; i < 2; ++i) {
+      m_pGuion->Ventana([&](QDialog* d) {
+        Escribir(d, IDC_FICHERO_ENTRENAMIENTO, fichero);
+        Escribir(d, IDC_FICHERO_VERIFICACION, fichero);
+        Escribir(d, IDC_MAX_EPOCAS, QStringLiteral("400"));
+        Escribir(d, IDC_ERROR_MAXIMO, QStringLiteral("0"));
+        Pulsar(d, IDOK);
+      });
+      m->EjecutarComando(ID_FILE_NEW);
+      m->EjecutarComando(ID_ENTRENAR);
+    }
+    QVERIFY(Doc(m_pApp.get(), 0)->m_bEntrenando.load());
+    QVERIFY(Doc(m_pApp.get(), 1)->m_bEntrenando.load());
+    // The thread marks its network modified as it starts; not waited for here.
+    Doc(m_pApp.get(), 0)->SetModifiedFlag(TRUE);
+    Doc(m_pApp.get(), 1)->SetModifiedFlag(TRUE);
+    m_pGuion->Respuesta(QStringLiteral("&No"));
+    m_pGuion->Respuesta(QStringLiteral("&No"));
+    m->close();
+    QCOMPARE(m_pGuion->Mensajes(), (QStringList{"¿Guardar cambios a Nrv 1?", "¿Guardar cambios a Nrv 2?"}));
+    QVERIFY(m_pApp->Plantilla()->Documentos().empty());
+    QVERIFY(!m->isVisible());
+  }
+
   // Verificar and its results in the formats of the results dialog.
   void verificar() {
     CMainFrame* m = Arrancar({CopiaIris()});
