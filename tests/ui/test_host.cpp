@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <atomic>
@@ -90,6 +91,32 @@ class PruebaHost : public QObject {
     });
     CNuevaRedDlg dlg;
     QCOMPARE(dlg.DoModal(), INT_PTR(IDCANCEL));
+  }
+
+  // No text of any dialog is cut, and every control lies inside its dialog.
+  void ningunTextoCortado_data() {
+    QTest::addColumn<int>("plantilla");
+    for (int id : {IDD_ACERCADE, IDD_NUEVA_RED, IDD_RESULTADOS, IDD_VERIFICAR, IDD_GUARDAR_CAMBIOS})
+      QTest::newRow(qPrintable(QString::number(id))) << id;
+  }
+  void ningunTextoCortado() {
+    QFETCH(int, plantilla);
+    m_pGuion->Ventana([](QDialog* d) {
+      for (QWidget* w : d->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^ctl")))) {
+        QVERIFY2(QRect(QPoint(0, 0), d->size()).contains(w->geometry()), qPrintable(w->objectName()));
+        QString texto;
+        if (auto* l = qobject_cast<QLabel*>(w)) texto = l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) texto = b->text();
+        if (texto.isEmpty()) continue;
+        const int margen = qobject_cast<QAbstractButton*>(w) ? 4 : 0;
+        QVERIFY2(w->fontMetrics().horizontalAdvance(texto) + margen <= w->width(), qPrintable(texto));
+        QVERIFY2(w->fontMetrics().height() <= w->height() + 2, qPrintable(texto));
+      }
+      d->reject();
+    });
+    CDialog dlg(static_cast<UINT>(plantilla));
+    dlg.DoModal();
+    QCOMPARE(m_pGuion->Dialogos().size(), 1);
   }
 
   // Tab walks the controls in the template's order, from the first.

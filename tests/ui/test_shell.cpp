@@ -3,6 +3,7 @@
 // exports, driven through the real windows.
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -142,6 +143,13 @@ class PruebaShell : public QObject {
     QVERIFY(Elementos(m, 2).contains(QStringLiteral("&1 iris.nrv")));  // the list of windows
     QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{ruta});
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
+
+    // The form of template 101 fits its window and shows its texts whole.
+    QWidget* form = m->MarcoActivo()->Lienzo();
+    QVERIFY(m->MarcoActivo()->contentsRect().width() >= form->width());
+    for (QLabel* l : form->findChildren<QLabel*>())
+      if (!l->text().isEmpty() && l->isVisibleTo(form))
+        QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
   }
 
   // A network that cannot be opened at start-up: the framework's message,
@@ -225,6 +233,28 @@ class PruebaShell : public QObject {
 
     Nueva(m, xorTxt, xorTxt);
     QCOMPARE(QString::fromStdString(Doc(m_pApp.get(), 1)->GetTitle()), QStringLiteral("Nrv 2"));
+  }
+
+  // Abrir of a file that is not a network: reported; the program and the
+  // networks open carry on.
+  void abrirRedIlegible() {
+    CMainFrame* m = Arrancar({CopiaIris()});
+    const QString rota = m_pEntorno->Ruta(QStringLiteral("rota.nrv"));
+    QFile f(rota);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(40, '\xff'));
+    f.close();
+    m_pGuion->Ventana([&](QDialog* d) {
+      auto* fd = qobject_cast<QFileDialog*>(d);
+      QCOMPARE(fd->nameFilters(), (QStringList{"NRV Files (*.nrv)", "Todos los ficheros (*)"}));
+      ElegirFichero(d, rota);
+    });
+    m->EjecutarComando(ID_FILE_OPEN);
+    QCOMPARE(m_pGuion->Mensajes().size(), 1);
+    QCOMPARE(m_pApp->Plantilla()->Documentos().size(), std::size_t(1));
+    QVERIFY(!m_pApp->Recientes().Rutas().contains(rota));
+    QVERIFY(m->isVisible());
+    QCOMPARE(m->MenuActual(), UINT(IDR_NRVTYPE));
   }
 
   void cancelarNoCreaNada() {
