@@ -18,11 +18,7 @@
 #include "resources/resource.h"
 #include "ui/hostqt.h"
 #include "ui/marcos.h"
-
-#if __has_include("ui/vista.h")
 #include "ui/vista.h"
-#define NRV_VISTA_FORMULARIO 1
-#endif
 
 namespace {
 
@@ -33,18 +29,7 @@ QString Q(const CString& s) { return QString::fromStdString(s); }
 const char* const kClaveRegistro = "Local AppWizard-Generated Applications";
 const char* const kSeccionRecientes = "Recent File List";
 
-#ifndef NRV_VISTA_FORMULARIO
-// Until the training view is there, a document window shows the bare form.
-class CVistaFormulario : public CView {};
-#endif
-
-std::unique_ptr<CView> CrearVista() {
-#ifdef NRV_VISTA_FORMULARIO
-  return std::make_unique<CNodusView>();
-#else
-  return std::make_unique<CVistaFormulario>();
-#endif
-}
+std::unique_ptr<CView> CrearVista() { return std::make_unique<CNodusView>(); }
 
 // Field n of the document type's string (fields joined by newlines).
 CString Campo(const CString& s, int n) {

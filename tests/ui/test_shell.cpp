@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
@@ -318,6 +319,12 @@ class PruebaShell : public QObject {
     const QStringList esperado = {rutas[4], rutas[3], rutas[2], rutas[1]};
     QCOMPARE(m_pApp->Recientes().Rutas(), esperado);
     Parar();
+    {
+      QSettings ajustes(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("nrv"));
+      ajustes.beginGroup(QStringLiteral("Recent File List"));
+      QCOMPARE(ajustes.childKeys(), (QStringList{"File1", "File2", "File3", "File4"}));
+      QCOMPARE(ajustes.value(QStringLiteral("File1")).toString(), rutas[4]);
+    }
 
     m = Arrancar();
     QCOMPARE(m_pApp->Recientes().Rutas(), esperado);
