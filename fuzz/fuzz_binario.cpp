@@ -1,0 +1,10 @@
+// A binary data file (".bin") of any bytes.
+#include "fuzz/fuzz_conjunto.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam) {
+  static CHostFuzz host;
+  static CFicheroFuzz fichero(".bin");
+  host.Empezar();
+  ProbarConjunto(fichero.Escribir(datos, tam));
+  return 0;
+}
