@@ -39,6 +39,14 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+// The array forms too: a sanitizer's runtime gives its own, which would
+// not pass through Reservar.
+void* operator new[](std::size_t n) { return Reservar(n, 0); }
+void* operator new[](std::size_t n, std::align_val_t a) { return Reservar(n, std::size_t(a)); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
 namespace {
 
