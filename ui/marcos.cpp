@@ -10,10 +10,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QStatusTipEvent>
 #include <QUrl>
 
@@ -436,19 +432,6 @@ void CChildFrame::ActualizarTitulo() {
 bool CChildFrame::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
   if (!m_pDoc) return false;
   switch (id) {
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-      if (!pCmdUI) OnFilePrint();
-      return true;
-    case ID_FILE_PRINT_PREVIEW:
-      if (!pCmdUI) {
-        QPrintPreviewDialog vista(this);
-        connect(&vista, &QPrintPreviewDialog::paintRequested, &vista, [](QPrinter* p) {
-          QPainter pintor(p);  // the view puts nothing on its pages
-        });
-        vista.exec();
-      }
-      return true;
     case ID_FILE_CLOSE:
       if (!pCmdUI) close();
       return true;
@@ -464,18 +447,6 @@ bool CChildFrame::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
     default:
       return false;
   }
-}
-
-void CChildFrame::OnFilePrint() {
-  QPrinter impresora;
-  impresora.setDocName(Q(m_pDoc ? m_pDoc->GetTitle() : CString()));
-  QPrintDialog dlg(&impresora, this);
-  dlg.setObjectName(QStringLiteral("dialogoImprimir"));
-  dlg.setWindowTitle(QStringLiteral("Imprimir"));
-  if (dlg.exec() != QDialog::Accepted) return;
-  // The view draws nothing on the page: one empty page is printed.
-  QPainter pintor;
-  if (pintor.begin(&impresora)) pintor.end();
 }
 
 void CChildFrame::closeEvent(QCloseEvent* e) {

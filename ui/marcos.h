@@ -96,8 +96,9 @@ class CChildFrame : public QMdiSubWindow, public CCmdTarget {
   CChildFrame(CDocument* pDoc, std::unique_ptr<CView> pVista, QWidget* padre = nullptr);
   ~CChildFrame() override;
 
+  // Cerrar, Guardar and Guardar como of its document (printing is the
+  // view's).
   bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
-  void OnFilePrint();
 
   CDocument* GetDocument() const { return m_pDoc; }
   CView* GetVista() const { return m_pVista.get(); }

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStatusTipEvent>
@@ -19,6 +20,7 @@
 #include "tests/ui/support/guion.h"
 #include "ui/aplicacion.h"
 #include "ui/marcos.h"
+#include "ui/vista.h"
 
 namespace {
 
@@ -477,6 +479,24 @@ class PruebaShell : public QObject {
     });
     m->EjecutarComando(ID_FILE_PRINT);
     QCOMPARE(m_pGuion->Dialogos(), QStringList{QStringLiteral("Imprimir")});
+
+    // Confirmed, Ctrl+P prints one empty page.
+    const QString pdf = m_pEntorno->Ruta(QStringLiteral("pagina.pdf"));
+    const auto anterior = CNodusView::s_dialogoImprimir;
+    CNodusView::s_dialogoImprimir = [pdf](QPrinter& p, QWidget*) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(pdf);
+      return true;
+    };
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    QTest::keyClick(m->MarcoActivo()->Lienzo(), Qt::Key_P, Qt::ControlModifier);
+    CNodusView::s_dialogoImprimir = anterior;
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray contenido = f.readAll();
+    QCOMPARE(contenido.count("/Type /Page\n") + contenido.count("/Type /Page\r") + contenido.count("/Type /Page "), 1);
+    QCOMPARE(m_pGuion->Mensajes(), QStringList());
   }
 
   // Salir asks the standard question for every modified network; Cancel
