@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "framework/mensajes.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
+#include "resources/recursos.h"
 #include "resources/resource.h"
 #include "tests/ui/support/guion.h"
 #include "ui/aplicacion.h"
@@ -282,6 +284,18 @@ class PruebaHost : public QObject {
     QCOMPARE(ventana->recibidos.size(), std::size_t(51));
     QCOMPARE(ventana->recibidos.back(), UINT(WM_FIN_ENTRENAMIENTO));
     QVERIFY(ventana->enHiloUi);
+  }
+
+  // The images are found inside the program: icons 128, 129, 141 and
+  // every toolbar button.
+  void iconos() {
+    for (UINT id : {IDR_MAINFRAME, IDR_NRVTYPE, IDI_PREGUNTA}) {
+      const QPixmap p = IconoRecurso(id).pixmap(32, 32);
+      QVERIFY2(!p.isNull(), qPrintable(QString::number(id)));
+      QVERIFY(p.toImage().pixelColor(16, 16).alpha() > 0);  // something is drawn
+    }
+    for (const BotonBarra& b : AfxBarraHerramientas(IDR_MAINFRAME))
+      if (b.id != 0) QVERIFY2(!ImagenBarra(b.imagen).pixmap(16, 15).isNull(), b.imagen);
   }
 
   void filtrosDeFichero() {
