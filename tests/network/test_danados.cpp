@@ -73,8 +73,9 @@ class Danados : public ::testing::Test {
       Usar(doc, bytes.size());
     } else {
       ++rechazados;
-      if (desdeFichero)
+      if (desdeFichero) {
         EXPECT_EQ(r.mensajes, std::vector<CString>{"El fichero " + ruta + " está dañado o no es una red de nrv."});
+      }
     }
     return r;
   }
@@ -228,7 +229,9 @@ TEST_F(Danados, CadaCorteSeAbreEnteroOSeRechazaConSuMensaje) {
     Abrir(original.substr(0, n));
     ASSERT_FALSE(HasFatalFailure()) << "cortado en " << n;
   }
-  if (kMemoriaMedible) EXPECT_LT(MaximoResidenteKb(), 400L * 1024);
+  if (kMemoriaMedible) {
+    EXPECT_LT(MaximoResidenteKb(), 400L * 1024);
+  }
 }
 
 TEST_F(Danados, CadaByteCambiadoDeCabeceraYCuentasSeAbreCoherenteOSeRechaza) {
@@ -245,7 +248,9 @@ TEST_F(Danados, CadaByteCambiadoDeCabeceraYCuentasSeAbreCoherenteOSeRechaza) {
   }
   // Counts and sizes that ask for gigabytes are refused before anything is
   // reserved.
-  if (kMemoriaMedible) EXPECT_LT(MaximoResidenteKb(), 400L * 1024);
+  if (kMemoriaMedible) {
+    EXPECT_LT(MaximoResidenteKb(), 400L * 1024);
+  }
   EXPECT_GT(abiertos, 0);
   EXPECT_GT(rechazados, 0);
 }
