@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "framework/archivo.h"
+#include "framework/fichero.h"
 #include "framework/host.h"
 #include "framework/texto.h"
 
@@ -113,93 +112,9 @@ int LeerTodo(const CString& ruta, std::vector<BYTE>& datos) {
   return 0;
 }
 
-// Writes every byte; false with errno set on failure.
-bool EscribirTodo(int fd, const std::vector<BYTE>& datos) {
-  std::size_t hecho = 0;
-  while (hecho < datos.size()) {
-    const ssize_t n = ::write(fd, datos.data() + hecho, datos.size() - hecho);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
-    hecho += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-CString Carpeta(const CString& ruta) {
-  const auto barra = ruta.find_last_of('/');
-  if (barra == CString::npos) return ".";
-  if (barra == 0) return "/";
-  return ruta.substr(0, barra);
-}
-
 CString NombreFichero(const CString& ruta) {
   const auto barra = ruta.find_last_of('/');
   return barra == CString::npos ? ruta : ruta.substr(barra + 1);
-}
-
-// Writes datos to ruta so that the previous file survives any failure: a
-// temporary file beside the target, synced, then renamed over it. Returns 0
-// or the errno of the failure.
-int GuardarSeguro(const CString& rutaPedida, const std::vector<BYTE>& datos) {
-  CString ruta = rutaPedida;
-  struct stat st {};
-  bool existe = ::stat(ruta.c_str(), &st) == 0;
-  if (existe && S_ISDIR(st.st_mode)) return EISDIR;
-  if (existe && !S_ISREG(st.st_mode)) {
-    // A device or a pipe cannot be replaced by a rename: write to it.
-    const int fd = ::open(ruta.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    if (!EscribirTodo(fd, datos)) {
-      const int e = errno;
-      ::close(fd);
-      return e;
-    }
-    if (::close(fd) != 0) return errno;
-    return 0;
-  }
-  if (existe) {
-    // Through a symbolic link the real file is replaced, not the link.
-    char real[PATH_MAX];
-    if (::realpath(ruta.c_str(), real)) ruta = real;
-  }
-
-  static std::atomic<unsigned> s_nContador{0};
-  const CString carpeta = Carpeta(ruta);
-  // The temporary's name stays short enough beside a long target name.
-  const CString base = NombreFichero(ruta).substr(0, 100);
-  CString temporal;
-  int fd = -1;
-  for (int intento = 0; intento < 100 && fd < 0; ++intento) {
-    temporal = FormatC("%s/.%s.%ld.%u.tmp", carpeta.c_str(), base.c_str(), static_cast<long>(::getpid()),
-                       s_nContador.fetch_add(1));
-    fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return errno;
-  }
-  if (fd < 0) return EEXIST;
-
-  int error = 0;
-  if (existe) (void)::fchmod(fd, st.st_mode & 07777);  // the new file keeps the old one's permissions
-  if (!EscribirTodo(fd, datos)) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporal.c_str(), ruta.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporal.c_str());
-    return error;
-  }
-  // Make the rename itself durable; a folder that refuses is no failure.
-  const int dir = ::open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    (void)::fsync(dir);
-    ::close(dir);
-  }
-  return 0;
 }
 
 }  // namespace
@@ -310,9 +225,9 @@ BOOL CDocument::OnSaveDocument(const CString& ruta) {
     Avisar(FalloGuardar(ruta, "memoria insuficiente"));
     return FALSE;
   }
-  const int error = GuardarSeguro(ruta, datos);
-  if (error != 0) {
-    Avisar(FalloGuardar(ruta, AfxDescribirError(error)));
+  const ResultadoEscritura r = AfxEscribirFicheroSeguro(ruta, datos);
+  if (!r) {
+    Avisar(FalloGuardar(ruta, AfxDescribirError(r.error)));
     return FALSE;
   }
   SetModifiedFlag(FALSE);

@@ -1,11 +1,5 @@
 #include "network/nodusdoc.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +8,7 @@
 #include "data/conjunto.h"
 #include "framework/archivo.h"
 #include "framework/dialogo.h"
+#include "framework/fichero.h"
 #include "framework/host.h"
 #include "framework/mensajes.h"
 #include "framework/texto.h"
@@ -68,83 +63,14 @@ CString Causa(int err) {
   return s;
 }
 
-bool EscribirTodo(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  std::size_t resto = bytes.size();
-  while (resto > 0) {
-    const ssize_t n = ::write(fd, p, resto);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    p += n;
-    resto -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Writes the whole file beside the target and puts it in place only when
-// every byte is on disk; on failure it says so and leaves nothing behind.
-bool EscribirFicheroSeguro(const CString& rutaPedida, const std::string& bytes) {
-  auto noCrear = [&](int err) {
-    AfxMessageBox(FormatC("No se ha podido crear el fichero %s: %s.", rutaPedida.c_str(), Causa(err).c_str()),
-                  MB_OK | MB_ICONEXCLAMATION);
-    return false;
-  };
-  auto noEscribir = [&](int err) {
-    AfxMessageBox(FormatC("Error al escribir el fichero %s: %s.", rutaPedida.c_str(), Causa(err).c_str()),
-                  MB_OK | MB_ICONEXCLAMATION);
-    return false;
-  };
-  CString ruta = rutaPedida;
-  struct stat st {};
-  const bool existe = ::stat(ruta.c_str(), &st) == 0;
-  if (existe && S_ISDIR(st.st_mode)) return noCrear(EISDIR);
-  if (existe && !S_ISREG(st.st_mode)) {
-    // A device or a pipe cannot be replaced by a rename: write to it.
-    const int fd = ::open(ruta.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return noCrear(errno);
-    const bool bien = EscribirTodo(fd, bytes);
-    const int err = errno;
-    ::close(fd);
-    return bien ? true : noEscribir(err);
-  }
-  if (existe) {
-    // Through a symbolic link the real file is replaced, not the link.
-    char real[PATH_MAX];
-    if (::realpath(ruta.c_str(), real)) ruta = real;
-  }
-  const auto barra = ruta.find_last_of('/');
-  const CString carpeta = barra == CString::npos ? CString(".") : barra == 0 ? CString("/") : ruta.substr(0, barra);
-  const CString base = barra == CString::npos ? ruta : ruta.substr(barra + 1);
-
-  static std::atomic<unsigned> s_nContador{0};
-  CString temporal;
-  int fd = -1;
-  for (int intento = 0; intento < 100 && fd < 0; ++intento) {
-    temporal = FormatC("%s/.%s.%ld.%u.tmp", carpeta.c_str(), base.c_str(), static_cast<long>(::getpid()),
-                       s_nContador.fetch_add(1));
-    fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return noCrear(errno);
-  }
-  if (fd < 0) return noCrear(EEXIST);
-  if (existe) (void)::fchmod(fd, st.st_mode & 07777);
-
-  int error = 0;
-  if (!EscribirTodo(fd, bytes)) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporal.c_str());
-    return noEscribir(error);
-  }
-  if (::rename(temporal.c_str(), ruta.c_str()) != 0) {
-    error = errno;
-    ::unlink(temporal.c_str());
-    return noCrear(error);
-  }
-  return true;
+// Puts the whole export in place only when every byte is on disk; on
+// failure it says so and leaves nothing behind.
+bool EscribirFicheroSeguro(const CString& ruta, const std::string& bytes) {
+  const ResultadoEscritura r = AfxEscribirFicheroSeguro(ruta, bytes.data(), bytes.size());
+  if (r) return true;
+  const char* formato = r.bAlCrear ? "No se ha podido crear el fichero %s: %s." : "Error al escribir el fichero %s: %s.";
+  AfxMessageBox(FormatC(formato, ruta.c_str(), Causa(r.error).c_str()), MB_OK | MB_ICONEXCLAMATION);
+  return false;
 }
 
 void AnadirFloat(std::string& s, double v) {
