@@ -124,7 +124,7 @@ void BM_LatenciaBucleConDosRedes(benchmark::State& state) {
   QDir::setCurrent(anterior);
 }
 // Samples per file, epochs of each network to wait for.
-BENCHMARK(BM_LatenciaBucleConDosRedes)->Args({1000, 20})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LatenciaBucleConDosRedes)->Args({1300, 400})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -15,4 +15,5 @@ mkdir -p "$out" docs
 LC_ALL=${LC_ALL:-es_ES.UTF-8} QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1000x700x24" "$build/tests/ui/nrv_captura" "$out"
 cp "$out/nueva-red.png" docs/captura.png
-echo "screenshots in $out; README picture in docs/captura.png"
+cp "$out/principal.png" docs/vista.png
+echo "screenshots in $out; README pictures in docs/captura.png and docs/vista.png"
