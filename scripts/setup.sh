@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libfann-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
   locales-all xvfb xauth imagemagick fonts-dejavu-core
 )
 missing=()
