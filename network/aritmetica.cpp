@@ -343,14 +343,6 @@ void Retropropagar(const RedPerceptron& red, const double* x, const double* t, c
 
 namespace {
 
-// Index of the first largest value: move only on a strictly greater one.
-UINT Ganador(const double* v, UINT n) {
-  UINT g = 0;
-  for (UINT k = 1; k < n; ++k)
-    if (v[k] > v[g]) g = k;
-  return g;
-}
-
 // The set's rows hold at least what the network reads from them.
 bool FilasSuficientes(const CMatrizReales& m, UINT muestras, UINT columnas) {
   if (columnas == 0 || muestras == 0) return true;
@@ -359,14 +351,17 @@ bool FilasSuficientes(const CMatrizReales& m, UINT muestras, UINT columnas) {
 
 }  // namespace
 
+bool ConjuntoValido(const RedPerceptron& red, const CConjuntoDatos& c) {
+  return FilasSuficientes(c.m_matEntradas, c.m_nMuestras, red.nEntradas) &&
+         FilasSuficientes(c.m_matSalidas, c.m_nMuestras, red.nSalidas);
+}
+
 MedidasConjunto MedirConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, double* h, double* o) {
   MedidasConjunto r{0.0, 0.0, 0, 0.0};
   const UINT n = conjunto.m_nMuestras;
   // A set whose rows are shorter than the network's layers is never read
   // past their end: it measures as empty. Callers refuse such sets first.
-  if (!FilasSuficientes(conjunto.m_matEntradas, n, red.nEntradas) ||
-      !FilasSuficientes(conjunto.m_matSalidas, n, red.nSalidas))
-    return r;
+  if (!ConjuntoValido(red, conjunto)) return r;
 
   double dSuma = 0.0;
   for (UINT s = 0; s < n; ++s) {

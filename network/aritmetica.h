@@ -39,6 +39,18 @@ struct MedidasConjunto {
   double dTasaAciertos;  // percent; 0.0 for a set without samples
 };
 
+// Index of the first largest of n values: the scan moves only on a strictly
+// greater one, so the lowest index wins among equal maxima.
+inline UINT Ganador(const double* v, UINT n) {
+  UINT g = 0;
+  for (UINT k = 1; k < n; ++k)
+    if (v[k] > v[g]) g = k;
+  return g;
+}
+
+// Whether the set's rows hold at least what the network reads from them.
+bool ConjuntoValido(const RedPerceptron& red, const CConjuntoDatos& conjunto);
+
 // The measuring pass over a whole set (h and o: working vectors). A set
 // without samples, or whose rows are shorter than the network's layers
 // (never read past their end), measures all zero, hit rate 0.0.

@@ -64,23 +64,6 @@ NRV_EN_LINEA double SigmoideTabla(double net) {
   return TablaSigmoide[indice];
 }
 
-NRV_EN_LINEA UINT Ganador(const double* v, UINT n) {
-  UINT g = 0;
-  for (UINT k = 1; k < n; ++k)
-    if (v[k] > v[g]) g = k;
-  return g;
-}
-
-bool FilasSuficientes(const CMatrizReales& m, UINT muestras, UINT columnas) {
-  if (columnas == 0 || muestras == 0) return true;
-  return m.m_ppFilas != nullptr && m.m_nFilas >= muestras && m.m_nColumnas >= columnas;
-}
-
-bool ConjuntoValido(const RedPerceptron& red, const CConjuntoDatos& c) {
-  return FilasSuficientes(c.m_matEntradas, c.m_nMuestras, red.nEntradas) &&
-         FilasSuficientes(c.m_matSalidas, c.m_nMuestras, red.nSalidas);
-}
-
 }  // namespace
 
 // The loops, written once and compiled for each instruction set; V is the
