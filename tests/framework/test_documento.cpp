@@ -296,17 +296,10 @@ TEST(PreguntaAlCerrar, SiSinRutaPreguntaConGuardarComo) {
   host.respuestasFichero = {ruta};
   EXPECT_TRUE(d.SaveModified());
   ASSERT_EQ(host.dialogosFichero.size(), 1u);
-  const CFileDialog& f = host.dialogosFichero[0];
-  EXPECT_FALSE(f.m_bOpenFileDialog);
-  EXPECT_EQ(f.m_strDefExt, "nrv");
-  EXPECT_EQ(f.m_strFileName, "Nrv 1");
-  EXPECT_EQ(f.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-  EXPECT_EQ(f.m_strTitulo, "Guardar como");
-  ASSERT_EQ(f.m_filtros.size(), 2u);
-  EXPECT_EQ(f.m_filtros[0].nombre, "NRV Files (*.nrv)");
-  EXPECT_EQ(f.m_filtros[0].patron, "*.nrv");
-  EXPECT_EQ(f.m_filtros[1].nombre, "Todos los ficheros (*.*)");
-  EXPECT_EQ(f.m_filtros[1].patron, "*.*");
+  ComprobarDialogoFichero(host.dialogosFichero[0],
+                          CFileDialog(FALSE, "nrv", "Nrv 1", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      {{"NRV Files (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}},
+                                      "Guardar como"));
   EXPECT_EQ(d.GetPathName(), ruta);
   EXPECT_EQ(d.GetTitle(), "elegido.nrv");
   EXPECT_FALSE(d.IsModified());

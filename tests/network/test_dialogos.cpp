@@ -246,20 +246,12 @@ TEST_F(Dialogos, ExaminarLlenaElCampoYCancelarNoCambiaNada) {
   EXPECT_EQ(Texto(dlg, IDC_FICHERO_VERIFICACION), "/otra/ver.dat");
   EXPECT_EQ(dlg.m_strFicheroVerificacion, "/otra/ver.dat");
   ASSERT_EQ(host.dialogosFichero.size(), 3u);
-  for (const CFileDialog& fd : host.dialogosFichero) {
-    EXPECT_TRUE(fd.m_bOpenFileDialog);
-    EXPECT_EQ(fd.m_strDefExt, "");
-    EXPECT_EQ(fd.m_strFileName, "");
-    EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(fd.m_strTitulo, "Examinar Archivos");
-    ASSERT_EQ(fd.m_filtros.size(), 3u);
-    EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros ASCII (*.txt;*.dat)");
-    EXPECT_EQ(fd.m_filtros[0].patron, "*.txt;*.dat");
-    EXPECT_EQ(fd.m_filtros[1].nombre, "Ficheros Binarios (*.ie3;*.bin)");
-    EXPECT_EQ(fd.m_filtros[1].patron, "*.ie3;*.bin");
-    EXPECT_EQ(fd.m_filtros[2].nombre, "Todos los ficheros (*.*)");
-    EXPECT_EQ(fd.m_filtros[2].patron, "*.*");
-  }
+  for (const CFileDialog& fd : host.dialogosFichero)
+    ComprobarDialogoFichero(fd, CFileDialog(TRUE, "", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                            {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
+                                             {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
+                                             {"Todos los ficheros (*.*)", "*.*"}},
+                                            "Examinar Archivos"));
 }
 
 // ---------------------------------------------------------------- verification
@@ -341,15 +333,10 @@ TEST_F(Dialogos, PreguntarGuardarSegunLaRespuesta) {
   host.respuestasFichero.push_back("");
   EXPECT_EQ(doc.PreguntarGuardar(), 1);
   ASSERT_EQ(host.dialogosFichero.size(), 1u);
-  const CFileDialog& fd = host.dialogosFichero[0];
-  EXPECT_FALSE(fd.m_bOpenFileDialog);
-  EXPECT_EQ(fd.m_strTitulo, "Guardar Documento");
-  EXPECT_EQ(fd.m_strDefExt, "nrv");
-  EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-  ASSERT_EQ(fd.m_filtros.size(), 2u);
-  EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros NRV (*.nrv)");
-  EXPECT_EQ(fd.m_filtros[0].patron, "*.nrv");
-  EXPECT_EQ(fd.m_filtros[1].nombre, "Todos los ficheros (*.*)");
+  ComprobarDialogoFichero(host.dialogosFichero[0],
+                          CFileDialog(FALSE, "nrv", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      {{"Ficheros NRV (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}},
+                                      "Guardar Documento"));
 
   responder(IDOK);
   host.respuestasFichero.push_back(otra.Fichero("red.nrv"));

@@ -88,17 +88,10 @@ TEST_F(Exportar, ElHistorialLlevaUnaLineaPorEpocaConComasDecimales) {
   host.respuestasFichero.push_back(carpeta.Fichero("historial.txt"));
   doc.OnGuardarHistorial();
   ASSERT_EQ(host.dialogosFichero.size(), 1u);
-  const CFileDialog& fd = host.dialogosFichero[0];
-  EXPECT_FALSE(fd.m_bOpenFileDialog);
-  EXPECT_EQ(fd.m_strDefExt, "txt");
-  EXPECT_EQ(fd.m_strFileName, "");
-  EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-  EXPECT_EQ(fd.m_strTitulo, "Examinar Archivos");
-  ASSERT_EQ(fd.m_filtros.size(), 2u);
-  EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros ASCII (*.txt)");
-  EXPECT_EQ(fd.m_filtros[0].patron, "*.txt");
-  EXPECT_EQ(fd.m_filtros[1].nombre, "Todos los ficheros (*.*)");
-  EXPECT_EQ(fd.m_filtros[1].patron, "*.*");
+  ComprobarDialogoFichero(host.dialogosFichero[0],
+                          CFileDialog(FALSE, "txt", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      {{"Ficheros ASCII (*.txt)", "*.txt"}, {"Todos los ficheros (*.*)", "*.*"}},
+                                      "Examinar Archivos"));
 
   EXPECT_EQ(LeerFichero(carpeta.Fichero("historial.txt")),
             "0\t0,500000\t2,250000\t87,5000\r\n"
@@ -173,18 +166,12 @@ TEST_F(Exportar, PesosEnTextoParaUnaRed2x3x1) {
   host.respuestasFichero.push_back(carpeta.Fichero("pesos.txt"));
   doc.OnGuardarPesos();
   ASSERT_EQ(host.dialogosFichero.size(), 1u);
-  const CFileDialog& fd = host.dialogosFichero[0];
-  EXPECT_FALSE(fd.m_bOpenFileDialog);
-  EXPECT_EQ(fd.m_strDefExt, "txt");
-  EXPECT_EQ(fd.m_dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-  EXPECT_EQ(fd.m_strTitulo, "Guardar Pesos");
-  ASSERT_EQ(fd.m_filtros.size(), 3u);
-  EXPECT_EQ(fd.m_filtros[0].nombre, "Ficheros ASCII (*.txt;*.dat)");
-  EXPECT_EQ(fd.m_filtros[0].patron, "*.txt;*.dat");
-  EXPECT_EQ(fd.m_filtros[1].nombre, "Ficheros Binarios (*.ie3;*.bin)");
-  EXPECT_EQ(fd.m_filtros[1].patron, "*.ie3;*.bin");
-  EXPECT_EQ(fd.m_filtros[2].nombre, "Todos los ficheros (*.*)");
-  EXPECT_EQ(fd.m_filtros[2].patron, "*.*");
+  ComprobarDialogoFichero(host.dialogosFichero[0],
+                          CFileDialog(FALSE, "txt", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
+                                       {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
+                                       {"Todos los ficheros (*.*)", "*.*"}},
+                                      "Guardar Pesos"));
 
   const std::vector<std::string> lineas = Lineas(LeerFichero(carpeta.Fichero("pesos.txt")));
   ASSERT_EQ(lineas.size(), 4u);

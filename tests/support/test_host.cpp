@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "framework/mensajes.h"
 
 CTestHost::CTestHost() : m_pAnterior(&AfxGetHost()) {
@@ -60,6 +62,19 @@ std::vector<MensajeRegistrado> CTestHost::Mensajes() const {
 void CTestHost::Limpiar() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_mensajes.clear();
+}
+
+void ComprobarDialogoFichero(const CFileDialog& visto, const CFileDialog& esperado) {
+  EXPECT_EQ(visto.m_bOpenFileDialog, esperado.m_bOpenFileDialog);
+  EXPECT_EQ(visto.m_strDefExt, esperado.m_strDefExt);
+  EXPECT_EQ(visto.m_strFileName, esperado.m_strFileName);
+  EXPECT_EQ(visto.m_dwFlags, esperado.m_dwFlags);
+  EXPECT_EQ(visto.m_strTitulo, esperado.m_strTitulo);
+  ASSERT_EQ(visto.m_filtros.size(), esperado.m_filtros.size());
+  for (std::size_t i = 0; i < visto.m_filtros.size(); ++i) {
+    EXPECT_EQ(visto.m_filtros[i].nombre, esperado.m_filtros[i].nombre) << "filtro " << i;
+    EXPECT_EQ(visto.m_filtros[i].patron, esperado.m_filtros[i].patron) << "filtro " << i;
+  }
 }
 
 void PulsarOK(CDialog& dlg) { dlg.OnOK(); }

@@ -52,6 +52,11 @@ class CTestHost : public IAfxHost {
   IAfxHost* m_pAnterior;
 };
 
+// Checks every property of a file dialog that the program set up (mode,
+// default extension, initial name, flags, title, filters in order) against
+// the one expected; the chosen path is not compared.
+void ComprobarDialogoFichero(const CFileDialog& visto, const CFileDialog& esperado);
+
 // Presses a dialog's buttons as the user would.
 void PulsarOK(CDialog& dlg);      // OnOK: exchange and validation, ends with IDOK if valid
 void PulsarCancel(CDialog& dlg);  // OnCancel
