@@ -20,6 +20,9 @@ constexpr int kEditFicheroVerificar = 1000;  // the path's edit box in dialog 13
 // The self-pipe: one byte wakes the main thread. Written by WakeUi from any
 // thread and by the signal handler.
 int g_tuberia[2] = {-1, -1};
+// The main thread sleeps on the pipe (or is about to): a post must write
+// the byte. While it is awake a post costs no system call.
+std::atomic<bool> g_bDormido{false};
 std::atomic<int> g_nInterrupciones{0};
 std::atomic<bool> g_bIgnorar{false};
 
@@ -131,19 +134,41 @@ INT_PTR CHostLinea::DoModal(CFileDialog& dlg) {
   return IDOK;
 }
 
-void CHostLinea::WakeUi() { Despertar(); }
+void CHostLinea::WakeUi() {
+  if (g_bDormido.exchange(false)) Despertar();
+}
 
-void CHostLinea::Esperar(int ms) {
+void CHostLinea::ThreadEnded() { Despertar(); }
+
+void CHostLinea::Esperar() {
+  using namespace std::chrono;
   if (g_tuberia[0] < 0) {
-    ::usleep(static_cast<useconds_t>(ms) * 1000);
+    ::usleep(1000);  // no pipe: the old way, a look every millisecond
     return;
   }
-  pollfd pfd{g_tuberia[0], POLLIN, 0};
-  if (::poll(&pfd, 1, ms) > 0) {
+  auto vaciar = [] {
     char basura[256];
     while (::read(g_tuberia[0], basura, sizeof basura) > 0) {
     }
+  };
+  pollfd pfd{g_tuberia[0], POLLIN, 0};
+  // Awake for the rest of the millisecond: posts do not write meanwhile,
+  // a thread's end or a signal does.
+  const auto resto = m_ultimoDespertar + milliseconds(1) - steady_clock::now();
+  if (resto > steady_clock::duration::zero()) {
+    const auto ns = duration_cast<nanoseconds>(resto).count();
+    const timespec ts{0, static_cast<long>(ns)};
+    if (::ppoll(&pfd, 1, &ts, nullptr) > 0) vaciar();
+    return;
   }
+  // Asleep: from here on a post writes the byte. Whatever was posted before
+  // the flag was up is seen here instead.
+  g_bDormido.store(true);
+  if (!AfxHayTrabajo()) {
+    if (::ppoll(&pfd, 1, nullptr, nullptr) > 0) vaciar();
+  }
+  g_bDormido.store(false);
+  m_ultimoDespertar = steady_clock::now();
 }
 
 void InstalarInterrupcion() {

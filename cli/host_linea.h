@@ -3,6 +3,7 @@
 // thread, which sleeps on a self-pipe that the queue and SIGINT wake.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <vector>
 
@@ -36,10 +37,19 @@ class CHostLinea : public IAfxHost {
   INT_PTR DoModal(CDialog& dlg) override;
   // Answers with m_strSalida, exactly as given; cancelled when it is empty.
   INT_PTR DoModal(CFileDialog& dlg) override;
+  // Posted work: the main thread is woken only when it sleeps, and at most
+  // once a millisecond (see Esperar).
   void WakeUi() override;
+  // A thread's end wakes the main thread at once.
+  void ThreadEnded() override;
 
-  // Sleeps until the queue or a signal wakes the main thread, or ms pass.
-  void Esperar(int ms);
+  // Sleeps, with no time limit, until there is work in the queue, a thread
+  // has ended or a signal has arrived. Work posted within a millisecond of
+  // the last wake-up waits for the rest of that millisecond: a thread that
+  // posts every few microseconds (one message per epoch) then pays for a
+  // wake-up once a millisecond, not once a message. A thread's end and a
+  // signal cut that wait short.
+  void Esperar();
 
   // Answers of the current command. Controls of the new-network dialog by
   // id, the verification dialog's path, the file dialogs' path.
@@ -56,6 +66,7 @@ class CHostLinea : public IAfxHost {
 
  private:
   std::map<UINT, int> m_vecesMostrado;  // showings per dialog template
+  std::chrono::steady_clock::time_point m_ultimoDespertar{};
   IAfxHost* m_pAnterior;
 };
 

@@ -182,7 +182,8 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   doc.OnEntrenar();
 
   // The main thread serves the queue (the view's messages, the thread's
-  // message boxes) until the thread ends or the user interrupts.
+  // message boxes) until the thread ends or the user interrupts; the
+  // thread's end wakes it at once.
   for (;;) {
     AfxPumpMessages();
     if (!HiloVivo(doc)) break;
@@ -190,7 +191,7 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
       Avisar("Deteniendo el entrenamiento al final de la época en curso (otro Ctrl+C sale sin guardar).");
       break;
     }
-    host.Esperar(100);
+    host.Esperar();
   }
   // As the Detener command: waits for the epoch in progress, which is
   // recorded; after a failed start it takes the document back to Ready.

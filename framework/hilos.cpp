@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "framework/host.h"
 #include "framework/mensajes.h"
 
 void CEvento::Set() {
@@ -104,6 +105,8 @@ std::shared_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC proc, void* param, int
       estado->m_nCodigo.store(codigo, std::memory_order_release);
       estado->m_bActivo.store(false, std::memory_order_release);
       hilo.reset();
+      // Whoever waits for this thread hears of its end now, not at its next look.
+      AfxThreadEnded();
     }).detach();
   } catch (const std::system_error&) {
     return nullptr;

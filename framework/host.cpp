@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "framework/dialogo.h"
 #include "framework/mensajes.h"
@@ -23,11 +24,22 @@ class CHostMinimo : public IAfxHost {
 
 CHostMinimo g_hostMinimo;
 std::atomic<IAfxHost*> g_pHost{nullptr};
+// Held while a host is replaced and while an ending thread tells it so: the
+// thread has already let its document go, and may outlive the host.
+std::mutex g_mutexHost;
 CString g_strAppName = "nrv";
 
 }  // namespace
 
-void AfxSetHost(IAfxHost* host) { g_pHost.store(host, std::memory_order_release); }
+void AfxSetHost(IAfxHost* host) {
+  std::lock_guard<std::mutex> lock(g_mutexHost);
+  g_pHost.store(host, std::memory_order_release);
+}
+
+void AfxThreadEnded() {
+  std::lock_guard<std::mutex> lock(g_mutexHost);
+  AfxGetHost().ThreadEnded();
+}
 
 IAfxHost& AfxGetHost() {
   IAfxHost* h = g_pHost.load(std::memory_order_acquire);

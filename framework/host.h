@@ -21,10 +21,19 @@ class IAfxHost {
   // The framework's queue holds work for the user-interface thread: the host
   // must run AfxPumpMessages() on that thread soon. Any thread may call it.
   virtual void WakeUi() = 0;
+  // A worker thread has just ended (called on that thread, its exit code
+  // already readable): whoever waits for it must learn it at once, so the
+  // host wakes its user-interface thread without delay.
+  virtual void ThreadEnded() { WakeUi(); }
 };
 
 void AfxSetHost(IAfxHost* host);
 IAfxHost& AfxGetHost();
+
+// Tells the current host that the calling worker thread ends. Safe while the
+// host is being replaced: it never reaches a host that AfxSetHost has taken
+// away.
+void AfxThreadEnded();
 
 // The application's name: the caption of every message box.
 const CString& AfxGetAppName();

@@ -85,6 +85,11 @@ int AfxServeBlockingRequests() {
   return n;
 }
 
+bool AfxHayTrabajo() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return !g_colaPosts.empty() || !g_colaPeticiones.empty();
+}
+
 int AfxPumpMessages() {
   int n = AfxServeBlockingRequests();
   // One at a time from the shared queue, so that a pump nested in a handler

@@ -29,6 +29,9 @@ int AfxPumpMessages();
 // Serves the blocking requests only (used by framework waits).
 int AfxServeBlockingRequests();
 
+// Whether anything waits in the queue (posted work or a blocking request).
+bool AfxHayTrabajo();
+
 // Waits on the user-interface thread until pred() holds, serving blocking
 // requests meanwhile; other threads wake it with AfxNotifyWaiters().
 void AfxUiWait(const std::function<bool()>& pred);

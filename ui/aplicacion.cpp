@@ -212,6 +212,10 @@ BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
     return FALSE;
   }
   m_pMainWnd = m_pMarco.get();
+  // A training thread's end changes what Entrenar and Detener allow: the
+  // toolbar and menus follow at once, not at the idle timer's next tick.
+  CMainFrame* pMarco = m_pMarco.get();
+  QObject::connect(m_pHost.get(), &CHostQt::hiloTerminado, pMarco, [pMarco] { pMarco->ActualizarInterfaz(); });
 
   // Started without a file, the program opens no document.
   QString fichero;

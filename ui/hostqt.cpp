@@ -23,6 +23,16 @@ void CHostQt::WakeUi() {
   QMetaObject::invokeMethod(this, [this] { Bombear(); }, Qt::QueuedConnection);
 }
 
+void CHostQt::ThreadEnded() {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        Bombear();
+        emit hiloTerminado();
+      },
+      Qt::QueuedConnection);
+}
+
 void CHostQt::Bombear() {
   m_bPendiente.store(false, std::memory_order_release);
   AfxPumpMessages();

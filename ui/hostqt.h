@@ -25,10 +25,17 @@ class CHostQt : public QObject, public IAfxHost {
   INT_PTR DoModal(CDialog& dlg) override;
   INT_PTR DoModal(CFileDialog& dlg) override;
   void WakeUi() override;
+  // Pumps the queue (the thread's last messages), then emits hiloTerminado.
+  void ThreadEnded() override;
 
   // The window that owns the host's modal windows: the active modal one, or
   // the main window.
   static QWidget* VentanaPadre();
+
+ signals:
+  // A worker thread has ended and everything it posted has run: the
+  // commands' states may have changed without any window message.
+  void hiloTerminado();
 
  private:
   void Bombear();

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -169,6 +172,52 @@ TEST(HilosDeTrabajo, ElEstadoSigueValidoTrasSoltarElObjetoDelHilo) {
   EsperarFin(estado);
   EXPECT_EQ(estado->CodigoSalida(), 42u);
   while (!observado.expired()) std::this_thread::yield();  // released by the thread at its end
+}
+
+// The host hears of a thread's end from that thread, once its exit code
+// can be read: a waiting user-interface thread needs no look at a clock.
+class CHostFinHilos : public CTestHost {
+ public:
+  void ThreadEnded() override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    codigos.push_back(pEstado ? pEstado->CodigoSalida() : STILL_ACTIVE);
+    enHiloUi = enHiloUi || AfxIsUiThread();
+    m_cond.notify_all();
+  }
+  void EsperarAvisos(std::size_t n) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cond.wait(lock, [&] { return codigos.size() >= n; });
+  }
+  std::shared_ptr<CEstadoHilo> pEstado;
+  std::vector<DWORD> codigos;
+  bool enHiloUi = false;
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_cond;
+};
+
+TEST(HilosDeTrabajo, ElFinDelHiloAvisaAlHostConSuCodigoYaLegible) {
+  CHostFinHilos host;
+  Compuerta c;
+  c.codigo = 7;
+  auto hilo = AfxBeginThread(EsperarCompuerta, &c, THREAD_PRIORITY_LOWEST);
+  ASSERT_NE(hilo, nullptr);
+  host.pEstado = hilo->m_pEstado;
+  SetEvent(c.abrir);
+  host.EsperarAvisos(1);
+  EXPECT_EQ(host.codigos, std::vector<DWORD>{7u});
+  EXPECT_FALSE(host.enHiloUi);
+  // A host put back meanwhile is never reached by a thread that ends later.
+  Compuerta d;
+  auto otro = AfxBeginThread(EsperarCompuerta, &d);
+  ASSERT_NE(otro, nullptr);
+  {
+    CHostFinHilos sustituto;
+    SetEvent(d.abrir);
+    sustituto.EsperarAvisos(1);
+  }
+  EXPECT_EQ(host.codigos.size(), 1u);
 }
 
 TEST(HilosDeTrabajo, UnHiloNuloNoDaCodigo) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <thread>
 
+#include "framework/hilos.h"
 #include "framework/mensajes.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
@@ -284,6 +285,37 @@ class PruebaHost : public QObject {
     QCOMPARE(ventana->recibidos.size(), std::size_t(51));
     QCOMPARE(ventana->recibidos.back(), UINT(WM_FIN_ENTRENAMIENTO));
     QVERIFY(ventana->enHiloUi);
+  }
+
+  // A worker thread's end reaches the user-interface thread by itself, after
+  // everything the thread posted has run and with its exit code readable.
+  void finDeUnHiloDeTrabajo() {
+    CVentanaEco ventana;
+    struct Contexto {
+      HWND h;
+    } contexto{ventana.GetSafeHwnd()};
+    std::shared_ptr<CEstadoHilo> estado;
+    std::vector<std::size_t> vistos;
+    std::vector<DWORD> codigos;
+    QEventLoop bucle;
+    connect(m_pHost.get(), &CHostQt::hiloTerminado, &bucle, [&] {
+      vistos.push_back(ventana.recibidos.size());
+      codigos.push_back(estado->CodigoSalida());
+      bucle.quit();
+    });
+    auto hilo = AfxBeginThread(
+        [](void* p) -> UINT {
+          const HWND h = static_cast<Contexto*>(p)->h;
+          for (int i = 0; i < 3; ++i) PostMessage(h, WM_ACTUALIZAR, 0, 0);
+          return 5;
+        },
+        &contexto, THREAD_PRIORITY_LOWEST);
+    QVERIFY(hilo);
+    estado = hilo->m_pEstado;
+    hilo.reset();
+    bucle.exec();
+    QCOMPARE(vistos, std::vector<std::size_t>{3});
+    QCOMPARE(codigos, std::vector<DWORD>{5u});
   }
 
   // The images are found inside the program: icons 128, 129, 141 and
