@@ -282,7 +282,7 @@ struct CuerpoMotor {
     }
   }
 
-  static NRV_EN_LINEA MedidasConjunto Medir(M& m, const CConjuntoDatos& c) {
+  static NRV_EN_LINEA MedidasConjunto Medir(M& m, const CConjuntoDatos& c, double* const* salidas) {
     MedidasConjunto r{0.0, 0.0, 0, 0.0};
     const UINT n = c.m_nMuestras, nS = m.m_red.nSalidas;
     const bool hayX = m.m_red.nEntradas != 0;
@@ -291,6 +291,7 @@ struct CuerpoMotor {
     for (UINT s = 0; s < n; ++s) {
       PropagarOculta(m, hayX ? c.m_matEntradas.m_ppFilas[s] : nullptr);
       SalidasDesdeSumas(m);
+      if (salidas) std::memcpy(salidas[s], o, nS * sizeof(double));
       const double* t = nS ? c.m_matSalidas.m_ppFilas[s] : nullptr;
       double cuadrados = 0.0;
       for (UINT k = 0; k < nS; ++k) {
@@ -322,13 +323,17 @@ void EpocaBase(CMotorPerceptron& m, const CConjuntoDatos& c, double a, double mo
   CuerpoMotor<V2>::Epoca(m, c, a, mom);
 }
 
-__attribute__((target("avx512f"))) MedidasConjunto MedirAvx512(CMotorPerceptron& m, const CConjuntoDatos& c) {
-  return CuerpoMotor<V8>::Medir(m, c);
+__attribute__((target("avx512f"))) MedidasConjunto MedirAvx512(CMotorPerceptron& m, const CConjuntoDatos& c,
+                                                                 double* const* salidas) {
+  return CuerpoMotor<V8>::Medir(m, c, salidas);
 }
-__attribute__((target("avx2"))) MedidasConjunto MedirAvx2(CMotorPerceptron& m, const CConjuntoDatos& c) {
-  return CuerpoMotor<V4>::Medir(m, c);
+__attribute__((target("avx2"))) MedidasConjunto MedirAvx2(CMotorPerceptron& m, const CConjuntoDatos& c,
+                                                            double* const* salidas) {
+  return CuerpoMotor<V4>::Medir(m, c, salidas);
 }
-MedidasConjunto MedirBase(CMotorPerceptron& m, const CConjuntoDatos& c) { return CuerpoMotor<V2>::Medir(m, c); }
+MedidasConjunto MedirBase(CMotorPerceptron& m, const CConjuntoDatos& c, double* const* salidas) {
+  return CuerpoMotor<V2>::Medir(m, c, salidas);
+}
 
 }  // namespace
 
@@ -488,16 +493,26 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
   Devolver();
 }
 
-MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto) {
+MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, CMatrizReales* pSalidas) {
   if (!ConjuntoValido(m_red, conjunto)) return MedidasConjunto{0.0, 0.0, 0, 0.0};
-  if (m_bReducido) return ::MedirConjunto(m_red, conjunto, m_pH.get(), m_pO.get());
+  // Rows too few or too short for the outputs are not written to.
+  double* const* salidas = pSalidas && m_red.nSalidas != 0 && pSalidas->m_ppFilas &&
+                                   pSalidas->m_nFilas >= conjunto.m_nMuestras &&
+                                   pSalidas->m_nColumnas >= m_red.nSalidas
+                               ? pSalidas->m_ppFilas
+                               : nullptr;
+  if (m_bReducido) {
+    for (UINT s = 0; salidas && s < conjunto.m_nMuestras; ++s)
+      Propagar(m_red, m_red.nEntradas ? conjunto.m_matEntradas.m_ppFilas[s] : nullptr, m_pH.get(), salidas[s]);
+    return ::MedirConjunto(m_red, conjunto, m_pH.get(), m_pO.get());
+  }
   Cargar();
   switch (m_variante) {
     case VarianteMotor::Avx512:
-      return MedirAvx512(*this, conjunto);
+      return MedirAvx512(*this, conjunto, salidas);
     case VarianteMotor::Avx2:
-      return MedirAvx2(*this, conjunto);
+      return MedirAvx2(*this, conjunto, salidas);
     default:
-      return MedirBase(*this, conjunto);
+      return MedirBase(*this, conjunto, salidas);
   }
 }

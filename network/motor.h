@@ -34,8 +34,10 @@ class CMotorPerceptron {
   // rows are shorter than the network's layers changes nothing.
   void EntrenarEpoca(const CConjuntoDatos& entrenamiento, double dAprendizaje, double dMomento);
 
-  // The same result as MedirConjunto; changes no weight.
-  MedidasConjunto MedirConjunto(const CConjuntoDatos& conjunto);
+  // The same result as MedirConjunto; changes no weight. With pSalidas
+  // (rows for every sample, each of at least nSalidas), row s receives
+  // sample s's outputs, the same bits as Propagar gives them.
+  MedidasConjunto MedirConjunto(const CConjuntoDatos& conjunto, CMatrizReales* pSalidas = nullptr);
 
   VarianteMotor Variante() const { return m_variante; }
   bool Reducido() const { return m_bReducido; }

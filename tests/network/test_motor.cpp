@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <random>
 #include <string>
@@ -429,4 +430,60 @@ TEST(MotorBits, ActivacionIgualEnTodaLaTabla) {
       rap.CopiarDe(ref);
     }
   }
+}
+
+// The outputs the measuring pass hands out, sample by sample, are those of
+// Propagar bit for bit, in every code path, and the measures do not change.
+TEST(MotorBits, SalidasDeCadaMuestraComoPropagar) {
+  std::uint64_t semilla = 300;
+  for (VarianteMotor v : Variantes())
+    for (const Forma& f : kFormas) {
+      if (f.s == 0) continue;
+      SCOPED_TRACE(std::to_string(f.e) + "-" + std::to_string(f.h) + "-" + std::to_string(f.s) + ", " +
+                   CMotorPerceptron::Nombre(v));
+      std::mt19937_64 gen(semilla++);
+      Red r(f.e, f.h, f.s);
+      Rellenar(r.oculta, gen, f.escalaPesos);
+      Rellenar(r.salida, gen, f.escalaPesos);
+      CConjuntoDatos c;
+      Conjunto(c, f.e, f.s, f.muestras, gen);
+      CMatrizReales salidas, esperadas;
+      salidas.Dimensionar(c.m_nMuestras, f.s);
+      esperadas.Dimensionar(c.m_nMuestras, f.s);
+      std::vector<double> h(f.h + 1);
+      for (UINT s = 0; s < c.m_nMuestras; ++s)
+        Propagar(r.red, f.e ? c.m_matEntradas.m_ppFilas[s] : nullptr, h.data(), esperadas.m_ppFilas[s]);
+      CMotorPerceptron motor(r.red, v);
+      EsperarIguales(MedirReferencia(r.red, c), motor.MedirConjunto(c, &salidas));
+      EXPECT_EQ(Diferencia(esperadas, salidas, "salidas"), "");
+    }
+}
+
+// Without its working layouts the engine hands out the same outputs; a
+// matrix too small for them is left alone.
+TEST(MotorMemoria, SalidasSinMemoriaYMatrizCorta) {
+  if (!NRV_RESERVAS_CONTADAS) GTEST_SKIP() << "operator new is the sanitizer's own";
+  std::mt19937_64 gen(17);
+  Red r(64, 40, 10);
+  Rellenar(r.oculta, gen, 0.3);
+  Rellenar(r.salida, gen, 0.3);
+  CConjuntoDatos c;
+  Conjunto(c, 64, 10, 30, gen);
+  CMatrizReales salidas, esperadas, corta;
+  salidas.Dimensionar(30, 10);
+  esperadas.Dimensionar(30, 10);
+  corta.Dimensionar(29, 10);
+  std::vector<double> h(40);
+  for (UINT s = 0; s < 30; ++s) Propagar(r.red, c.m_matEntradas.m_ppFilas[s], h.data(), esperadas.m_ppFilas[s]);
+  t_nLimite = 4096;
+  std::unique_ptr<CMotorPerceptron> motor;
+  EXPECT_NO_THROW(motor = std::make_unique<CMotorPerceptron>(r.red));
+  t_nLimite = 0;
+  ASSERT_TRUE(motor && motor->Reducido());
+  EsperarIguales(MedirReferencia(r.red, c), motor->MedirConjunto(c, &salidas));
+  EXPECT_EQ(Diferencia(esperadas, salidas, "salidas"), "");
+  CMotorPerceptron rapido(r.red);
+  EsperarIguales(MedirReferencia(r.red, c), rapido.MedirConjunto(c, &corta));
+  for (UINT s = 0; s < corta.m_nFilas; ++s)
+    for (UINT k = 0; k < 10; ++k) EXPECT_EQ(corta.m_ppFilas[s][k], 0.0);
 }
