@@ -10,12 +10,9 @@
 
 #include "cli/argumentos.h"
 #include "framework/mensajes.h"
-#include "network/dialogos.h"
 #include "resources/resource.h"
 
 namespace {
-
-constexpr int kEditFicheroVerificar = 1000;  // the path's edit box in dialog 132
 
 // The self-pipe: one byte wakes the main thread. Written by WakeUi from any
 // thread and by the signal handler.
@@ -86,53 +83,21 @@ int CHostLinea::MessageBox(const CString& texto, UINT estilo, UINT) {
 
 INT_PTR CHostLinea::DoModal(CDialog& dlg) {
   const UINT plantilla = dlg.GetTemplateId();
-  const int vez = ++m_vecesMostrado[plantilla];
-  switch (plantilla) {
-    case IDD_NUEVA_RED:
-    case IDD_VERIFICAR: {
-      // Shown again only after its values were refused: the command ends.
-      if (vez > 1) {
-        m_bRechazado = true;
-        return IDCANCEL;
-      }
-      dlg.OnInitDialog();
-      if (plantilla == IDD_NUEVA_RED) {
-        for (const auto& [id, texto] : m_controlesNuevaRed) dlg.GetDlgItem(id)->SetWindowText(texto);
-      } else {
-        dlg.GetDlgItem(kEditFicheroVerificar)->SetWindowText(m_strVerificar);
-      }
-      dlg.OnOK();
-      if (dlg.IsEnded() && dlg.GetResult() == IDOK) return IDOK;
-      m_bRechazado = true;  // the validation has shown why
-      return IDCANCEL;
-    }
-    case IDD_RESULTADOS: {
-      dlg.OnInitDialog();
-      if (auto* res = dynamic_cast<CResultadosDlg*>(&dlg)) {
-        m_resultados = {res->m_strFichero, res->m_strMuestras, res->m_strAciertos, res->m_strErrorTotal};
-      } else {
-        m_resultados = {dlg.GetDlgItem(IDC_RES_FICHERO)->GetWindowText(),
-                        dlg.GetDlgItem(IDC_RES_MUESTRAS)->GetWindowText(),
-                        dlg.GetDlgItem(IDC_ACIERTOS)->GetWindowText(),
-                        dlg.GetDlgItem(IDC_ERROR_TOTAL)->GetWindowText()};
-      }
-      m_bHayResultados = true;
-      dlg.EndDialog(IDOK);
-      return IDOK;
-    }
-    default:
-      return IDCANCEL;
+  if (plantilla != IDD_NUEVA_RED) return IDCANCEL;
+  // Shown again only after its values were refused: the command ends.
+  if (++m_vecesMostrado[plantilla] > 1) {
+    m_bRechazado = true;
+    return IDCANCEL;
   }
+  dlg.OnInitDialog();
+  for (const auto& [id, texto] : m_controlesNuevaRed) dlg.GetDlgItem(id)->SetWindowText(texto);
+  dlg.OnOK();
+  if (dlg.IsEnded() && dlg.GetResult() == IDOK) return IDOK;
+  m_bRechazado = true;  // the validation has shown why
+  return IDCANCEL;
 }
 
-INT_PTR CHostLinea::DoModal(CFileDialog& dlg) {
-  if (m_strSalida.empty()) return IDCANCEL;
-  // The path exactly as given: the tool adds no extension and asks nothing
-  // before replacing, as any command-line tool that writes a named file.
-  dlg.m_strPathName = m_strSalida;
-  ++m_nDialogosFichero;
-  return IDOK;
-}
+INT_PTR CHostLinea::DoModal(CFileDialog&) { return IDCANCEL; }
 
 void CHostLinea::WakeUi() {
   if (g_bDormido.exchange(false)) Despertar();

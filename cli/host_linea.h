@@ -10,14 +10,6 @@
 #include "framework/dialogo.h"
 #include "framework/host.h"
 
-// What the results dialog showed.
-struct ResultadosMostrados {
-  CString strFichero;
-  CString strMuestras;
-  CString strAciertos;
-  CString strErrorTotal;
-};
-
 class CHostLinea : public IAfxHost {
  public:
   // Installs itself as the host; the calling thread becomes the
@@ -30,12 +22,12 @@ class CHostLinea : public IAfxHost {
   // "nrv: <text>" on standard error; OK for an information box, No for a
   // question (the tool never replaces or discards anything on its own).
   int MessageBox(const CString& texto, UINT estilo, UINT ayuda) override;
-  // The new-network and verification dialogs are filled from the command
-  // line and confirmed once; a second showing (the dialog refused the
-  // values) is cancelled. The results dialog is recorded. Any other dialog
-  // is cancelled.
+  // The new-network dialog is filled from the command line and confirmed
+  // once; a second showing (the dialog refused the values) is cancelled.
+  // Any other dialog is cancelled: the tool's results come from the core's
+  // functions, not from dialogs.
   INT_PTR DoModal(CDialog& dlg) override;
-  // Answers with m_strSalida, exactly as given; cancelled when it is empty.
+  // Cancelled: the tool names its files on the command line.
   INT_PTR DoModal(CFileDialog& dlg) override;
   // Posted work: the main thread is woken only when it sleeps, and at most
   // once a millisecond (see Esperar).
@@ -51,18 +43,12 @@ class CHostLinea : public IAfxHost {
   // signal cut that wait short.
   void Esperar();
 
-  // Answers of the current command. Controls of the new-network dialog by
-  // id, the verification dialog's path, the file dialogs' path.
+  // Answers of the current command: controls of the new-network dialog by id.
   std::map<int, CString> m_controlesNuevaRed;
-  CString m_strVerificar;
-  CString m_strSalida;
 
   // What happened.
-  int m_nMensajes = 0;          // message boxes shown
-  bool m_bRechazado = false;    // a dialog refused the values it was given
-  int m_nDialogosFichero = 0;   // file dialogs answered with a path
-  bool m_bHayResultados = false;
-  ResultadosMostrados m_resultados;
+  int m_nMensajes = 0;        // message boxes shown
+  bool m_bRechazado = false;  // the new-network dialog refused the values it was given
 
  private:
   std::map<UINT, int> m_vecesMostrado;  // showings per dialog template

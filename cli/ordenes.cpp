@@ -8,7 +8,9 @@
 
 #include "framework/mensajes.h"
 #include "framework/texto.h"
+#include "network/exportar.h"
 #include "network/nodusdoc.h"
+#include "network/verificacion.h"
 #include "resources/resource.h"
 
 namespace {
@@ -218,25 +220,34 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   return SALIDA_EXITO;
 }
 
-int OrdenVerificar(const LineaOrdenes& linea, CHostLinea& host) {
+int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
   RedAbierta red;
   if (!Abrir(red, linea.posicionales[0])) return SALIDA_FALLO;
-  host.m_strVerificar = linea.posicionales[1];
-  red.doc.OnVerificar();
-  if (!host.m_bHayResultados) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
-  const ResultadosMostrados& r = host.m_resultados;
-  Imprimir("Fichero: " + r.strFichero + "\n" + "Nº Muestras: " + r.strMuestras + "\n" + "Tasa Aciertos: " +
-           r.strAciertos + "\n" + "Error Total: " + r.strErrorTotal + "\n");
+  const CString& datos = linea.posicionales[1];
+  // As the window: the dialog's check of the path, then the file's shape
+  // (both refusals), then the measure.
+  Resultado<Hecho> r = ComprobarFicheroDatos(datos);
+  if (r) r = ComprobarDimensiones(red.doc.GetRed(), datos);
+  if (!r) {
+    Avisar(r.Mensaje());
+    return SALIDA_USO;
+  }
+  const Resultado<ResultadosVerificacion> v = VerificarFichero(red.doc.GetRed(), datos);
+  if (!v) {
+    Avisar(v.Mensaje());
+    return SALIDA_FALLO;
+  }
+  Imprimir(LineasVerificacion(TextosVerificacion(datos, *v)));
   return SALIDA_EXITO;
 }
 
 namespace {
 
-// The two exports: the document's handler writes through the file dialog,
-// which the host answers with SALIDA; any message it shows is a failure.
-template <typename FnUpdate, typename FnGuardar>
-int Exportar(const LineaOrdenes& linea, CHostLinea& host, UINT idComando, FnUpdate actualizar, FnGuardar guardar,
-             const char* sinHistorial, const char* hecho) {
+// The two exports: the bytes the document's command would write, written to
+// SALIDA.
+template <typename FnUpdate, typename FnBytes>
+int Exportar(const LineaOrdenes& linea, UINT idComando, FnUpdate actualizar, FnBytes bytes, const char* sinHistorial,
+             const char* hecho) {
   const CString& ruta = linea.posicionales[0];
   const CString& salida = linea.posicionales[1];
   RedAbierta red;
@@ -255,12 +266,9 @@ int Exportar(const LineaOrdenes& linea, CHostLinea& host, UINT idComando, FnUpda
     Avisar(sinHistorial);
     return SALIDA_FALLO;
   }
-  host.m_strSalida = salida;
-  const int nMensajes = host.m_nMensajes;
-  guardar(red.doc);
-  if (host.m_nMensajes != nMensajes) return SALIDA_FALLO;
-  if (host.m_nDialogosFichero == 0) {
-    Avisar("No se ha podido guardar el fichero.");
+  const Resultado<Hecho> r = EscribirExportacion(salida, bytes(red.doc, salida));
+  if (!r) {
+    Avisar(r.Mensaje());
     return SALIDA_FALLO;
   }
   Imprimir(FormatC(hecho, salida.c_str(), Tamano(salida).c_str(), red.doc.m_nEpoca.load()));
@@ -269,18 +277,19 @@ int Exportar(const LineaOrdenes& linea, CHostLinea& host, UINT idComando, FnUpda
 
 }  // namespace
 
-int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host) {
+int OrdenHistorial(const LineaOrdenes& linea, CHostLinea&) {
   return Exportar(
-      linea, host, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
-      [](CNodusDoc& d) { d.OnGuardarHistorial(); }, "La red no tiene historial: todavía no ha completado ninguna época.",
+      linea, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
+      [](CNodusDoc& d, const CString&) { return BytesHistorial(d); },
+      "La red no tiene historial: todavía no ha completado ninguna época.",
       "Historial guardado en %s (%s, épocas: %u).\n");
 }
 
-int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host) {
+int OrdenPesos(const LineaOrdenes& linea, CHostLinea&) {
   return Exportar(
-      linea, host, ID_GUARDAR_PESOS, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarPesos(c); },
-      [](CNodusDoc& d) { d.OnGuardarPesos(); }, "No se pueden guardar los pesos de esta red.",
-      "Pesos guardados en %s (%s, épocas entrenadas: %u).\n");
+      linea, ID_GUARDAR_PESOS, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarPesos(c); },
+      [](CNodusDoc& d, const CString& salida) { return BytesPesos(d.GetRed(), PesosBinarios(salida)); },
+      "No se pueden guardar los pesos de esta red.", "Pesos guardados en %s (%s, épocas entrenadas: %u).\n");
 }
 
 int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {

@@ -176,9 +176,11 @@ void CDialog::EndDialog(INT_PTR nResult) {
 
 INT_PTR CFileDialog::DoModal() { return AfxGetHost().DoModal(*this); }
 
-CString CFileDialog::GetFileExt() const {
-  const auto barra = m_strPathName.find_last_of('/');
-  const CString nombre = barra == CString::npos ? m_strPathName : m_strPathName.substr(barra + 1);
+CString CFileDialog::GetFileExt() const { return AfxExtensionFichero(m_strPathName); }
+
+CString AfxExtensionFichero(const CString& ruta) {
+  const auto barra = ruta.find_last_of('/');
+  const CString nombre = barra == CString::npos ? ruta : ruta.substr(barra + 1);
   const auto punto = nombre.find_last_of('.');
   return punto == CString::npos ? CString() : nombre.substr(punto + 1);
 }

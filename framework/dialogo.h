@@ -95,3 +95,7 @@ class CFileDialog {
   CString m_strTitulo;
   CString m_strPathName;  // set by the host on IDOK (the default extension added)
 };
+
+// The extension of a path's file name (the text after its last point),
+// without the point; empty when the name has none.
+CString AfxExtensionFichero(const CString& ruta);

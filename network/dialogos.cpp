@@ -1,12 +1,10 @@
 #include "network/dialogos.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <mutex>
 
 #include "data/conjunto.h"
 #include "framework/host.h"
+#include "network/verificacion.h"
 
 namespace {
 
@@ -41,16 +39,8 @@ CString ExaminarDatos() {
 
 void DDV_Fichero(CDataExchange* pDX, CString& value) {
   if (!pDX->m_bSaveAndValidate) return;
-  if (value.empty()) Avisar(pDX, "No ha introducido un fichero");
-  std::FILE* f = std::fopen(value.c_str(), "r");
-  bool valido = f != nullptr;
-  if (f) {
-    // A folder opens for reading on this system but holds no data.
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) valido = false;
-    std::fclose(f);
-  }
-  if (!valido) Avisar(pDX, "No se ha podido abrir el fichero o fichero inexistente");
+  const Resultado<Hecho> r = ComprobarFicheroDatos(value);
+  if (!r) Avisar(pDX, r.Mensaje());
 }
 
 void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CString& strEntrenamiento) {

@@ -14,8 +14,10 @@
 #include "framework/texto.h"
 #include "network/aritmetica.h"
 #include "network/dialogos.h"
+#include "network/exportar.h"
 #include "network/motor.h"
 #include "network/registro.h"
+#include "network/verificacion.h"
 #include "resources/resource.h"
 
 IMPLEMENT_RUNTIME(CNodusDoc)
@@ -50,34 +52,12 @@ RedPerceptron Red(CNodusDoc& doc) {
 }
 
 // A loaded set whose rows have exactly the network's inputs and outputs.
-bool Encaja(const CConjuntoDatos& c, UINT nEntradas, UINT nSalidas) {
-  if (c.m_nEntradas != nEntradas || c.m_nSalidas != nSalidas) return false;
-  if (c.m_nMuestras == 0) return true;
-  return c.m_matEntradas.m_nFilas >= c.m_nMuestras && c.m_matEntradas.m_nColumnas == nEntradas &&
-         c.m_matSalidas.m_nFilas >= c.m_nMuestras && c.m_matSalidas.m_nColumnas == nSalidas;
-}
+bool Encaja(const CConjuntoDatos& c, UINT nEntradas, UINT nSalidas) { return EncajaConjunto(c, nEntradas, nSalidas); }
 
-CString Causa(int err) {
-  CString s = AfxDescribirError(err);
-  while (!s.empty() && s.back() == '.') s.pop_back();
-  return s;
-}
-
-// Puts the whole export in place only when every byte is on disk; on
-// failure it says so and leaves nothing behind.
-bool EscribirFicheroSeguro(const CString& ruta, const std::string& bytes) {
-  const ResultadoEscritura r = AfxEscribirFicheroSeguro(ruta, bytes.data(), bytes.size());
-  if (r) return true;
-  const char* formato = r.bAlCrear ? "No se ha podido crear el fichero %s: %s." : "Error al escribir el fichero %s: %s.";
-  AfxMessageBox(FormatC(formato, ruta.c_str(), Causa(r.error).c_str()), MB_OK | MB_ICONEXCLAMATION);
-  return false;
-}
-
-void AnadirFloat(std::string& s, double v) {
-  const float f = static_cast<float>(v);
-  std::uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((bits >> (8 * i)) & 0xFF);
+// An export put in place whole, or the message box that says why not.
+void Escribir(const CString& ruta, const std::string& bytes) {
+  const Resultado<Hecho> r = EscribirExportacion(ruta, bytes);
+  if (!r) AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -417,38 +397,30 @@ UINT HiloEntrenamiento(void* pParam) {
 
 // ---------------------------------------------------------------- verification
 
+RedPerceptron CNodusDoc::GetRed() { return Red(*this); }
+
 void CNodusDoc::OnVerificar() {
   OnDetener();
   HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
 
   CVerificarDlg dlg;
-  auto pConjunto = std::make_unique<CConjuntoDatos>();
   for (;;) {
     if (dlg.DoModal() != IDOK) return;
-    UINT nEntradas = 0, nSalidas = 0;
-    pConjunto->Dimensiones(dlg.m_strFichero, &nEntradas, &nSalidas);
-    if (nEntradas == m_nEntradas && nSalidas == m_nSalidas) break;
-    AfxMessageBox("Dimensiones Incorrectas del Fichero de Verificación", MB_OK, 0);
+    const Resultado<Hecho> r = ComprobarDimensiones(GetRed(), dlg.m_strFichero);
+    if (r) break;
+    AfxMessageBox(r.Mensaje(), MB_OK, 0);
   }
-  if (!pConjunto->Cargar(dlg.m_strFichero)) {
-    AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+  const Resultado<ResultadosVerificacion> v = VerificarFichero(GetRed(), dlg.m_strFichero);
+  if (!v) {
+    AfxMessageBox(v.Mensaje(), MB_OK, 0);
     return;
   }
-  // The file may have changed since it was measured.
-  if (!Encaja(*pConjunto, m_nEntradas, m_nSalidas)) {
-    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
-    return;
-  }
-  std::vector<double> h(m_nOcultas), o(m_nSalidas);
-  const MedidasConjunto m = MedirConjunto(Red(*this), *pConjunto, h.data(), o.data());
-  const UINT nMuestras = pConjunto->m_nMuestras;
-  pConjunto.reset();
-
+  const TextosResultados t = TextosVerificacion(dlg.m_strFichero, *v);
   CResultadosDlg resultados;
-  resultados.m_strFichero = dlg.m_strFichero;
-  resultados.m_strAciertos = FormatC("%7.4f %%", m.dTasaAciertos);
-  resultados.m_strErrorTotal = FormatC("%8.6f", m.dErrorTotal);
-  resultados.m_strMuestras = FormatC("%u", nMuestras);
+  resultados.m_strFichero = t.strFichero;
+  resultados.m_strAciertos = t.strAciertos;
+  resultados.m_strErrorTotal = t.strErrorTotal;
+  resultados.m_strMuestras = t.strMuestras;
   resultados.DoModal();
 }
 
@@ -462,18 +434,7 @@ void CNodusDoc::OnGuardarHistorial() {
   CFileDialog dlg(FALSE, "txt", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                   {{"Ficheros ASCII (*.txt)", "*.txt"}, {"Todos los ficheros (*.*)", "*.*"}}, "Examinar Archivos");
   if (dlg.DoModal() != IDOK) return;
-  // Only the epochs completed before a run in progress: the thread writes
-  // entries from m_nEpoca on and raises it only when the run ends.
-  std::string texto;
-  for (UINT e = 0; e < m_nEpoca.load(std::memory_order_acquire) && e < m_arrErrorMaximo.m_nTam; ++e) {
-    CString linea = FormatC("%u\t%7.6f\t%7.6f\t%7.4f", e, m_arrErrorMaximo.m_pDatos[e], m_arrErrorTotal.m_pDatos[e],
-                            m_arrAciertos.m_pDatos[e]);
-    for (char& c : linea)
-      if (c == '.') c = ',';
-    texto += linea;
-    texto += "\r\n";
-  }
-  EscribirFicheroSeguro(dlg.GetPathName(), texto);
+  Escribir(dlg.GetPathName(), BytesHistorial(*this));
 }
 
 void CNodusDoc::OnGuardarPesos() {
@@ -484,20 +445,7 @@ void CNodusDoc::OnGuardarPesos() {
                    {"Todos los ficheros (*.*)", "*.*"}},
                   "Guardar Pesos");
   if (dlg.DoModal() != IDOK) return;
-  const CString ext = dlg.GetFileExt();
-  const bool binario = ext == "ie3" || ext == "bin";
-  std::string bytes;
-  auto fila = [&](const double* w, UINT n) {
-    if (binario) {
-      for (UINT i = 0; i < n; ++i) AnadirFloat(bytes, w[i]);
-    } else {
-      for (UINT i = 0; i < n; ++i) bytes += FormatC("%.4f ", w[i]);
-      bytes += "\r\n";
-    }
-  };
-  for (UINT j = 0; j < m_matPesosOculta.m_nFilas; ++j) fila(m_matPesosOculta.m_ppFilas[j], m_matPesosOculta.m_nColumnas);
-  for (UINT k = 0; k < m_matPesosSalida.m_nFilas; ++k) fila(m_matPesosSalida.m_ppFilas[k], m_matPesosSalida.m_nColumnas);
-  EscribirFicheroSeguro(dlg.GetPathName(), bytes);
+  Escribir(dlg.GetPathName(), BytesPesos(GetRed(), PesosBinarios(dlg.GetPathName())));
 }
 
 // ---------------------------------------------------------------- Cerrar todas

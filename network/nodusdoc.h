@@ -11,6 +11,7 @@
 #include "framework/documento.h"
 #include "framework/hilos.h"
 #include "framework/ventana.h"
+#include "network/aritmetica.h"
 #include "storage/reales.h"
 
 // The status text, replaced by the training thread while the view reads it.
@@ -67,6 +68,10 @@ class CNodusDoc : public CDocument {
   // "Cerrar todas" asks through dialog 139: 1 keeps the document open, 0
   // lets it be closed.
   int PreguntarGuardar();
+
+  // The network's shape and weights, as the arithmetic and the core's
+  // operations take them. Read the weights only while no training runs.
+  RedPerceptron GetRed();
 
   // The status text, safe from any thread.
   CString GetEstado() const { return m_strEstado.Get(); }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "framework/texto.h"
+#include "network/exportar.h"
 #include "tests/network/documento_apoyo.h"
 
 namespace {
@@ -275,4 +276,33 @@ TEST_F(Exportar, ReemplazaEnteroUnFicheroAnteriorSinRestos) {
   doc.OnGuardarPesos();
   EXPECT_EQ(LeerFichero(carpeta.Fichero("pesos.bin")).size(), 52u);
   EXPECT_EQ(Ficheros(), std::vector<std::string>{"pesos.bin"});
+}
+
+// The core's functions give the bytes that the commands write, and report a
+// failure without showing anything.
+TEST_F(Exportar, LasFuncionesDelNucleoDanLosBytesDeLasOrdenes) {
+  CNodusDoc doc;
+  Crear(doc);
+  EntrenarUnaEpoca(doc);
+  EntrenarUnaEpoca(doc);
+  for (const char* nombre : {"h.txt", "p.txt", "p.bin", "p.ie3", "p.BIN"}) {
+    host.respuestasFichero.push_back(carpeta.Fichero(nombre));
+    if (nombre[0] == 'h')
+      doc.OnGuardarHistorial();
+    else
+      doc.OnGuardarPesos();
+  }
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("h.txt")), BytesHistorial(doc));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("p.txt")), BytesPesos(doc.GetRed(), false));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("p.bin")), BytesPesos(doc.GetRed(), true));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("p.ie3")), BytesPesos(doc.GetRed(), true));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("p.BIN")), BytesPesos(doc.GetRed(), false));
+  EXPECT_TRUE(PesosBinarios("d.bin/x.ie3"));
+  EXPECT_FALSE(PesosBinarios("d.bin/x"));
+  EXPECT_FALSE(PesosBinarios("x.bin.txt"));
+  host.Limpiar();
+  const Resultado<Hecho> r = EscribirExportacion(carpeta.Fichero("no/h.txt"), BytesHistorial(doc));
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.Mensaje().rfind("No se ha podido crear el fichero " + carpeta.Fichero("no/h.txt") + ": ", 0), 0u);
+  EXPECT_TRUE(host.Textos().empty());
 }

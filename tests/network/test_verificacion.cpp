@@ -5,6 +5,7 @@
 #include "data/conjunto.h"
 #include "framework/texto.h"
 #include "network/aritmetica.h"
+#include "network/verificacion.h"
 #include "tests/network/documento_apoyo.h"
 
 namespace {
@@ -264,4 +265,98 @@ TEST_F(Verificacion, SalidasIgualesALosObjetivosDanErrorCero) {
   ASSERT_TRUE(res.mostrado);
   EXPECT_EQ(res.errorTotal, "0.000000");
   EXPECT_EQ(res.aciertos, "100.0000 %");
+}
+
+// ---------------------------------------------------------------- the core's functions
+
+// The functions the command and nrv-cli share: the same figures as the
+// reference pass, and a confusion matrix whose counts are each sample's
+// pair of winners.
+TEST_F(Verificacion, VerificarFicheroDaLasCifrasDeLaReferenciaYSuMatriz) {
+  CNodusDoc doc;
+  ASSERT_TRUE(CrearRed(host, doc, Iris()));
+  for (int i = 0; i < 3; ++i) EntrenarUnaEpoca(doc);
+  const RedPerceptron red = doc.GetRed();
+  for (const char* nombre : {"iris-test.txt", "iris-train.bin"}) {
+    SCOPED_TRACE(nombre);
+    const CString ruta = Ejemplo(nombre);
+    ASSERT_TRUE(ComprobarDimensiones(red, ruta));
+    const Resultado<ResultadosVerificacion> v = VerificarFichero(red, ruta);
+    ASSERT_TRUE(v);
+    CConjuntoDatos c;
+    ASSERT_TRUE(c.Cargar(ruta));
+    std::vector<double> h(red.nOcultas), o(red.nSalidas);
+    const MedidasConjunto m = MedirConjunto(red, c, h.data(), o.data());
+    EXPECT_EQ(std::memcmp(&v->medidas.dErrorTotal, &m.dErrorTotal, sizeof(double)), 0);
+    EXPECT_EQ(std::memcmp(&v->medidas.dErrorMaximo, &m.dErrorMaximo, sizeof(double)), 0);
+    EXPECT_EQ(v->medidas.nAciertos, m.nAciertos);
+    EXPECT_EQ(v->nMuestras, c.m_nMuestras);
+    ASSERT_EQ(v->nSalidas, 3u);
+    std::vector<UINT> esperada(9, 0);
+    for (UINT s = 0; s < c.m_nMuestras; ++s) {
+      Propagar(red, c.m_matEntradas.m_ppFilas[s], h.data(), o.data());
+      ++esperada[Ganador(c.m_matSalidas.m_ppFilas[s], 3) * 3 + Ganador(o.data(), 3)];
+    }
+    EXPECT_EQ(v->matriz, esperada);
+    UINT total = 0, diagonal = 0;
+    for (UINT k = 0; k < 3; ++k) {
+      total += v->TotalObjetivo(k);
+      diagonal += v->Cuenta(k, k);
+    }
+    EXPECT_EQ(total, c.m_nMuestras);
+    EXPECT_EQ(diagonal, m.nAciertos);
+    const TextosResultados t = TextosVerificacion(ruta, *v);
+    EXPECT_EQ(t.strAciertos, FormatC("%7.4f %%", m.dTasaAciertos));
+    EXPECT_EQ(t.strErrorTotal, FormatC("%8.6f", m.dErrorTotal));
+  }
+}
+
+TEST_F(Verificacion, LasNegativasDelNucleoSonLasDelDialogo) {
+  CNodusDoc doc;
+  ASSERT_TRUE(CrearRed(host, doc, Iris()));
+  const RedPerceptron red = doc.GetRed();
+  EXPECT_EQ(ComprobarFicheroDatos("").Mensaje(), "No ha introducido un fichero");
+  EXPECT_TRUE(ComprobarFicheroDatos("").EsRechazo());
+  EXPECT_EQ(ComprobarFicheroDatos("no-existe.txt").Mensaje(), "No se ha podido abrir el fichero o fichero inexistente");
+  EXPECT_EQ(ComprobarFicheroDatos(carpeta.Ruta()).Mensaje(), "No se ha podido abrir el fichero o fichero inexistente");
+  const Resultado<Hecho> d = ComprobarDimensiones(red, Ejemplo("xor.txt"));
+  EXPECT_EQ(d.Mensaje(), kDimensiones);
+  EXPECT_TRUE(d.EsRechazo());
+  const Resultado<ResultadosVerificacion> v = VerificarFichero(red, carpeta.Escribir("falta.txt", "1 2 3 4\n1 0 0\n1 2 3 4\n"));
+  EXPECT_FALSE(v);
+  EXPECT_FALSE(v.EsRechazo());
+  EXPECT_EQ(v.Mensaje(), "Error en apertura de fichero");
+  // The core shows nothing of its own: only the loader's message.
+  EXPECT_EQ(host.Textos(), std::vector<CString>{"Faltan datos."});
+}
+
+TEST(MatrizConfusion, TextoAlineadoYTabulado) {
+  ResultadosVerificacion v;
+  v.nMuestras = 10;
+  v.nSalidas = 3;
+  v.matriz = {4, 0, 0, 1, 2, 0, 0, 0, 3};
+  v.medidas.nAciertos = 9;
+  double d = 0.0;
+  ASSERT_TRUE(v.Sensibilidad(1, d));
+  EXPECT_DOUBLE_EQ(d, 200.0 / 3);
+  ASSERT_TRUE(v.Precision(0, d));
+  EXPECT_DOUBLE_EQ(d, 80.0);
+  EXPECT_EQ(TextoMatriz(v, {"setosa", "versicolor", "virginica"}, false),
+            "Matriz de confusión (filas: objetivo; columnas: red):\n"
+            "objetivo \\ red     setosa  versicolor   virginica  Sensibilidad\n"
+            "setosa                  4           0           0    100.0000 %\n"
+            "versicolor              1           2           0     66.6667 %\n"
+            "virginica               0           0           3    100.0000 %\n"
+            "Precisión       80.0000 %  100.0000 %  100.0000 %\n");
+  EXPECT_EQ(TextoMatriz(v, {}, true),
+            "objetivo \\ red\tsalida1\tsalida2\tsalida3\tSensibilidad\n"
+            "salida1\t4\t0\t0\t100.0000\n"
+            "salida2\t1\t2\t0\t66.6667\n"
+            "salida3\t0\t0\t3\t100.0000\n"
+            "Precisión\t80.0000\t100.0000\t100.0000\t\n");
+  // A class that no sample has, and that the network never picks.
+  v.matriz = {5, 0, 0, 0, 0, 0, 0, 0, 5};
+  EXPECT_FALSE(v.Sensibilidad(1, d));
+  EXPECT_FALSE(v.Precision(1, d));
+  EXPECT_NE(TextoMatriz(v, {}, true).find("salida2\t0\t0\t0\t-\n"), CString::npos);
 }

@@ -1,0 +1,72 @@
+#include "network/exportar.h"
+
+#include <cstring>
+
+#include "framework/dialogo.h"
+#include "framework/documento.h"
+#include "framework/fichero.h"
+#include "framework/texto.h"
+#include "network/nodusdoc.h"
+
+namespace {
+
+CString Causa(int err) {
+  CString s = AfxDescribirError(err);
+  while (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
+void AnadirFloat(std::string& s, double v) {
+  const float f = static_cast<float>(v);
+  std::uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+std::string BytesHistorial(const CNodusDoc& doc) {
+  // Only the epochs completed before a run in progress: the thread writes
+  // entries from m_nEpoca on and raises it only when the run ends.
+  std::string texto;
+  for (UINT e = 0; e < doc.m_nEpoca.load(std::memory_order_acquire) && e < doc.m_arrErrorMaximo.m_nTam &&
+                   e < doc.m_arrErrorTotal.m_nTam && e < doc.m_arrAciertos.m_nTam;
+       ++e) {
+    CString linea = FormatC("%u\t%7.6f\t%7.6f\t%7.4f", e, doc.m_arrErrorMaximo.m_pDatos[e],
+                            doc.m_arrErrorTotal.m_pDatos[e], doc.m_arrAciertos.m_pDatos[e]);
+    for (char& c : linea)
+      if (c == '.') c = ',';
+    texto += linea;
+    texto += "\r\n";
+  }
+  return texto;
+}
+
+bool PesosBinarios(const CString& ruta) {
+  const CString ext = AfxExtensionFichero(ruta);
+  return ext == "ie3" || ext == "bin";
+}
+
+std::string BytesPesos(const RedPerceptron& red, bool bBinario) {
+  std::string bytes;
+  auto fila = [&](const double* w, UINT n) {
+    if (bBinario) {
+      for (UINT i = 0; i < n; ++i) AnadirFloat(bytes, w[i]);
+    } else {
+      for (UINT i = 0; i < n; ++i) bytes += FormatC("%.4f ", w[i]);
+      bytes += "\r\n";
+    }
+  };
+  const CMatrizReales& w1 = *red.pPesosOculta;
+  const CMatrizReales& w2 = *red.pPesosSalida;
+  for (UINT j = 0; j < w1.m_nFilas; ++j) fila(w1.m_ppFilas[j], w1.m_nColumnas);
+  for (UINT k = 0; k < w2.m_nFilas; ++k) fila(w2.m_ppFilas[k], w2.m_nColumnas);
+  return bytes;
+}
+
+Resultado<Hecho> EscribirExportacion(const CString& ruta, const std::string& bytes) {
+  const ResultadoEscritura r = AfxEscribirFicheroSeguro(ruta, bytes.data(), bytes.size());
+  if (r) return Hecho{};
+  const char* formato = r.bAlCrear ? "No se ha podido crear el fichero %s: %s." : "Error al escribir el fichero %s: %s.";
+  return Fallo{FormatC(formato, ruta.c_str(), Causa(r.error).c_str())};
+}

@@ -1,0 +1,29 @@
+// The history and weight exports: their bytes, made from the network, and
+// the write that puts them in place whole or says why it could not. The
+// Guardar historial and Guardar pesos commands put their file dialogs and
+// message boxes around these; nrv-cli calls them directly.
+#pragma once
+
+#include <string>
+
+#include "framework/resultado.h"
+#include "network/aritmetica.h"
+
+class CNodusDoc;
+
+// One line per epoch completed before any run in progress (below
+// m_nEpoca): "%u\t%7.6f\t%7.6f\t%7.4f" with every point made a comma, CR LF.
+std::string BytesHistorial(const CNodusDoc& doc);
+
+// Whether a weights file takes the binary form: its name's extension is
+// exactly "bin" or "ie3".
+bool PesosBinarios(const CString& ruta);
+// The hidden layer's rows, then the output layer's, each with its bias
+// last: as text ("%.4f " each, CR LF after each row) or as little-endian
+// single-precision numbers.
+std::string BytesPesos(const RedPerceptron& red, bool bBinario);
+
+// The whole file written to a temporary beside it and put in place only
+// when every byte is on disk; on failure nothing is left behind and the
+// message says why ("No se ha podido crear el fichero ...: ...").
+Resultado<Hecho> EscribirExportacion(const CString& ruta, const std::string& bytes);

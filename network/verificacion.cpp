@@ -1,0 +1,189 @@
+#include "network/verificacion.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "framework/texto.h"
+#include "network/motor.h"
+
+namespace {
+
+// Characters as shown: UTF-8 continuation bytes take no column.
+std::size_t Ancho(const CString& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+CString Derecha(const CString& s, std::size_t ancho) {
+  const std::size_t a = Ancho(s);
+  return a >= ancho ? s : CString(ancho - a, ' ') + s;
+}
+
+CString Izquierda(const CString& s, std::size_t ancho) {
+  const std::size_t a = Ancho(s);
+  return a >= ancho ? s : s + CString(ancho - a, ' ');
+}
+
+CString Porcentaje(bool bHay, double d, bool bTabulado) {
+  if (!bHay) return "-";
+  return bTabulado ? FormatC("%.4f", d) : FormatC("%7.4f %%", d);
+}
+
+}  // namespace
+
+UINT ResultadosVerificacion::TotalObjetivo(UINT k) const {
+  UINT n = 0;
+  for (UINT j = 0; j < nSalidas; ++j) n += Cuenta(k, j);
+  return n;
+}
+
+UINT ResultadosVerificacion::TotalRed(UINT k) const {
+  UINT n = 0;
+  for (UINT j = 0; j < nSalidas; ++j) n += Cuenta(j, k);
+  return n;
+}
+
+bool ResultadosVerificacion::Sensibilidad(UINT k, double& dPorcentaje) const {
+  const UINT n = TotalObjetivo(k);
+  if (n == 0) return false;
+  dPorcentaje = 100.0 * Cuenta(k, k) / n;
+  return true;
+}
+
+bool ResultadosVerificacion::Precision(UINT k, double& dPorcentaje) const {
+  const UINT n = TotalRed(k);
+  if (n == 0) return false;
+  dPorcentaje = 100.0 * Cuenta(k, k) / n;
+  return true;
+}
+
+Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta) {
+  if (ruta.empty()) return Rechazo("No ha introducido un fichero");
+  std::FILE* f = std::fopen(ruta.c_str(), "r");
+  bool valido = f != nullptr;
+  if (f) {
+    // A folder opens for reading on this system but holds no data.
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) valido = false;
+    std::fclose(f);
+  }
+  if (!valido) return Rechazo("No se ha podido abrir el fichero o fichero inexistente");
+  return Hecho{};
+}
+
+bool EncajaConjunto(const CConjuntoDatos& c, UINT nEntradas, UINT nSalidas) {
+  if (c.m_nEntradas != nEntradas || c.m_nSalidas != nSalidas) return false;
+  if (c.m_nMuestras == 0) return true;
+  return c.m_matEntradas.m_nFilas >= c.m_nMuestras && c.m_matEntradas.m_nColumnas == nEntradas &&
+         c.m_matSalidas.m_nFilas >= c.m_nMuestras && c.m_matSalidas.m_nColumnas == nSalidas;
+}
+
+Resultado<Hecho> ComprobarDimensiones(const RedPerceptron& red, const CString& ruta) {
+  // The counts are compared as measuring leaves them, whatever it returned:
+  // a text file with fewer than two data lines does not match.
+  CConjuntoDatos conjunto;
+  UINT nEntradas = 0, nSalidas = 0;
+  conjunto.Dimensiones(ruta, &nEntradas, &nSalidas);
+  if (nEntradas != red.nEntradas || nSalidas != red.nSalidas)
+    return Rechazo("Dimensiones Incorrectas del Fichero de Verificación");
+  return Hecho{};
+}
+
+Resultado<ResultadosVerificacion> VerificarFichero(const RedPerceptron& red, const CString& ruta) {
+  CConjuntoDatos conjunto;
+  if (!conjunto.Cargar(ruta)) return Fallo{"Error en apertura de fichero"};
+  // The file may have changed since it was measured.
+  if (!EncajaConjunto(conjunto, red.nEntradas, red.nSalidas)) return Fallo{"Dimensiones Erroneas"};
+  return VerificarConjunto(red, conjunto);
+}
+
+ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, CMatrizReales* pSalidas) {
+  ResultadosVerificacion v;
+  v.nMuestras = conjunto.m_nMuestras;
+  v.nSalidas = red.nSalidas;
+  v.matriz.assign(std::size_t(red.nSalidas) * red.nSalidas, 0);
+  // The outputs are needed for the matrix; the caller's rows when given.
+  CMatrizReales propias;
+  CMatrizReales* pO = pSalidas;
+  if (pO == nullptr || pO->m_nFilas < conjunto.m_nMuestras || pO->m_nColumnas < red.nSalidas) {
+    propias.Dimensionar(conjunto.m_nMuestras, red.nSalidas);
+    pO = &propias;
+  }
+  CMotorPerceptron motor(red);
+  v.medidas = motor.MedirConjunto(conjunto, pO);
+  if (red.nSalidas != 0 && ConjuntoValido(red, conjunto))
+    for (UINT s = 0; s < conjunto.m_nMuestras; ++s) {
+      const UINT t = Ganador(conjunto.m_matSalidas.m_ppFilas[s], red.nSalidas);
+      const UINT o = Ganador(pO->m_ppFilas[s], red.nSalidas);
+      ++v.matriz[std::size_t(t) * red.nSalidas + o];
+    }
+  return v;
+}
+
+TextosResultados TextosVerificacion(const CString& ruta, const ResultadosVerificacion& v) {
+  return TextosResultados{ruta, FormatC("%u", v.nMuestras), FormatC("%7.4f %%", v.medidas.dTasaAciertos),
+                          FormatC("%8.6f", v.medidas.dErrorTotal)};
+}
+
+CString LineasVerificacion(const TextosResultados& t) {
+  return "Fichero: " + t.strFichero + "\n" + "Nº Muestras: " + t.strMuestras + "\n" + "Tasa Aciertos: " +
+         t.strAciertos + "\n" + "Error Total: " + t.strErrorTotal + "\n";
+}
+
+std::vector<CString> NombresSalidas(UINT nSalidas, const std::vector<CString>& nombres) {
+  if (nombres.size() == nSalidas) return nombres;
+  std::vector<CString> v;
+  for (UINT k = 0; k < nSalidas; ++k) v.push_back(FormatC("salida%u", k + 1));
+  return v;
+}
+
+CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombresDados, bool bTabulado) {
+  const std::vector<CString> nombres = NombresSalidas(v.nSalidas, nombresDados);
+  const UINT n = v.nSalidas;
+  const CString esquina = "objetivo \\ red";
+  const CString sensibilidad = "Sensibilidad";
+  const CString precision = "Precisión";
+  // Each row: its label, n cells, then the last column.
+  std::vector<std::vector<CString>> filas;
+  filas.push_back({esquina});
+  for (const CString& s : nombres) filas.back().push_back(s);
+  filas.back().push_back(sensibilidad);
+  for (UINT t = 0; t < n; ++t) {
+    std::vector<CString> f{nombres[t]};
+    for (UINT o = 0; o < n; ++o) f.push_back(FormatC("%u", v.Cuenta(t, o)));
+    double d = 0.0;
+    const bool hay = v.Sensibilidad(t, d);
+    f.push_back(Porcentaje(hay, d, bTabulado));
+    filas.push_back(std::move(f));
+  }
+  std::vector<CString> ultima{precision};
+  for (UINT o = 0; o < n; ++o) {
+    double d = 0.0;
+    const bool hay = v.Precision(o, d);
+    ultima.push_back(Porcentaje(hay, d, bTabulado));
+  }
+  ultima.push_back(CString());
+  filas.push_back(std::move(ultima));
+
+  CString s;
+  if (bTabulado) {
+    for (const auto& f : filas) {
+      for (std::size_t i = 0; i < f.size(); ++i) s += (i ? "\t" : "") + f[i];
+      s += "\n";
+    }
+    return s;
+  }
+  std::vector<std::size_t> anchos(n + 2, 0);
+  for (const auto& f : filas)
+    for (std::size_t i = 0; i < f.size(); ++i) anchos[i] = std::max(anchos[i], Ancho(f[i]));
+  s += "Matriz de confusión (filas: objetivo; columnas: red):\n";
+  for (const auto& f : filas) {
+    CString linea = Izquierda(f[0], anchos[0]);
+    for (std::size_t i = 1; i < f.size(); ++i) linea += "  " + Derecha(f[i], anchos[i]);
+    while (!linea.empty() && linea.back() == ' ') linea.pop_back();
+    s += linea + "\n";
+  }
+  return s;
+}

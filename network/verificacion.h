@@ -1,0 +1,67 @@
+// Verification of a network on a data file, with its confusion matrix, and
+// the texts that show it: the functions that the Verificar command puts its
+// dialogs around and that nrv-cli prints from. They show nothing and change
+// no weight; the measuring pass is the fast engine's.
+#pragma once
+
+#include <vector>
+
+#include "data/conjunto.h"
+#include "framework/resultado.h"
+#include "network/aritmetica.h"
+
+// A measured set: the figures of the results dialog and, for every sample,
+// the pair (winning target, winning output) counted in a square matrix.
+// The diagonal holds the hits.
+struct ResultadosVerificacion {
+  UINT nMuestras = 0;
+  MedidasConjunto medidas{0.0, 0.0, 0, 0.0};
+  UINT nSalidas = 0;
+  std::vector<UINT> matriz;  // nSalidas x nSalidas, row: the target's winner, column: the network's
+
+  UINT Cuenta(UINT objetivo, UINT red) const { return matriz[std::size_t(objetivo) * nSalidas + red]; }
+  UINT TotalObjetivo(UINT k) const;  // samples whose target's winner is k
+  UINT TotalRed(UINT k) const;       // samples whose network's winner is k
+  // Percent: the hits of output k among the samples whose target's winner
+  // (recall), or whose network's winner (precision), is k; false when
+  // there are none.
+  bool Sensibilidad(UINT k, double& dPorcentaje) const;
+  bool Precision(UINT k, double& dPorcentaje) const;
+};
+
+// The check of the data-file fields: an empty path and one that cannot be
+// opened for reading (or is a folder) are refused with the dialog's words.
+Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta);
+
+// The Verificar command after its file dialog: the file's inputs and outputs
+// measured and compared with the network's (a refusal: the window asks
+// again for a file).
+Resultado<Hecho> ComprobarDimensiones(const RedPerceptron& red, const CString& ruta);
+// Then the file loaded, checked and measured. Messages about the file's
+// contents are the loader's own (Part of CConjuntoDatos).
+Resultado<ResultadosVerificacion> VerificarFichero(const RedPerceptron& red, const CString& ruta);
+// The measuring pass over a loaded set of the network's shape; with
+// pSalidas (rows for every sample), each sample's outputs too.
+ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto,
+                               CMatrizReales* pSalidas = nullptr);
+// Whether a loaded set's rows hold exactly the network's inputs and outputs.
+bool EncajaConjunto(const CConjuntoDatos& conjunto, UINT nEntradas, UINT nSalidas);
+
+// The four values of the results dialog, in its formats.
+struct TextosResultados {
+  CString strFichero;
+  CString strMuestras;
+  CString strAciertos;
+  CString strErrorTotal;
+};
+TextosResultados TextosVerificacion(const CString& ruta, const ResultadosVerificacion& v);
+// "Fichero: ...", "Nº Muestras: ...", "Tasa Aciertos: ...", "Error Total: ...",
+// one line each.
+CString LineasVerificacion(const TextosResultados& t);
+
+// The confusion matrix as text: aligned columns for reading, or
+// tab-separated for a spreadsheet. nombres names the outputs (classes); when
+// empty they are numbered. Lines end with "\n".
+CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombres, bool bTabulado);
+// The outputs' names: the classes given, else "salida1", "salida2", ...
+std::vector<CString> NombresSalidas(UINT nSalidas, const std::vector<CString>& nombres);
