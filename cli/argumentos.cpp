@@ -101,9 +101,13 @@ bool LineaOrdenes::Tiene(const std::string& interruptor) const {
 bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string& error) {
   linea = LineaOrdenes();
   int i = 1;
-  // Before the command only the tool's own help is known.
+  // Before the command only the tool's own help and version are known.
   if (i < argc && (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
     linea.bAyuda = true;
+    return true;
+  }
+  if (i < argc && std::strcmp(argv[i], "--version") == 0) {
+    linea.bVersion = true;
     return true;
   }
   if (i >= argc) {
@@ -220,7 +224,11 @@ std::string AyudaHerramienta() {
       "Códigos de salida: 0, hecho; 1, la operación ha fallado o no se puede\n"
       "hacer; 2, línea de órdenes incorrecta o valor rechazado; 130, entrenamiento\n"
       "abandonado con un segundo Ctrl+C (la red no se guarda).\n"
-      "Los mensajes van a la salida de errores, precedidos de «nrv: ».\n";
+      "Los mensajes van a la salida de errores, precedidos de «nrv: ».\n"
+      "\n"
+      "Opciones:\n"
+      "  -h, --help   muestra esta ayuda\n"
+      "  --version    muestra la versión del programa\n";
   return s;
 }
 

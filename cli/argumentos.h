@@ -27,6 +27,7 @@ const DefinicionOrden* BuscarOrden(const std::string& nombre);
 struct LineaOrdenes {
   const DefinicionOrden* pOrden = nullptr;  // null: no command (tool's help)
   bool bAyuda = false;                      // --help given
+  bool bVersion = false;                    // --version given (before any command)
   std::vector<std::string> posicionales;
   std::map<std::string, std::string> opciones;  // name without "--" -> value
   std::vector<std::string> interruptores;       // names without "--"

@@ -7,6 +7,7 @@
 #include "cli/argumentos.h"
 #include "cli/host_linea.h"
 #include "cli/ordenes.h"
+#include "resources/version.h"
 
 int main(int argc, char** argv) {
   // The user's locale, as the window has it: every number the tool reads or
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
                         : std::string("«nrv-cli --help» da la lista de órdenes.\n");
     std::fwrite(uso.data(), 1, uso.size(), stderr);
     return SALIDA_USO;
+  }
+  if (linea.bVersion) {
+    Imprimir("nrv-cli (nrv) " NRV_VERSION "\n" NRV_AVISO_VERSION);
+    return std::ferror(stdout) ? SALIDA_FALLO : SALIDA_EXITO;
   }
   if (linea.bAyuda) {
     Imprimir(linea.pOrden ? AyudaOrden(*linea.pOrden) : AyudaHerramienta());

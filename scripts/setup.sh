@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libfann-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
   locales-all xvfb xauth imagemagick fonts-dejavu-core
+  help2man man-db bash-completion dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do

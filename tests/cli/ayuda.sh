@@ -43,4 +43,21 @@ ejecutar help crear
 espera_rc 2 "ayuda de una orden desconocida"
 espera_error "orden desconocida: crear" "ayuda de una orden desconocida"
 
+# The version is the project's (CMakeLists.txt), with the licence; the
+# tool's help names both options.
+version=$(sed -n 's/^project(nrv VERSION \([0-9.]*\).*/\1/p' "$EJEMPLOS/../CMakeLists.txt")
+ejecutar --version
+espera_rc 0 "nrv-cli --version"
+[ -z "$ERRORES" ] || fallo "nrv-cli --version ha escrito en la salida de errores"
+[ "$(head -n 1 salida.txt)" = "nrv-cli (nrv) $version" ] || fallo "nrv-cli --version: «$(head -n 1 salida.txt)»"
+grep -q "^Copyright © 2026 " salida.txt || fallo "nrv-cli --version no da el copyright"
+grep -q "^Licencia MIT" salida.txt || fallo "nrv-cli --version no nombra la licencia"
+ejecutar --help
+espera_salida "  -h, --help   muestra esta ayuda" "ayuda de nrv-cli"
+espera_salida "  --version    muestra la versión del programa" "ayuda de nrv-cli"
+# Only before a command; after one it is an unknown option, as before.
+ejecutar info --version
+espera_rc 2 "nrv-cli info --version"
+espera_error "opción desconocida: --version" "nrv-cli info --version"
+
 termina

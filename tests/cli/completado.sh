@@ -1,0 +1,67 @@
+# The bash completion of nrv-cli (cli/nrv-cli.bash): registered for the
+# command, it offers the commands, each command's options and, for each
+# argument, the folders and the files of the kind it takes.
+. "$(dirname "$0")/comun.inc"
+
+COMPLETADO=$EJEMPLOS/../cli/nrv-cli.bash
+mkdir -p carpeta
+touch red.nrv otra.NRV a.txt b.dat c.bin d.ie3 tabla.csv esquema.json fuente.c curvas.svg nota.md
+
+# ofrece ESPERADO PALABRAS...: the sorted completions of the command line
+# PALABRAS (the last one is being typed) must be ESPERADO.
+ofrece() {
+  local esperado=$1 obtenido
+  shift
+  obtenido=$(bash -c '. "$1" || exit 3
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    _nrv_cli
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' completado "$COMPLETADO" "$@" 2>&1)
+  [ "$obtenido" = "$esperado" ] || fallo "$*<TAB>: «$obtenido», se esperaba «$esperado»"
+}
+
+[ "$(bash -c '. "$1"; complete -p nrv-cli' completado "$COMPLETADO")" = "complete -F _nrv_cli nrv-cli" ] ||
+  fallo "el completado no queda registrado para nrv-cli"
+
+# Commands, and every command of the tool's help is known.
+ofrece "aplicar curvas entrenar exportar help historial importar info nueva pesos verificar " nrv-cli ""
+ofrece "verificar " nrv-cli ver
+ofrece "--help --version " nrv-cli --
+ofrece "entrenar exportar " nrv-cli help e
+for orden in $("$NRV" --help | sed -n '/^Órdenes:$/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p'); do
+  ofrece "$orden " nrv-cli "$orden"
+done
+
+# The files each argument takes (folders too, to go down into them).
+ofrece "carpeta otra.NRV red.nrv " nrv-cli entrenar ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli nueva red.nrv ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli nueva red.nrv a.txt ""
+ofrece "" nrv-cli nueva red.nrv a.txt b.dat ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli verificar --matriz red.nrv ""
+ofrece "a.txt b.dat c.bin carpeta curvas.svg d.ie3 esquema.json fuente.c nota.md otra.NRV red.nrv tabla.csv " nrv-cli pesos red.nrv ""
+ofrece "carpeta tabla.csv " nrv-cli importar ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 tabla.csv " nrv-cli aplicar red.nrv ""
+ofrece "carpeta tabla.csv " nrv-cli aplicar red.nrv a.txt ""
+ofrece "carpeta fuente.c " nrv-cli exportar red.nrv ""
+ofrece "carpeta curvas.svg " nrv-cli curvas red.nrv ""
+ofrece "red.nrv " nrv-cli entrenar r
+
+# Options, and the values they take, written apart or after "=".
+ofrece "--ocultas " nrv-cli nueva red.nrv --o
+ofrece "--help --json --matriz " nrv-cli verificar --
+ofrece "--sin-cabecera " nrv-cli importar --sin
+ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema ""
+ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema = ""
+ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema =
+ofrece "ninguna " nrv-cli importar --escala n
+ofrece "" nrv-cli nueva --ocultas ""
+# An option's value is not an argument: the second argument is still next.
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli nueva --ocultas 10 red.nrv ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli importar tabla.csv --esquema=esquema.json ""
+ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli importar --esquema = esquema.json tabla.csv ""
+# After "--" everything is an argument.
+ofrece "" nrv-cli entrenar -- -
+ofrece "" nrv-cli desconocida ""
+
+termina
