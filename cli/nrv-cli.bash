@@ -55,9 +55,10 @@ _nrv_cli_ficheros() {
     fichero) extensiones= ;;
     -) return ;;
     *)
-      local IFS='|'
-      # shellcheck disable=SC2207
-      COMPREPLY+=($(compgen -W "$1" -- "$2"))
+      local -a palabras
+      IFS='|' read -ra palabras <<<"$1"
+      local IFS=$'\n'
+      COMPREPLY+=($(compgen -W "${palabras[*]}" -- "$2"))
       return ;;
   esac
   compopt -o filenames 2>/dev/null

@@ -5,7 +5,7 @@
 
 COMPLETADO=$EJEMPLOS/../cli/nrv-cli.bash
 mkdir -p carpeta
-touch red.nrv otra.NRV a.txt b.dat c.bin d.ie3 tabla.csv esquema.json fuente.c curvas.svg nota.md
+touch red.nrv otra.NRV "con blanco.nrv" a.txt b.dat c.bin d.ie3 tabla.csv esquema.json fuente.c curvas.svg nota.md
 
 # ofrece ESPERADO PALABRAS...: the sorted completions of the command line
 # PALABRAS (the last one is being typed) must be ESPERADO.
@@ -17,7 +17,7 @@ ofrece() {
     COMP_WORDS=("$@")
     COMP_CWORD=$(($# - 1))
     _nrv_cli
-    [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' completado "$COMPLETADO" "$@" 2>&1)
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\0" "${COMPREPLY[@]}" | sort -z | tr "\0" " "' completado "$COMPLETADO" "$@" 2>&1)
   [ "$obtenido" = "$esperado" ] || fallo "$*<TAB>: «$obtenido», se esperaba «$esperado»"
 }
 
@@ -31,15 +31,17 @@ ofrece "--help --version " nrv-cli --
 ofrece "entrenar exportar " nrv-cli help e
 for orden in $("$NRV" --help | sed -n '/^Órdenes:$/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p'); do
   ofrece "$orden " nrv-cli "$orden"
+  bash -c '. "$1"; _nrv_cli_orden "$2" && [ ${#argumentos[@]} -gt 0 ]' completado "$COMPLETADO" "$orden" ||
+    fallo "el completado no sabe qué argumentos toma la orden $orden"
 done
 
 # The files each argument takes (folders too, to go down into them).
-ofrece "carpeta otra.NRV red.nrv " nrv-cli entrenar ""
+ofrece "carpeta con blanco.nrv otra.NRV red.nrv " nrv-cli entrenar ""
 ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli nueva red.nrv ""
 ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli nueva red.nrv a.txt ""
 ofrece "" nrv-cli nueva red.nrv a.txt b.dat ""
 ofrece "a.txt b.dat c.bin carpeta d.ie3 " nrv-cli verificar --matriz red.nrv ""
-ofrece "a.txt b.dat c.bin carpeta curvas.svg d.ie3 esquema.json fuente.c nota.md otra.NRV red.nrv tabla.csv " nrv-cli pesos red.nrv ""
+ofrece "a.txt b.dat c.bin carpeta con blanco.nrv curvas.svg d.ie3 esquema.json fuente.c nota.md otra.NRV red.nrv tabla.csv " nrv-cli pesos red.nrv ""
 ofrece "carpeta tabla.csv " nrv-cli importar ""
 ofrece "a.txt b.dat c.bin carpeta d.ie3 tabla.csv " nrv-cli aplicar red.nrv ""
 ofrece "carpeta tabla.csv " nrv-cli aplicar red.nrv a.txt ""
@@ -54,6 +56,7 @@ ofrece "--sin-cabecera " nrv-cli importar --sin
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema ""
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema = ""
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema =
+ofrece "minmax ninguna " nrv-cli importar --escala ""
 ofrece "ninguna " nrv-cli importar --escala n
 ofrece "" nrv-cli nueva --ocultas ""
 # An option's value is not an argument: the second argument is still next.
