@@ -47,7 +47,71 @@ const char* const kAyudaEntrenar =
 const char* const kAyudaVerificar =
     "Mide la red sobre el fichero de datos DATOS con sus pesos actuales y escribe\n"
     "las cuatro líneas del diálogo «Resultados de Verificación»: Fichero,\n"
-    "Nº Muestras, Tasa Aciertos y Error Total. La red no cambia.\n";
+    "Nº Muestras, Tasa Aciertos y Error Total. La red no cambia.\n"
+    "\n"
+    "Opciones:\n"
+    "  --matriz           añade la matriz de confusión: en cada fila, las muestras\n"
+    "                     de una salida ganadora del objetivo; en cada columna, las\n"
+    "                     de una ganadora de la red; con la sensibilidad y la\n"
+    "                     precisión de cada una (la diagonal son los aciertos)\n"
+    "  --json             escribe los resultados en JSON, para otros programas\n"
+    "  --esquema FICHERO  nombra las salidas con las clases del esquema; DATOS\n"
+    "                     puede ser entonces una tabla (véase «nrv-cli importar»)\n";
+
+const char* const kAyudaImportar =
+    "Convierte la tabla TABLA en el fichero de datos DESTINO, de texto o binario\n"
+    "según su nombre (binario si lleva .bin o .ie3). La tabla es texto\n"
+    "delimitado (CSV, con las comillas de RFC 4180), UTF-8, con fin de línea LF o\n"
+    "CR LF. Se detectan el separador (coma, punto y coma o tabulador), la marca\n"
+    "decimal (coma si el separador es punto y coma y las celdas llevan comas) y\n"
+    "la fila de cabecera (la primera fila tiene un texto donde la segunda tiene\n"
+    "un número); cada uno se puede imponer.\n"
+    "\n"
+    "Las salidas son la columna de la clase, con una salida por clase (1 en la\n"
+    "de la muestra y 0 en las demás), o las últimas N columnas numéricas. Las\n"
+    "demás columnas son las entradas, escaladas a [0, 1] por su mínimo y su\n"
+    "máximo en la tabla; las salidas numéricas, igual.\n"
+    "\n"
+    "El esquema (columnas, escalas y clases en orden) se escribe en el fichero\n"
+    "de --esquema si no existe, y se aplica tal cual si existe: así la tabla de\n"
+    "verificación y los datos nuevos llevan la escala y el orden de clases de la\n"
+    "tabla de entrenamiento.\n"
+    "\n"
+    "Opciones:\n"
+    "  --esquema FICHERO  esquema (JSON): se escribe si no existe, se aplica si\n"
+    "                     existe\n"
+    "  --clase COLUMNA    la columna de la clase: su nombre en la cabecera o su\n"
+    "                     número (desde 1); por omisión, la última si no es\n"
+    "                     numérica\n"
+    "  --salidas N        las últimas N columnas numéricas son las salidas\n"
+    "  --separador C      «,», «;» o «tab»\n"
+    "  --decimal C        «.» o «,»\n"
+    "  --cabecera         la primera fila es la cabecera\n"
+    "  --sin-cabecera     la primera fila ya es de datos\n"
+    "  --escala E         minmax (por omisión) o ninguna\n"
+    "\n"
+    "Una fila con otro número de celdas que la cabecera, una entrada que no es\n"
+    "un número o no es finita, una tabla sin filas, unas comillas sin cerrar,\n"
+    "una clase que el esquema no conoce o una columna del esquema que falta en\n"
+    "la tabla: se dice dónde (línea y columna), el código es 1 y no se escribe\n"
+    "nada.\n";
+
+const char* const kAyudaAplicar =
+    "Aplica la red a las muestras de DATOS y escribe los resultados en CSV en\n"
+    "SALIDA, o en la salida estándar: una cabecera y una fila por muestra con su\n"
+    "número (muestra), las salidas de la red, la salida ganadora (ganadora) y,\n"
+    "si se conocen los objetivos, la ganadora del objetivo (objetivo) y si\n"
+    "coinciden (acierto, 1 o 0). La proporción de aciertos es la tasa que da\n"
+    "«nrv-cli verificar» con el mismo fichero.\n"
+    "\n"
+    "DATOS es un fichero de datos o, con --esquema, una tabla con las columnas\n"
+    "del esquema, con o sin las de salida; las salidas llevan entonces los\n"
+    "nombres de las clases, y las numéricas vuelven a sus unidades. Con\n"
+    "--esquema, un fichero de datos binario, o de texto que empiece por un\n"
+    "comentario (como los que escribe importar), se lee como fichero de datos.\n"
+    "\n"
+    "Opciones:\n"
+    "  --esquema FICHERO  el esquema con que se importaron los datos de la red\n";
 
 const char* const kAyudaHistorial =
     "Guarda en SALIDA el historial de las épocas completadas: una línea por\n"
@@ -64,7 +128,10 @@ const char* const kAyudaPesos =
 
 const char* const kAyudaInfo =
     "Muestra la forma de la red, sus parámetros de entrenamiento, las épocas\n"
-    "completadas, su estado y sus ficheros de datos.\n";
+    "completadas, su estado y sus ficheros de datos.\n"
+    "\n"
+    "Opciones:\n"
+    "  --json   escribe la información en JSON, para otros programas\n";
 
 const std::vector<DefinicionOrden> kOrdenes = {
     {"nueva",
@@ -74,10 +141,28 @@ const std::vector<DefinicionOrden> kOrdenes = {
      "crea una red a partir de sus ficheros de entrenamiento y verificación",
      nullptr},
     {"entrenar", {"RED.nrv"}, {}, {}, "entrena la red desde donde está y la guarda", kAyudaEntrenar},
-    {"verificar", {"RED.nrv", "DATOS"}, {}, {}, "mide la red sobre un fichero de datos", kAyudaVerificar},
+    {"verificar",
+     {"RED.nrv", "DATOS"},
+     {"esquema"},
+     {"matriz", "json"},
+     "mide la red sobre un fichero de datos",
+     kAyudaVerificar},
     {"historial", {"RED.nrv", "SALIDA"}, {}, {}, "guarda el historial de entrenamiento", kAyudaHistorial},
     {"pesos", {"RED.nrv", "SALIDA"}, {}, {}, "guarda los pesos (texto, o binario con .bin o .ie3)", kAyudaPesos},
-    {"info", {"RED.nrv"}, {}, {}, "muestra la forma, los parámetros y el estado de la red", kAyudaInfo},
+    {"info", {"RED.nrv"}, {}, {"json"}, "muestra la forma, los parámetros y el estado de la red", kAyudaInfo},
+    {"importar",
+     {"TABLA", "DESTINO"},
+     {"esquema", "clase", "salidas", "separador", "decimal", "escala"},
+     {"cabecera", "sin-cabecera"},
+     "convierte una tabla (CSV) en un fichero de datos, con su esquema",
+     kAyudaImportar},
+    {"aplicar",
+     {"RED.nrv", "DATOS"},
+     {"esquema"},
+     {},
+     "escribe las salidas de la red para cada muestra (CSV)",
+     kAyudaAplicar,
+     {"SALIDA"}},
 };
 
 bool Contiene(const std::vector<const char*>& lista, const std::string& nombre) {
@@ -190,8 +275,8 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
     error = std::string("falta el argumento ") + orden.posicionales[linea.posicionales.size()];
     return false;
   }
-  if (linea.posicionales.size() > orden.posicionales.size()) {
-    error = "sobra el argumento " + linea.posicionales[orden.posicionales.size()];
+  if (linea.posicionales.size() > orden.posicionales.size() + orden.opcionales.size()) {
+    error = "sobra el argumento " + linea.posicionales[orden.posicionales.size() + orden.opcionales.size()];
     return false;
   }
   return true;
@@ -200,6 +285,7 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
 std::string UsoOrden(const DefinicionOrden& orden) {
   std::string s = std::string("Uso: nrv-cli ") + orden.nombre;
   for (const char* p : orden.posicionales) s += std::string(" ") + p;
+  for (const char* p : orden.opcionales) s += std::string(" [") + p + "]";
   if (!orden.opciones.empty() || !orden.interruptores.empty()) s += " [opciones]";
   return s + "\n";
 }

@@ -19,6 +19,7 @@ struct DefinicionOrden {
   std::vector<const char*> interruptores;  // options without a value
   const char* resumen;                    // one line for the tool's help
   const char* ayuda;                      // its own help after the usage line; null: built (nueva)
+  std::vector<const char*> opcionales = {};  // positionals that may be left out, after the others
 };
 
 const std::vector<DefinicionOrden>& Ordenes();

@@ -17,7 +17,7 @@ _nrv_cli_orden() {
     entrenar) argumentos=(red) ;;
     verificar)
       argumentos=(red datos)
-      opciones=(--matriz --json) ;;
+      opciones=(--matriz --json --esquema=esquema) ;;
     historial)
       argumentos=(red fichero)
       opciones=(--csv) ;;

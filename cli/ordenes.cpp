@@ -5,9 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
 
+#include <nlohmann/json.hpp>
+
+#include "data/tabla.h"
 #include "framework/mensajes.h"
 #include "framework/texto.h"
+#include "network/aplicar.h"
 #include "network/exportar.h"
 #include "network/nodusdoc.h"
 #include "network/verificacion.h"
@@ -128,6 +133,73 @@ constexpr OpcionControl kOpcionesNueva[] = {
     {"error", IDC_ERROR_MAXIMO}, {"epocas", IDC_MAX_EPOCAS},
 };
 
+using Json = nlohmann::ordered_json;
+
+CString Volcar(const Json& j) { return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
+
+// Percent, or null when there is nothing to divide.
+Json PorcentajeJson(bool bHay, double d) { return bHay ? Json(d) : Json(nullptr); }
+
+CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, const std::vector<CString>& nombres,
+                         bool bMatriz) {
+  Json j;
+  j["fichero"] = datos;
+  j["muestras"] = v.nMuestras;
+  j["aciertos"] = v.medidas.nAciertos;
+  j["tasa_aciertos"] = v.medidas.dTasaAciertos;
+  j["error_total"] = v.medidas.dErrorTotal;
+  j["error_maximo"] = v.medidas.dErrorMaximo;
+  if (bMatriz) {
+    Json m;
+    m["salidas"] = nombres;
+    Json filas = Json::array(), sens = Json::array(), prec = Json::array();
+    for (UINT t = 0; t < v.nSalidas; ++t) {
+      Json fila = Json::array();
+      for (UINT o = 0; o < v.nSalidas; ++o) fila.push_back(v.Cuenta(t, o));
+      filas.push_back(std::move(fila));
+      double d = 0.0;
+      const bool hay = v.Sensibilidad(t, d);
+      sens.push_back(PorcentajeJson(hay, d));
+      const bool hayP = v.Precision(t, d);
+      prec.push_back(PorcentajeJson(hayP, d));
+    }
+    m["cuentas"] = std::move(filas);
+    m["sensibilidad"] = std::move(sens);
+    m["precision"] = std::move(prec);
+    j["matriz"] = std::move(m);
+  }
+  return Volcar(j);
+}
+
+CString JsonInfo(const CNodusDoc& doc) {
+  const UINT nEpoca = doc.m_nEpoca.load();
+  Json j;
+  j["entradas"] = doc.m_nEntradas;
+  j["ocultas"] = doc.m_nOcultas;
+  j["salidas"] = doc.m_nSalidas;
+  j["aprendizaje"] = doc.m_dAprendizaje;
+  j["momento"] = doc.m_dMomento;
+  j["error_maximo"] = doc.m_dErrorMaximo;
+  j["epocas"] = nEpoca;
+  j["max_epocas"] = doc.m_nMaxEpocas;
+  j["estado"] = doc.GetEstado();
+  j["entrenada"] = doc.m_bEntrenada.load();
+  j["se_puede_entrenar"] = !doc.m_bEntrenada && nEpoca < doc.m_nMaxEpocas;
+  if (nEpoca > 0 && nEpoca <= doc.m_arrErrorMaximo.m_nTam && nEpoca <= doc.m_arrErrorTotal.m_nTam &&
+      nEpoca <= doc.m_arrAciertos.m_nTam) {
+    const UINT e = nEpoca - 1;
+    j["ultima_epoca"] = {{"epoca", e},
+                         {"error_maximo", doc.m_arrErrorMaximo.m_pDatos[e]},
+                         {"error_total", doc.m_arrErrorTotal.m_pDatos[e]},
+                         {"tasa_aciertos", doc.m_arrAciertos.m_pDatos[e]}};
+  } else {
+    j["ultima_epoca"] = nullptr;
+  }
+  j["fichero_entrenamiento"] = doc.m_strFicheroEntrenamiento;
+  j["fichero_verificacion"] = doc.m_strFicheroVerificacion;
+  return Volcar(j);
+}
+
 }  // namespace
 
 void Imprimir(const CString& texto) {
@@ -147,6 +219,11 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
     Avisar(FormatC("Ya existe el fichero %s; use --reemplazar para sustituirlo.", ruta.c_str()));
     return SALIDA_FALLO;
   }
+  // A table is read as the data files are (and refused or misread); say
+  // what the user most likely meant, and go on.
+  for (std::size_t i : {1u, 2u})
+    if ((i == 1 || linea.posicionales[2] != linea.posicionales[1]) && PareceTabla(linea.posicionales[i]))
+      Avisar("el fichero parece una tabla; conviértalo con nrv-cli importar");
   // Only what was given: the other controls keep what the dialog put in them.
   host.m_controlesNuevaRed[IDC_FICHERO_ENTRENAMIENTO] = linea.posicionales[1];
   host.m_controlesNuevaRed[IDC_FICHERO_VERIFICACION] = linea.posicionales[2];
@@ -223,21 +300,52 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
 int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
   RedAbierta red;
   if (!Abrir(red, linea.posicionales[0])) return SALIDA_FALLO;
+  const RedPerceptron r = red.doc.GetRed();
   const CString& datos = linea.posicionales[1];
-  // As the window: the dialog's check of the path, then the file's shape
-  // (both refusals), then the measure.
-  Resultado<Hecho> r = ComprobarFicheroDatos(datos);
-  if (r) r = ComprobarDimensiones(red.doc.GetRed(), datos);
-  if (!r) {
-    Avisar(r.Mensaje());
-    return SALIDA_USO;
+  std::optional<CEsquema> esquema;
+  CString rutaEsquema;
+  if (auto it = linea.opciones.find("esquema"); it != linea.opciones.end()) {
+    rutaEsquema = it->second;
+    Resultado<CEsquema> e = LeerEsquema(rutaEsquema);
+    if (!e) {
+      Avisar(e.Mensaje());
+      return SALIDA_FALLO;
+    }
+    esquema = std::move(*e);
   }
-  const Resultado<ResultadosVerificacion> v = VerificarFichero(red.doc.GetRed(), datos);
-  if (!v) {
-    Avisar(v.Mensaje());
-    return SALIDA_FALLO;
+  ResultadosVerificacion v;
+  if (esquema && LeerComoTabla(datos)) {
+    const Resultado<DatosRed> d = CargarDatosRed(r, datos, &*esquema, rutaEsquema, OpcionesTabla(), true);
+    if (!d) {
+      Avisar(d.Mensaje());
+      return d.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
+    }
+    v = VerificarConjunto(r, *d->pConjunto);
+  } else {
+    // As the window: the dialog's check of the path, then the file's shape
+    // (both refusals), then the measure.
+    Resultado<Hecho> c = ComprobarFicheroDatos(datos);
+    if (c) c = ComprobarDimensiones(r, datos);
+    if (!c) {
+      Avisar(c.Mensaje());
+      return SALIDA_USO;
+    }
+    Resultado<ResultadosVerificacion> m = VerificarFichero(r, datos);
+    if (!m) {
+      Avisar(m.Mensaje());
+      return SALIDA_FALLO;
+    }
+    v = std::move(*m);
   }
-  Imprimir(LineasVerificacion(TextosVerificacion(datos, *v)));
+  if (esquema && esquema->Salidas() != r.nSalidas) esquema.reset();
+  const std::vector<CString> nombres = NombresSalidas(r.nSalidas, esquema ? esquema->NombresSalidas() : std::vector<CString>{});
+  const bool matriz = linea.Tiene("matriz");
+  if (linea.Tiene("json")) {
+    Imprimir(JsonVerificacion(datos, v, nombres, matriz));
+    return SALIDA_EXITO;
+  }
+  Imprimir(LineasVerificacion(TextosVerificacion(datos, v)));
+  if (matriz) Imprimir("\n" + TextoMatriz(v, nombres, false));
   return SALIDA_EXITO;
 }
 
@@ -306,6 +414,10 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   else
     estado += " (se puede entrenar)";
 
+  if (linea.Tiene("json")) {
+    Imprimir(JsonInfo(doc));
+    return SALIDA_EXITO;
+  }
   CString s;
   s += FormatC("Red:                       %u-%u-%u (entradas, neuronas ocultas, salidas)\n", doc.m_nEntradas,
                doc.m_nOcultas, doc.m_nSalidas);
@@ -333,5 +445,7 @@ int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) {
   if (nombre == "verificar") return OrdenVerificar(linea, host);
   if (nombre == "historial") return OrdenHistorial(linea, host);
   if (nombre == "pesos") return OrdenPesos(linea, host);
+  if (nombre == "importar") return OrdenImportar(linea, host);
+  if (nombre == "aplicar") return OrdenAplicar(linea, host);
   return OrdenInfo(linea, host);
 }

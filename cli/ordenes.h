@@ -1,6 +1,6 @@
 // The commands of nrv-cli, each run on one network document through the
-// document's own handlers, as the window runs them. Each returns the exit
-// code.
+// document's own handlers and the core's functions, as the window runs
+// them. Each returns the exit code.
 #pragma once
 
 #include "cli/argumentos.h"
@@ -12,6 +12,9 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenInfo(const LineaOrdenes& linea, CHostLinea& host);
+// Tables: importing one into a data file, applying a network (cli/tablas.cpp).
+int OrdenImportar(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenAplicar(const LineaOrdenes& linea, CHostLinea& host);
 
 // Runs the command of the line.
 int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host);

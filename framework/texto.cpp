@@ -4,6 +4,7 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -68,6 +69,12 @@ CString FormatCV(const char* formato, std::va_list args) {
   CString s(static_cast<std::size_t>(n), '\0');
   std::vsnprintf(s.data(), s.size() + 1, formato, args);
   return s;
+}
+
+CString TextoExacto(double v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  return CString(buf, r.ptr);
 }
 
 CString FormatC(const char* formato, ...) {

@@ -14,6 +14,10 @@ CString FormatCV(const char* formato, std::va_list args);
 // the whole text would have.
 int FormatCBuf(char* buf, std::size_t tam, const char* formato, ...) __attribute__((format(printf, 3, 4)));
 
+// The shortest text in the C convention that AtofC reads back to the same
+// double (1.5, 0.1, 1e-07, -0); "nan" and "inf" for those.
+CString TextoExacto(double v);
+
 // atof in the "C" locale: the longest numeric prefix (optional leading white
 // space as atof skips it, optional sign, digits with '.' as decimal point,
 // optional exponent with at least one digit) of s, correctly rounded exactly

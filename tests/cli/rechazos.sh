@@ -25,6 +25,8 @@ uso "argumento de más" "sobra el argumento c.txt" nueva r.nrv a.txt b.txt c.txt
 uso "argumento de más en info" "sobra el argumento otra" info r.nrv otra
 uso "falta DATOS" "falta el argumento DATOS" verificar r.nrv
 uso "falta SALIDA" "falta el argumento SALIDA" pesos r.nrv
+uso "aplicar con argumentos de más" "sobra el argumento d.csv" aplicar r.nrv a.txt s.csv d.csv
+uso "importar sin destino" "falta el argumento DESTINO" importar t.csv
 uso "opción sin valor" "falta el valor de --ocultas" nueva r.nrv a.txt b.txt --ocultas
 uso "opción desconocida" "opción desconocida: --capas" nueva r.nrv a.txt b.txt --capas 2
 uso "opción corta desconocida" "opción desconocida: -o" nueva r.nrv a.txt b.txt -o 2

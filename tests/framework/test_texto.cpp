@@ -152,6 +152,24 @@ TEST(AtofC, DoblesEscritosComoStrtod) {
   }
 }
 
+TEST(TextoExacto, ElMasCortoQueVuelveAlMismoDoble) {
+  EXPECT_EQ(TextoExacto(0.1), "0.1");
+  EXPECT_EQ(TextoExacto(1.0), "1");
+  EXPECT_EQ(TextoExacto(-0.0), "-0");
+  EXPECT_EQ(TextoExacto(1e-7), "1e-07");
+  EXPECT_EQ(TextoExacto(2.0 / 3.0), "0.6666666666666666");
+  std::mt19937_64 gen(11);
+  for (int n = 0; n < 100000; ++n) {
+    std::uint64_t bits = gen();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    if (!std::isfinite(d)) continue;
+    const CString s = TextoExacto(d);
+    EXPECT_TRUE(MismosBits(AtofC(s.c_str()), d)) << s;
+    EXPECT_LE(s.size(), FormatC("%.17g", d).size()) << s;
+  }
+}
+
 TEST(FormatC, FormatoYLongitud) {
   EXPECT_EQ(FormatC("%d-%s", 42, "x"), "42-x");
   EXPECT_EQ(FormatC("%.3f", 2.0 / 3.0), "0.667");
@@ -172,6 +190,7 @@ TEST_F(LocaleEspanol, NumerosConPuntoConLocaleEspanol) {
   EXPECT_STREQ(buf, "3.75");
   EXPECT_EQ(AtofC("0.5"), 0.5);
   EXPECT_EQ(AtofC("0,5"), 0.0);
+  EXPECT_EQ(TextoExacto(0.5), "0.5");
   EXPECT_EQ(AtofC("1.00000000000000011102230246251565404236316680908203126"), 1.0000000000000002);
   // The thread's own locale is back to what it was.
   std::snprintf(buf, sizeof buf, "%.1f", 0.5);

@@ -1,0 +1,140 @@
+#include "data/importar.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "framework/documento.h"
+#include "framework/fichero.h"
+#include "framework/texto.h"
+
+namespace {
+
+void AnadirU32(std::string& s, UINT v) {
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void AnadirDouble(std::string& s, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  for (int i = 0; i < 8; ++i) s += static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+void AnadirFila(std::string& s, const double* v, UINT n) {
+  for (UINT i = 0; i < n; ++i) {
+    if (i) s += ' ';
+    s += TextoExacto(v[i]);
+  }
+  s += "\r\n";
+}
+
+CString Causa(int err) {
+  CString s = AfxDescribirError(err);
+  while (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
+Fallo FalloEscritura(const CString& ruta, const ResultadoEscritura& r) {
+  const char* formato = r.bAlCrear ? "No se ha podido crear el fichero %s: %s." : "Error al escribir el fichero %s: %s.";
+  return Fallo{FormatC(formato, ruta.c_str(), Causa(r.error).c_str())};
+}
+
+bool MismoFichero(const CString& a, const CString& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+CString Nombres(const std::vector<CString>& v) {
+  CString s;
+  for (const CString& n : v) s += " " + n;
+  return s;
+}
+
+}  // namespace
+
+Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& strEsquema, const OpcionesImportacion& op) {
+  if (!op.esquema.strClase.empty() && op.esquema.nSalidas != 0)
+    return Rechazo("Elija la columna de la clase o el número de salidas, no ambos.");
+  Resultado<Tabla> t = LeerTabla(strTabla, op.tabla);
+  if (!t) return t.GetFallo();
+  Importacion imp;
+  imp.tabla = std::move(*t);
+  std::error_code ec;
+  if (strEsquema.empty() || !std::filesystem::exists(strEsquema, ec)) {
+    Resultado<CEsquema> e = CrearEsquema(imp.tabla, op.esquema);
+    if (!e) return e.GetFallo();
+    imp.esquema = std::move(*e);
+    imp.bEsquemaNuevo = true;
+  } else {
+    Resultado<CEsquema> e = LeerEsquema(strEsquema);
+    if (!e) return e.GetFallo();
+    if (Resultado<Hecho> r = ConcuerdaEsquema(*e, strEsquema, op.esquema, op.bEscalaDada); !r) return r.GetFallo();
+    imp.esquema = std::move(*e);
+  }
+  Resultado<ConjuntoEsquema> c = AplicarEsquema(imp.tabla, imp.esquema, strEsquema, true);
+  if (!c) return c.GetFallo();
+  imp.pConjunto = std::move(c->pConjunto);
+  return imp;
+}
+
+std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios) {
+  std::string s;
+  if (bBinario) {
+    AnadirU32(s, c.m_nEntradas);
+    AnadirU32(s, c.m_nSalidas);
+    AnadirU32(s, c.m_nMuestras);
+    for (UINT m = 0; m < c.m_nMuestras; ++m) {
+      for (UINT i = 0; i < c.m_nEntradas; ++i) AnadirDouble(s, c.m_matEntradas.m_ppFilas[m][i]);
+      for (UINT k = 0; k < c.m_nSalidas; ++k) AnadirDouble(s, c.m_matSalidas.m_ppFilas[m][k]);
+    }
+    return s;
+  }
+  for (const CString& linea : comentarios) {
+    std::string bytes;
+    Utf8ACp1252("/ " + linea, bytes);
+    s += bytes + "\r\n";
+  }
+  for (UINT m = 0; m < c.m_nMuestras; ++m) {
+    AnadirFila(s, c.m_nEntradas ? c.m_matEntradas.m_ppFilas[m] : nullptr, c.m_nEntradas);
+    AnadirFila(s, c.m_nSalidas ? c.m_matSalidas.m_ppFilas[m] : nullptr, c.m_nSalidas);
+  }
+  return s;
+}
+
+Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
+  if (strDestino.empty()) return Rechazo("No ha introducido un fichero");
+  if (MismoFichero(strDestino, imp.tabla.strRuta))
+    return Rechazo(FormatC("El fichero de datos %s es la propia tabla; elija otro.", strDestino.c_str()));
+  if (!strEsquema.empty() && MismoFichero(strDestino, strEsquema))
+    return Rechazo(FormatC("El fichero de datos %s es el propio esquema; elija otro.", strDestino.c_str()));
+  const CConjuntoDatos& c = *imp.pConjunto;
+  std::vector<CString> comentarios;
+  const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();
+  const auto cuenta = [](UINT n, const char* singular, const char* plural) {
+    return FormatC("%u %s", n, n == 1 ? singular : plural);
+  };
+  comentarios.push_back(nombre + ": " + cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
+                        cuenta(c.m_nEntradas, "entrada", "entradas") + ", " + cuenta(c.m_nSalidas, "salida", "salidas"));
+  std::vector<CString> entradas;
+  for (const ColumnaEsquema& col : imp.esquema.columnas)
+    if (col.uso == UsoColumna::Entrada) entradas.push_back(col.strNombre);
+  if (imp.esquema.ConNombres()) {
+    comentarios.push_back("entradas:" + Nombres(entradas));
+    comentarios.push_back("salidas:" + Nombres(imp.esquema.NombresSalidas()));
+  }
+  const std::string datos = BytesDatos(c, CConjuntoDatos::TipoFichero(strDestino) == 2, comentarios);
+
+  const bool escribirEsquema = imp.bEsquemaNuevo && !strEsquema.empty();
+  if (escribirEsquema) {
+    const std::string json = TextoEsquema(imp.esquema);
+    if (const ResultadoEscritura r = AfxEscribirFicheroSeguro(strEsquema, json.data(), json.size()); !r)
+      return FalloEscritura(strEsquema, r);
+  }
+  if (const ResultadoEscritura r = AfxEscribirFicheroSeguro(strDestino, datos.data(), datos.size()); !r) {
+    // Nothing is left of a half-done import.
+    if (escribirEsquema) ::unlink(strEsquema.c_str());
+    return FalloEscritura(strDestino, r);
+  }
+  return Hecho{};
+}

@@ -1,0 +1,43 @@
+// Importing a table: a delimited table read through its scheme into a data
+// file of either format. nrv-cli importar and the window's dialog call the
+// same functions: a preview first (LeerTabla with a row limit: the syntax
+// detected and the first rows as they will be read), then the import in
+// memory, which writes nothing, then its files.
+#pragma once
+
+#include <memory>
+
+#include "data/conjunto.h"
+#include "data/esquema.h"
+#include "data/tabla.h"
+#include "framework/resultado.h"
+
+struct OpcionesImportacion {
+  OpcionesTabla tabla;
+  OpcionesEsquema esquema;
+  bool bEscalaDada = false;  // the scaling was chosen: an existing scheme must agree
+};
+
+struct Importacion {
+  Tabla tabla;  // as read, with the syntax it was read with
+  CEsquema esquema;
+  bool bEsquemaNuevo = false;  // made from this table (else the scheme file, applied as it is)
+  std::unique_ptr<CConjuntoDatos> pConjunto;
+};
+
+// Reads the table and makes its scheme when strEsquema is empty or names no
+// existing file; otherwise reads that scheme and applies it as it is (the
+// table must then hold the scheme's columns, outputs or class included).
+Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& strEsquema,
+                                     const OpcionesImportacion& opciones);
+
+// Writes the data file (binary or text as TipoFichero tells by its name)
+// and, when the scheme is new and strEsquema is given, the scheme: both or
+// neither. Refuses a destination that is the table or the scheme itself.
+Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema);
+
+// A data file's bytes. Binary: the header and the exact doubles. Text: CR
+// LF, an input line then an output line per sample, each value in the
+// shortest form that reads back to the same double; the comment lines
+// given (UTF-8, without their '/') head the file in Windows-1252.
+std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios = {});

@@ -1,0 +1,315 @@
+// Tables read with libcsv in its strict mode (RFC 4180 quoting; blanks
+// around unquoted cells dropped), fed one line at a time so that every row
+// knows the line where it begins.
+#include "data/tabla.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <new>
+#include <sstream>
+
+#include "data/conjunto.h"
+#include "framework/texto.h"
+
+namespace {
+
+// Rows looked at to settle the syntax.
+constexpr UINT kFilasMuestra = 50;
+
+// Whether the bytes are well-formed UTF-8.
+bool EsUtf8(const std::string& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* fin = p + s.size();
+  while (p < fin) {
+    const unsigned char c = *p;
+    int n = 0;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    if (c >= 0xC2 && c <= 0xDF) n = 1;
+    else if (c >= 0xE0 && c <= 0xEF) n = 2;
+    else if (c >= 0xF0 && c <= 0xF4) n = 3;
+    else return false;
+    if (fin - p <= n) return false;
+    for (int i = 1; i <= n; ++i)
+      if ((p[i] & 0xC0) != 0x80) return false;
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if (c == 0xE0 && p[1] < 0xA0) return false;
+    if (c == 0xED && p[1] >= 0xA0) return false;
+    if (c == 0xF0 && p[1] < 0x90) return false;
+    if (c == 0xF4 && p[1] >= 0x90) return false;
+    p += n + 1;
+  }
+  return true;
+}
+
+bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The parser's state while it is fed: the rows made so far, the row being
+// made and the line where it began.
+struct Lectura {
+  std::vector<std::vector<CString>>* pFilas;
+  std::vector<UINT>* pLineas;
+  std::vector<CString> fila;
+  UINT nLinea = 0;        // line being fed
+  UINT nLineaFila = 0;    // line where the row in progress began; 0: none yet
+  UINT nMax = 0;          // stop after this many rows (0: all)
+  bool Lleno() const { return nMax != 0 && pFilas->size() >= nMax; }
+};
+
+extern "C" void AlCampo(void* s, std::size_t n, void* datos) {
+  auto* l = static_cast<Lectura*>(datos);
+  l->fila.emplace_back(s ? CString(static_cast<const char*>(s), n) : CString());
+}
+
+extern "C" void AlFila(int, void* datos) {
+  auto* l = static_cast<Lectura*>(datos);
+  if (!l->Lleno()) {
+    l->pFilas->push_back(std::move(l->fila));
+    l->pLineas->push_back(l->nLineaFila ? l->nLineaFila : l->nLinea);
+  }
+  l->fila.clear();
+  l->nLineaFila = 0;
+}
+
+// A parse that went wrong: the line and what.
+struct ErrorAnalisis {
+  UINT nLinea = 0;
+  bool bSinCerrar = false;  // a quote opened and never closed
+};
+
+// Splits texto into rows with separator sep. False on a quoting error.
+// Without bFinal the text is only the start of the file: a row it leaves
+// unfinished is dropped, not refused.
+bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::vector<std::vector<CString>>& filas,
+              std::vector<UINT>& lineas, ErrorAnalisis& error) {
+  csv_parser p;
+  if (csv_init(&p, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
+  csv_set_delim(&p, static_cast<unsigned char>(sep));
+  Lectura l{&filas, &lineas, {}, 0, 0, nMax};
+  bool bien = true;
+  std::size_t i = 0;
+  while (i < texto.size() && !l.Lleno()) {
+    std::size_t j = texto.find('\n', i);
+    j = j == std::string::npos ? texto.size() : j + 1;
+    ++l.nLinea;
+    // A row begins on the first line that holds something.
+    if (l.nLineaFila == 0 && l.fila.empty() &&
+        std::any_of(texto.begin() + static_cast<std::ptrdiff_t>(i), texto.begin() + static_cast<std::ptrdiff_t>(j),
+                    [](char c) { return !EsBlanco(c); }))
+      l.nLineaFila = l.nLinea;
+    if (csv_parse(&p, texto.data() + i, j - i, AlCampo, AlFila, &l) != j - i) {
+      if (csv_error(&p) == CSV_ENOMEM || csv_error(&p) == CSV_ETOOBIG) {
+        csv_free(&p);
+        throw std::bad_alloc();
+      }
+      error.nLinea = l.nLinea;
+      bien = false;
+      break;
+    }
+    i = j;
+  }
+  if (bien && !l.Lleno() && bFinal && csv_fini(&p, AlCampo, AlFila, &l) != 0) {
+    error.nLinea = l.nLineaFila ? l.nLineaFila : l.nLinea;
+    error.bSinCerrar = true;
+    bien = false;
+  }
+  csv_free(&p);
+  return bien;
+}
+
+bool EsNumerica(ClaseCelda c) { return c != ClaseCelda::Texto; }
+
+// A comma is the decimal mark when some cell reads as a number with it and
+// not with a point.
+bool HayComasDecimales(const std::vector<std::vector<CString>>& filas) {
+  double v = 0.0;
+  for (const auto& f : filas)
+    for (const CString& c : f)
+      if (c.find(',') != CString::npos && LeerCelda(c, ',', v) == ClaseCelda::Numero) return true;
+  return false;
+}
+
+}  // namespace
+
+ClaseCelda LeerCelda(const CString& celda, char cDecimal, double& dValor) {
+  std::size_t a = 0, b = celda.size();
+  while (a < b && (celda[a] == ' ' || celda[a] == '\t')) ++a;
+  while (b > a && (celda[b - 1] == ' ' || celda[b - 1] == '\t')) --b;
+  CString s = celda.substr(a, b - a);
+  // The words of NaN and the infinities, signed or not, in any case.
+  CString palabra = s;
+  if (!palabra.empty() && (palabra[0] == '+' || palabra[0] == '-')) palabra.erase(0, 1);
+  for (char& c : palabra) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (palabra == "nan" || palabra == "inf" || palabra == "infinity") {
+    dValor = std::nan("");
+    return ClaseCelda::NoFinito;
+  }
+  // [sign] digits [mark digits] [e [sign] digits]
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t cifras = 0;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++cifras;
+  if (i < s.size() && s[i] == cDecimal) {
+    s[i] = '.';
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++cifras;
+  }
+  if (cifras == 0) return ClaseCelda::Texto;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t exp = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++exp;
+    if (exp == 0) return ClaseCelda::Texto;
+  }
+  if (i != s.size()) return ClaseCelda::Texto;
+  dValor = AtofC(s.c_str());
+  return std::isfinite(dValor) ? ClaseCelda::Numero : ClaseCelda::NoFinito;
+}
+
+CString NombreSeparador(char c) { return c == '\t' ? CString("tab") : CString(1, c); }
+
+CString NombreColumna(const Tabla& tabla, UINT nColumna) {
+  CString s = FormatC("columna %u", nColumna + 1);
+  if (nColumna < tabla.cabecera.size() && !tabla.cabecera[nColumna].empty()) s += " (" + tabla.cabecera[nColumna] + ")";
+  return s;
+}
+
+Resultado<Tabla> LeerTabla(const CString& ruta, const OpcionesTabla& opciones, UINT nMaxFilas) {
+  std::ifstream f(ruta, std::ios::binary);
+  if (!f) return Fallo{FormatC("No se ha podido abrir la tabla %s.", ruta.c_str())};
+  std::string bytes;
+  bool bFinal = true;
+  if (nMaxFilas == 0) {
+    std::ostringstream o;
+    o << f.rdbuf();
+    bytes = o.str();
+  } else {
+    // A preview: enough of the file for its first rows.
+    bytes.resize(std::size_t(1) << 20);
+    f.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(f.gcount()));
+    bFinal = f.peek() == std::ifstream::traits_type::eof();
+  }
+  if (f.bad()) return Fallo{FormatC("No se ha podido leer la tabla %s.", ruta.c_str())};
+  return LeerTablaParte(ruta, bytes, opciones, nMaxFilas, bFinal);
+}
+
+Resultado<Tabla> LeerTablaBytes(const CString& ruta, const std::string& bytes, const OpcionesTabla& opciones,
+                                UINT nMaxFilas) {
+  return LeerTablaParte(ruta, bytes, opciones, nMaxFilas, true);
+}
+
+Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDados, const OpcionesTabla& opciones,
+                                UINT nMaxFilas, bool bFinal) {
+  const char* nombre = ruta.c_str();
+  std::string texto = bytesDados;
+  if (texto.compare(0, 3, "\xEF\xBB\xBF") == 0) texto.erase(0, 3);
+  // Text that is not UTF-8 comes from a Windows-1252 program.
+  if (!EsUtf8(texto)) texto = Cp1252AUtf8(texto);
+
+  Tabla t;
+  t.strRuta = ruta;
+  // The separator: the first of tab, semicolon and comma that splits the
+  // first rows into the same number (two or more) of cells; failing that,
+  // the one that gives the first row most cells.
+  if (opciones.cSeparador != 0) {
+    t.cSeparador = opciones.cSeparador;
+  } else {
+    char mejor = ',';
+    std::size_t mejorCeldas = 0;
+    bool hallado = false;
+    for (char sep : {'\t', ';', ','}) {
+      std::vector<std::vector<CString>> filas;
+      std::vector<UINT> lineas;
+      ErrorAnalisis e;
+      const bool bien = Analizar(texto, sep, kFilasMuestra, bFinal, filas, lineas, e);
+      if (filas.empty()) continue;
+      const std::size_t n = filas[0].size();
+      if (bien && n >= 2 &&
+          std::all_of(filas.begin(), filas.end(), [n](const std::vector<CString>& f) { return f.size() == n; })) {
+        t.cSeparador = sep;
+        hallado = true;
+        break;
+      }
+      if (n > mejorCeldas) {
+        mejorCeldas = n;
+        mejor = sep;
+      }
+    }
+    if (!hallado) t.cSeparador = mejor;
+  }
+
+  ErrorAnalisis e;
+  if (!Analizar(texto, t.cSeparador, nMaxFilas, bFinal, t.filas, t.lineas, e)) {
+    if (e.bSinCerrar) return Fallo{FormatC("%s, línea %u: unas comillas abiertas no se cierran.", nombre, e.nLinea)};
+    return Fallo{FormatC("%s, línea %u: hay comillas fuera de lugar (una celda con comillas va entera entre "
+                         "comillas, y las de dentro, dobladas).",
+                         nombre, e.nLinea)};
+  }
+  t.bCompleta = bFinal && (nMaxFilas == 0 || t.filas.size() < nMaxFilas);
+  // libcsv makes no row of a line without cells (blank lines).
+  if (t.filas.empty()) return Fallo{FormatC("%s: la tabla está vacía.", nombre)};
+
+  const std::vector<std::vector<CString>> muestra(
+      t.filas.begin(), t.filas.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(t.filas.size(), kFilasMuestra)));
+  if (opciones.cDecimal != 0)
+    t.cDecimal = opciones.cDecimal;
+  else
+    t.cDecimal = t.cSeparador != ',' && HayComasDecimales(muestra) ? ',' : '.';
+  if (t.cDecimal == t.cSeparador)
+    return Fallo{FormatC("%s: el separador y la marca decimal no pueden ser el mismo carácter (%s).", nombre,
+                         NombreSeparador(t.cSeparador).c_str())};
+
+  // A header: the first row has a cell that is not a number where the
+  // second row has a number.
+  if (opciones.nCabecera >= 0) {
+    t.bCabecera = opciones.nCabecera == 1;
+  } else if (t.filas.size() >= 2) {
+    const auto& a = t.filas[0];
+    const auto& b = t.filas[1];
+    double v = 0.0;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()) && !t.bCabecera; ++i)
+      t.bCabecera = !EsNumerica(LeerCelda(a[i], t.cDecimal, v)) && EsNumerica(LeerCelda(b[i], t.cDecimal, v));
+  } else {
+    // A lone row of names is a header without rows, not a sample.
+    double v = 0.0;
+    t.bCabecera = std::none_of(t.filas[0].begin(), t.filas[0].end(),
+                               [&](const CString& c) { return c.empty() || EsNumerica(LeerCelda(c, t.cDecimal, v)); });
+  }
+  if (t.bCabecera) {
+    t.cabecera = std::move(t.filas.front());
+    t.filas.erase(t.filas.begin());
+    t.lineas.erase(t.lineas.begin());
+    if (t.filas.empty()) return Fallo{FormatC("%s: la tabla solo tiene la cabecera; le faltan las filas.", nombre)};
+    t.nColumnas = static_cast<UINT>(t.cabecera.size());
+  } else {
+    t.nColumnas = static_cast<UINT>(t.filas[0].size());
+  }
+  return t;
+}
+
+Resultado<Hecho> ComprobarCeldas(const Tabla& t) {
+  for (std::size_t r = 0; r < t.filas.size(); ++r)
+    if (t.filas[r].size() != t.nColumnas)
+      return Fallo{FormatC("%s, línea %u: tiene %zu celdas y %s %u.", t.strRuta.c_str(), t.lineas[r],
+                           t.filas[r].size(), t.bCabecera ? "la cabecera" : "la primera fila", t.nColumnas)};
+  return Hecho{};
+}
+
+bool PareceTabla(const CString& ruta) {
+  if (CConjuntoDatos::TipoFichero(ruta) != 0) return false;
+  std::FILE* f = std::fopen(ruta.c_str(), "rb");
+  if (f == nullptr) return false;
+  CString linea;
+  const bool hay = !LeerLinea(linea, f);
+  std::fclose(f);
+  return hay && linea.find_first_of(",;") != CString::npos;
+}

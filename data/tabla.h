@@ -1,0 +1,59 @@
+// Delimited tables as people keep them (CSV and its kin): RFC 4180 quoting,
+// UTF-8 (or Windows-1252), LF or CR LF; the separator, the decimal mark and
+// the header row detected unless they are given.
+#pragma once
+
+#include <vector>
+
+#include "framework/resultado.h"
+
+struct OpcionesTabla {
+  char cSeparador = 0;  // ',', ';' or '\t'; 0: detected
+  char cDecimal = 0;    // '.' or ','; 0: detected
+  int nCabecera = -1;   // 1: the first row is a header; 0: it is not; -1: detected
+};
+
+// A table as it is read: the syntax found, the header's names and the rows'
+// cells as text, each row with the line of the file where it begins.
+struct Tabla {
+  CString strRuta;  // as given, for the messages
+  char cSeparador = ',';
+  char cDecimal = '.';
+  bool bCabecera = false;
+  UINT nColumnas = 0;              // cells of the header, else of the first row
+  std::vector<CString> cabecera;   // the header's cells; empty without a header
+  std::vector<std::vector<CString>> filas;
+  std::vector<UINT> lineas;        // 1-based line where each row begins
+  bool bCompleta = true;           // false: only the first rows were read
+};
+
+// Reads the table (nMaxFilas > 0: only its first rows, for a preview) and
+// settles its syntax. Refusals name the file and the line: an unclosed
+// quote, a quote out of place, an empty table, a header without rows.
+// The rows' cell counts are not checked here (see ComprobarCeldas).
+Resultado<Tabla> LeerTabla(const CString& ruta, const OpcionesTabla& opciones, UINT nMaxFilas = 0);
+// The same from bytes already read: the whole file, or (bFinal false) only
+// its start, whose last, unfinished row is left out.
+Resultado<Tabla> LeerTablaBytes(const CString& ruta, const std::string& bytes, const OpcionesTabla& opciones,
+                                UINT nMaxFilas = 0);
+Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytes, const OpcionesTabla& opciones,
+                                UINT nMaxFilas, bool bFinal);
+// Every row has as many cells as the header (or the first row).
+Resultado<Hecho> ComprobarCeldas(const Tabla& tabla);
+
+// What a cell holds for the importer.
+enum class ClaseCelda { Numero, NoFinito, Texto };
+// Reads a whole cell as a number with the given decimal mark (blanks around
+// it allowed): [sign] digits [mark digits] [e [sign] digits], at least one
+// digit. NaN and infinite values ("nan", "inf", "Infinity", or a number too
+// large for a double) are NoFinito.
+ClaseCelda LeerCelda(const CString& celda, char cDecimal, double& dValor);
+
+// "columna 3 (petal_length)", or "columna 3" without a header name.
+CString NombreColumna(const Tabla& tabla, UINT nColumna);
+// The separator as the options and the messages name it: ",", ";" or "tab".
+CString NombreSeparador(char c);
+
+// Whether a data file looks like a table: its first data line holds a comma
+// or a semicolon inside its values. Binary files never do.
+bool PareceTabla(const CString& ruta);

@@ -1,0 +1,117 @@
+#include "network/aplicar.h"
+
+#include <cstdio>
+
+#include "framework/texto.h"
+
+namespace {
+
+// A CSV cell, quoted when it holds what would split or change it.
+CString Celda(const CString& s) {
+  const bool comillas = s.find_first_of(",\"\r\n") != CString::npos ||
+                        (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t'));
+  if (!comillas) return s;
+  CString r = "\"";
+  for (char c : s) {
+    if (c == '"') r += '"';
+    r += c;
+  }
+  return r + "\"";
+}
+
+CString Forma(UINT nEntradas, UINT nSalidas) {
+  return FormatC("%u %s y %u %s", nEntradas, nEntradas == 1 ? "entrada" : "entradas", nSalidas,
+                 nSalidas == 1 ? "salida" : "salidas");
+}
+
+}  // namespace
+
+bool LeerComoTabla(const CString& ruta) {
+  if (CConjuntoDatos::TipoFichero(ruta) != 0) return false;
+  std::FILE* f = std::fopen(ruta.c_str(), "rb");
+  if (f == nullptr) return true;
+  const int c = std::fgetc(f);
+  std::fclose(f);
+  return c != '/';
+}
+
+Resultado<DatosRed> CargarDatosRed(const RedPerceptron& red, const CString& ruta, const CEsquema* pEsquema,
+                                   const CString& strEsquema, const OpcionesTabla& opciones, bool bObjetivos) {
+  if (Resultado<Hecho> r = ComprobarFicheroDatos(ruta); !r) return r.GetFallo();
+  if (pEsquema && (pEsquema->Entradas() != red.nEntradas || pEsquema->Salidas() != red.nSalidas))
+    return Fallo{FormatC("El esquema %s da %s; la red tiene %s.", strEsquema.c_str(),
+                         Forma(pEsquema->Entradas(), pEsquema->Salidas()).c_str(),
+                         Forma(red.nEntradas, red.nSalidas).c_str())};
+  DatosRed d;
+  if (pEsquema && LeerComoTabla(ruta)) {
+    Resultado<Tabla> t = LeerTabla(ruta, opciones);
+    if (!t) return t.GetFallo();
+    Resultado<ConjuntoEsquema> c = AplicarEsquema(*t, *pEsquema, strEsquema, bObjetivos);
+    if (!c) return c.GetFallo();
+    d.pConjunto = std::move(c->pConjunto);
+    d.bObjetivos = c->bObjetivos;
+    d.bTabla = true;
+    return d;
+  }
+  UINT nEntradas = 0, nSalidas = 0;
+  d.pConjunto = std::make_unique<CConjuntoDatos>();
+  d.pConjunto->Dimensiones(ruta, &nEntradas, &nSalidas);
+  if (nEntradas != red.nEntradas || nSalidas != red.nSalidas)
+    return Rechazo(FormatC("El fichero %s tiene %s; la red, %s.", ruta.c_str(), Forma(nEntradas, nSalidas).c_str(),
+                           Forma(red.nEntradas, red.nSalidas).c_str()));
+  if (!d.pConjunto->Cargar(ruta)) return Fallo{"Error en apertura de fichero"};
+  if (!EncajaConjunto(*d.pConjunto, red.nEntradas, red.nSalidas)) return Fallo{"Dimensiones Erroneas"};
+  d.bObjetivos = true;
+  return d;
+}
+
+UINT Aplicacion::Aciertos() const {
+  UINT n = 0;
+  for (UINT s = 0; bObjetivos && s < nMuestras; ++s) n += ganadoras[s] == objetivos[s];
+  return n;
+}
+
+Aplicacion AplicarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, bool bObjetivos) {
+  Aplicacion a;
+  a.nMuestras = conjunto.m_nMuestras;
+  a.nSalidas = red.nSalidas;
+  a.bObjetivos = bObjetivos;
+  CMatrizReales o;
+  o.Dimensionar(a.nMuestras, a.nSalidas);
+  a.verificacion = VerificarConjunto(red, conjunto, &o);
+  a.salidas.reserve(std::size_t(a.nMuestras) * a.nSalidas);
+  for (UINT s = 0; s < a.nMuestras && a.nSalidas != 0; ++s) {
+    a.salidas.insert(a.salidas.end(), o.m_ppFilas[s], o.m_ppFilas[s] + a.nSalidas);
+    a.ganadoras.push_back(Ganador(o.m_ppFilas[s], a.nSalidas));
+    if (bObjetivos) a.objetivos.push_back(Ganador(conjunto.m_matSalidas.m_ppFilas[s], a.nSalidas));
+  }
+  return a;
+}
+
+std::string TextoAplicacion(const Aplicacion& a, const CEsquema* pEsquema) {
+  const std::vector<CString> nombres = NombresSalidas(a.nSalidas, pEsquema ? pEsquema->NombresSalidas() : std::vector<CString>{});
+  // The column of each output, to give numeric outputs back their units.
+  std::vector<const ColumnaEsquema*> columna(a.nSalidas, nullptr);
+  if (pEsquema && pEsquema->Salidas() == a.nSalidas) {
+    UINT k = 0;
+    for (const ColumnaEsquema& c : pEsquema->columnas)
+      if (c.uso == UsoColumna::Salida) columna[k++] = &c;
+      else if (c.uso == UsoColumna::Clase) k += static_cast<UINT>(c.clases.size());
+  }
+  std::string s = "muestra";
+  for (const CString& n : nombres) s += "," + Celda(n);
+  s += ",ganadora";
+  if (a.bObjetivos) s += ",objetivo,acierto";
+  s += "\r\n";
+  for (UINT m = 0; m < a.nMuestras && a.nSalidas != 0; ++m) {
+    s += FormatC("%u", m + 1);
+    for (UINT k = 0; k < a.nSalidas; ++k) {
+      const double o = a.salidas[std::size_t(m) * a.nSalidas + k];
+      s += "," + TextoExacto(columna[k] ? CEsquema::Desescalar(*columna[k], o) : o);
+    }
+    s += "," + Celda(nombres[a.ganadoras[m]]);
+    if (a.bObjetivos) s += "," + Celda(nombres[a.objetivos[m]]) + (a.ganadoras[m] == a.objetivos[m] ? ",1" : ",0");
+    s += "\r\n";
+  }
+  return s;
+}

@@ -1,0 +1,55 @@
+// Applying a network to samples: each sample's outputs and winning output
+// and, where the targets are known, the target's winner and whether the
+// sample is a hit, by the same rule and the same measuring pass as
+// verification (so the share of hits is exactly verification's rate).
+// nrv-cli aplicar and the window's Aplicar a fichero call these functions.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "data/conjunto.h"
+#include "data/esquema.h"
+#include "data/tabla.h"
+#include "framework/resultado.h"
+#include "network/aritmetica.h"
+#include "network/verificacion.h"
+
+// Samples for a network: a data file, or a table read through a scheme.
+struct DatosRed {
+  std::unique_ptr<CConjuntoDatos> pConjunto;
+  bool bObjetivos = false;  // the targets are known
+  bool bTabla = false;      // read from a table
+};
+
+// Whether, given a scheme, a file is read as a table: every file but a
+// binary data file and a text data file that begins with a comment line
+// ('/', as importar writes them).
+bool LeerComoTabla(const CString& ruta);
+
+// Loads ruta for the network. Without a scheme it is a data file, refused
+// when its shape is not the network's. With one (pEsquema; strEsquema names
+// it in messages), a table is read through it, its output or class columns
+// required when bObjetivos; the scheme must give the network's shape.
+Resultado<DatosRed> CargarDatosRed(const RedPerceptron& red, const CString& ruta, const CEsquema* pEsquema,
+                                   const CString& strEsquema, const OpcionesTabla& opciones, bool bObjetivos);
+
+struct Aplicacion {
+  UINT nMuestras = 0;
+  UINT nSalidas = 0;
+  bool bObjetivos = false;
+  std::vector<double> salidas;     // nMuestras x nSalidas, row by row, as the network gives them
+  std::vector<UINT> ganadoras;     // the network's winning output, per sample
+  std::vector<UINT> objetivos;     // the target's winning output, per sample (with targets)
+  ResultadosVerificacion verificacion;  // the measures and the matrix (meaningful with targets)
+  UINT Aciertos() const;
+};
+
+Aplicacion AplicarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, bool bObjetivos);
+
+// The results as CSV (CR LF): a header, then one row per sample: muestra
+// (from 1), the outputs (named after the scheme's classes or output
+// columns, numeric outputs back in their units; else salida1...), ganadora
+// and, with targets, objetivo and acierto (1 or 0). Numbers in the shortest
+// form that reads back to the same double, with a point.
+std::string TextoAplicacion(const Aplicacion& a, const CEsquema* pEsquema);
