@@ -9,6 +9,7 @@
 #include <doublefann.h>
 #include <time.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -88,7 +89,7 @@ struct LadoNrv {
   std::vector<double> h, o, dO, dH;
   const Datos& datos;
 
-  LadoNrv(const Caso& c, const Datos& d, VarianteMotor variante) : datos(d) {
+  LadoNrv(const Caso& c, const Datos& d, VarianteMotor variante, UINT nHilos = 0) : datos(d) {
     std::mt19937_64 gen(7);
     std::uniform_real_distribution<double> peso(-0.3, 0.3);
     oculta.Dimensionar(c.h, c.e + 1);
@@ -100,7 +101,7 @@ struct LadoNrv {
     for (UINT k = 0; k < c.s; ++k)
       for (UINT i = 0; i <= c.h; ++i) salida.m_ppFilas[k][i] = peso(gen);
     red = RedPerceptron{c.e, c.h, c.s, &oculta, &salida, &incOculta, &incSalida};
-    motor = std::make_unique<CMotorPerceptron>(red, variante);
+    motor = std::make_unique<CMotorPerceptron>(red, variante, nHilos);
     h.resize(c.h);
     o.resize(c.s);
     dO.resize(c.s);
@@ -180,6 +181,27 @@ void BM_Nrv(benchmark::State& st) {
   Contadores(st, c, d);
 }
 
+// One thread against two, side by side in every iteration, each timed on
+// the wall clock (the threads' CPU time would hide the meetings' waits).
+void BM_Hilos(benchmark::State& st) {
+  const Caso& c = kCasos[st.range(0)];
+  const Datos& d = DatosDe(c);
+  LadoNrv uno(c, d, VarianteMotor::Automatica, 1), dos(c, d, VarianteMotor::Automatica, 2);
+  st.SetLabel(CMotorPerceptron::Nombre(uno.motor->Variante()));
+  double tUno = 0.0, tDos = 0.0;
+  for (auto _ : st) {
+    auto t0 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(uno.Epoca());
+    auto t1 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(dos.Epoca());
+    auto t2 = std::chrono::steady_clock::now();
+    tUno += std::chrono::duration<double>(t1 - t0).count();
+    tDos += std::chrono::duration<double>(t2 - t1).count();
+  }
+  st.counters["hilos"] = dos.motor->Hilos();
+  st.counters["razon"] = tUno / tDos;
+}
+
 void BM_NrvReferencia(benchmark::State& st) {
   const Caso& c = kCasos[st.range(0)];
   const Datos& d = DatosDe(c);
@@ -242,6 +264,7 @@ void FormasYVariantes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_LadoALado)->Apply(Formas)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Nrv)->Apply(FormasYVariantes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fann)->Apply(Formas)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Hilos)->Apply(Formas)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NrvReferencia)->Apply(Formas)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

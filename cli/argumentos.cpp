@@ -42,7 +42,13 @@ const char* const kAyudaEntrenar =
     "Ctrl+C: la época en curso se termina, se registra y la red se guarda, como\n"
     "con la orden Detener; el código de salida es entonces 0, y otro\n"
     "«nrv-cli entrenar» continúa desde esa época. Un segundo Ctrl+C sale en el\n"
-    "acto sin guardar (código 130): RED.nrv queda como estaba antes.\n";
+    "acto sin guardar (código 130): RED.nrv queda como estaba antes.\n"
+    "\n"
+    "Opciones:\n"
+    "  --hilos N         hilos de cálculo para la capa oculta, de 1 a 64 (por\n"
+    "                    omisión, automático: varios solo en una red grande,\n"
+    "                    mientras compensen y ninguna otra red entrene a la vez).\n"
+    "                    El resultado es el mismo, bit a bit, con cualquier número.\n";
 
 const char* const kAyudaVerificar =
     "Mide la red sobre el fichero de datos DATOS con sus pesos actuales y escribe\n"
@@ -140,7 +146,7 @@ const std::vector<DefinicionOrden> kOrdenes = {
      {"reemplazar"},
      "crea una red a partir de sus ficheros de entrenamiento y verificación",
      nullptr},
-    {"entrenar", {"RED.nrv"}, {}, {}, "entrena la red desde donde está y la guarda", kAyudaEntrenar},
+    {"entrenar", {"RED.nrv"}, {"hilos"}, {}, "entrena la red desde donde está y la guarda", kAyudaEntrenar},
     {"verificar",
      {"RED.nrv", "DATOS"},
      {"esquema"},

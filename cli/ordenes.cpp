@@ -14,6 +14,7 @@
 #include "framework/texto.h"
 #include "network/aplicar.h"
 #include "network/exportar.h"
+#include "network/motor.h"
 #include "network/nodusdoc.h"
 #include "network/verificacion.h"
 #include "resources/resource.h"
@@ -116,6 +117,21 @@ CString Tamano(const CString& ruta) {
   const auto n = std::filesystem::file_size(ruta, ec);
   if (ec) return CString();
   return FormatC("%llu bytes", static_cast<unsigned long long>(n));
+}
+
+constexpr UINT kMaximoHilos = 64;
+
+// A whole number written in digits only, within [minimo, maximo].
+bool LeerEntero(const CString& texto, UINT minimo, UINT maximo, UINT& valor) {
+  if (texto.empty() || texto.size() > 9) return false;
+  UINT v = 0;
+  for (char c : texto) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + UINT(c - '0');
+  }
+  if (v < minimo || v > maximo) return false;
+  valor = v;
+  return true;
 }
 
 bool HiloVivo(const CNodusDoc& doc) {
@@ -241,6 +257,14 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
 
 int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   const CString& ruta = linea.posicionales[0];
+  if (auto it = linea.opciones.find("hilos"); it != linea.opciones.end()) {
+    UINT nHilos = 0;
+    if (!LeerEntero(it->second, 1, kMaximoHilos, nHilos)) {
+      Avisar(FormatC("--hilos: introduzca un número entero entre 1 y %u.", kMaximoHilos));
+      return SALIDA_USO;
+    }
+    CMotorPerceptron::FijarHilos(nHilos);
+  }
   RedAbierta red;
   CNodusDoc& doc = red.doc;
   if (!Abrir(red, ruta)) return SALIDA_FALLO;

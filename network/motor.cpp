@@ -3,15 +3,28 @@
 // every sum from 0.0 in increasing index. The speed comes only from doing
 // eight neurons' independent operations in one vector instruction, from
 // computing a × dH once per neuron (the reference's a × dH × x is already
-// (a × dH) × x), and from updating the hidden weights of one sample and
-// propagating the next sample through them in the same pass over memory.
+// (a × dH) × x), from updating the hidden weights of one sample and
+// propagating the next sample through them in the same pass over memory,
+// and, for a large network, from giving each thread its own neurons.
 #include "network/motor.h"
 
+#include <linux/futex.h>
+#include <sched.h>
+#include <sys/syscall.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <system_error>
+#include <type_traits>
 
 #define NRV_EN_LINEA inline __attribute__((always_inline))
 
@@ -52,6 +65,27 @@ NRV_EN_LINEA const V& Vec(const double* p) {
 
 std::size_t Redondear(UINT n) { return (std::size_t(n) + kCarriles - 1) / kCarriles * kCarriles; }
 
+// Engines of the process that train (each has run an epoch): while there is
+// more than one, each keeps to one thread and the cores go to the networks.
+std::atomic<int> g_nMotoresEntrenando{0};
+
+// The process-wide choice of threads; kSinFijar until someone asks.
+constexpr UINT kSinFijar = ~0u;
+std::atomic<UINT> g_nHilosFijados{kSinFijar};
+
+// An automatic choice that has lost a trial waits this many epochs, twice as
+// many after every further loss, up to kEpocasMaximas, before the next.
+constexpr UINT kEpocasEntrePruebas = 16;
+constexpr UINT kEpocasMaximas = 1024;
+
+UINT NucleosDisponibles() {
+  cpu_set_t cpus;
+  CPU_ZERO(&cpus);
+  if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) return UINT(std::max(1, CPU_COUNT(&cpus)));
+  const long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n > 0 ? UINT(n) : 1u;
+}
+
 // The reference Sigmoide, kept here so that it is inlined in the hot loops.
 NRV_EN_LINEA double SigmoideTabla(double net) {
   if (net > 8.0) return 0.999;
@@ -64,20 +98,70 @@ NRV_EN_LINEA double SigmoideTabla(double net) {
   return TablaSigmoide[indice];
 }
 
+NRV_EN_LINEA void Pausa() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
+
+// Sleeps while v holds valor (a spurious return is fine: callers look
+// again); wakes every thread asleep on v.
+void CMotorPerceptron::Dormir(std::atomic<UINT>& v, UINT valor) {
+  syscall(SYS_futex, reinterpret_cast<UINT*>(&v), FUTEX_WAIT_PRIVATE, valor, nullptr, nullptr, 0);
+}
+void CMotorPerceptron::Despertar(std::atomic<UINT>& v) {
+  syscall(SYS_futex, reinterpret_cast<UINT*>(&v), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+}
+
+// Waits until v no longer holds valor: a spin of up to kGiro first (the
+// other threads are usually a moment away, and a thread that sleeps takes
+// long to wake), then asleep. Never yields the processor on purpose: on a
+// busy machine that hands it to another program for a whole time slice.
+void CMotorPerceptron::EsperarCambio(std::atomic<UINT>& v, UINT valor, std::atomic<UINT>& durmientes) {
+  constexpr auto kGiro = std::chrono::microseconds(50);
+  auto limite = std::chrono::steady_clock::time_point::min();
+  for (UINT i = 1;; ++i) {
+    if (v.load(std::memory_order_acquire) != valor) return;
+    Pausa();
+    if (i % 64 == 0) {
+      const auto ahora = std::chrono::steady_clock::now();
+      if (limite == std::chrono::steady_clock::time_point::min())
+        limite = ahora + kGiro;
+      else if (ahora >= limite)
+        break;
+    }
+  }
+  durmientes.fetch_add(1, std::memory_order_seq_cst);
+  while (v.load(std::memory_order_seq_cst) == valor) Dormir(v, valor);
+  durmientes.fetch_sub(1, std::memory_order_relaxed);
+}
+
+namespace {
+
 }  // namespace
 
 // The loops, written once and compiled for each instruction set; V is the
-// register, Q registers make one group of eight lanes.
+// register, Q registers make one group of eight lanes. Each thread runs them
+// over its own part: its groups of hidden neurons and of outputs.
 template <class V>
 struct CuerpoMotor {
   using M = CMotorPerceptron;
+  using P = CMotorPerceptron::Parte;
   static constexpr std::size_t L = sizeof(V) / sizeof(double);
   static constexpr std::size_t Q = kCarriles / L;
+  // Groups per pass: four registers of sums in flight (eight for the
+  // narrowest), and in the update two of error terms and two of sums.
+  static constexpr int kGSumas = Q == 4 ? 2 : int(4 / Q);
+  static constexpr int kGActualizar = Q == 4 ? 1 : int(2 / Q);
 
   // SigmoideTabla lane by lane with the same operations: t = 1024 + 128 x net,
-  // c = ceil(t), the index c when c - t < 0.5, else floor(t). For t in
-  // [0, 2^52) floor is (t + 2^52) - 2^52 corrected by one; lanes outside
-  // [-8, 8] or NaN take their constant and index nothing beyond the table.
+  // c = ceil(t), the index c when c - t < 0.5, else floor(t), at most 2047.
+  // For t in [0, 2^52) floor is (t + 2^52) - 2^52 corrected by one; lanes
+  // outside [-8, 8] or NaN take their constant and index nothing beyond the
+  // table. The whole index is read from the low bits of index + 2^52, with
+  // no conversion instruction.
   static NRV_EN_LINEA void SigmoideVector(const V& net, double* salida) {
     using VL = typename Enteros<V>::T;
     const V cero = V{}, uno = cero + 1.0, grande = cero + 0x1p52;
@@ -86,10 +170,11 @@ struct CuerpoMotor {
     const V n = (tc + grande) - grande;
     const V piso = n > tc ? n - uno : n;
     const V techo = piso < tc ? piso + uno : piso;
-    const V indice = techo - tc < 0.5 ? techo : piso;
-    const VL iv = __builtin_convertvector(indice, VL);
+    V indice = techo - tc < 0.5 ? techo : piso;
+    indice = indice > 2047.0 ? cero + 2047.0 : indice;
+    const VL iv = __builtin_bit_cast(VL, indice + grande) & 0xFFF;
     alignas(64) double valores[L];
-    for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l] > 2047 ? 2047 : iv[l]];
+    for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l]];
     V r = Vec<V>(valores);
     r = net > 8.0 ? cero + 0.999 : r;
     r = net < -8.0 ? cero : r;
@@ -115,19 +200,35 @@ struct CuerpoMotor {
       for (std::size_t q = 0; q < Q; ++q) Vec<V>(m.m_pSumas.get() + (b0 + g) * kCarriles + q * L) = acc[g][q];
   }
 
-  static NRV_EN_LINEA void PropagarOculta(const M& m, const double* x) {
-    const std::size_t nB = m.m_nBloquesOcultos;
-    std::size_t b = 0;
-    if constexpr (Q == 1)
-      for (; b + 4 <= nB; b += 4) SumasOcultas<4>(m, b, x);
-    for (; b + 2 <= nB; b += 2) SumasOcultas<2>(m, b, x);
-    if (b < nB) SumasOcultas<1>(m, b, x);
+  template <int G>
+  static NRV_EN_LINEA void SumasRango(const M& m, std::size_t b, std::size_t fin, const double* x) {
+    for (; b + G <= fin; b += G) SumasOcultas<G>(m, b, x);
+    if constexpr (G > 1) SumasRango<G / 2>(m, b, fin, x);
   }
 
-  // Output sums of G groups of outputs; o from them (net = bias + sum).
+  // The hidden outputs of the part's groups from their sums (net = bias +
+  // sum); the extra lanes of the last group stay 0, out of every result.
+  static NRV_EN_LINEA void Activaciones(const M& m, const P& p) {
+    const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas;
+    const double* sumas = m.m_pSumas.get();
+    double* h = m.m_pH.get();
+    const double* w1 = m.m_pPesos1.get();
+    for (std::size_t b = p.b0; b < p.b1; ++b)
+      for (std::size_t q = 0; q < Q; ++q) {
+        const std::size_t i = b * kCarriles + q * L;
+        const V net = Vec<V>(w1 + (b * (nE + 1) + nE) * kCarriles + q * L) + Vec<V>(sumas + i);
+        SigmoideVector(net, h + i);
+      }
+    if (p.b1 == m.m_nBloquesOcultos)
+      for (std::size_t i = nH; i < m.m_nOcultasRell; ++i) h[i] = 0.0;
+  }
+
+  // Output sums of G groups of outputs over every hidden output; o from
+  // them (net = bias + sum), one output at a time: a layer of a few outputs
+  // would pay for eight lanes of activation.
   template <int G>
   static NRV_EN_LINEA void SalidasGrupo(const M& m, std::size_t c0) {
-    const std::size_t nH = m.m_red.nOcultas, nS = m.m_red.nSalidas, paso = (nH + 1) * kCarriles;
+    const std::size_t nH = m.m_red.nOcultas, paso = (nH + 1) * kCarriles;
     const double* h = m.m_pH.get();
     const double* w = m.m_pPesos2.get() + c0 * paso;
     V acc[G][Q];
@@ -139,10 +240,11 @@ struct CuerpoMotor {
         for (std::size_t q = 0; q < Q; ++q)
           acc[g][q] = acc[g][q] + Vec<V>(w + g * paso + i * kCarriles + q * L) * hi;
     }
+    double* o = m.m_pO.get();
     alignas(64) double sumas[G * kCarriles];
     for (int g = 0; g < G; ++g)
       for (std::size_t q = 0; q < Q; ++q) Vec<V>(sumas + g * kCarriles + q * L) = acc[g][q];
-    double* o = m.m_pO.get();
+    const std::size_t nS = m.m_red.nSalidas;
     for (int g = 0; g < G; ++g)
       for (std::size_t r = 0; r < kCarriles; ++r) {
         const std::size_t k = (c0 + g) * kCarriles + r;
@@ -150,38 +252,26 @@ struct CuerpoMotor {
       }
   }
 
-  static NRV_EN_LINEA void SalidasDesdeSumas(const M& m) {
-    const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas;
-    const double* sumas = m.m_pSumas.get();
-    double* h = m.m_pH.get();
-    const double* w1 = m.m_pPesos1.get();
-    for (std::size_t b = 0; b < m.m_nBloquesOcultos; ++b)
-      for (std::size_t q = 0; q < Q; ++q) {
-        const std::size_t i = b * kCarriles + q * L;
-        const V net = Vec<V>(w1 + (b * (nE + 1) + nE) * kCarriles + q * L) + Vec<V>(sumas + i);
-        SigmoideVector(net, h + i);
-      }
-    for (std::size_t i = nH; i < m.m_nOcultasRell; ++i) h[i] = 0.0;  // the extra lanes stay out
-    const std::size_t nC = m.m_nBloquesSalida;
-    std::size_t c = 0;
-    for (; c + 2 <= nC; c += 2) SalidasGrupo<2>(m, c);
-    if (c < nC) SalidasGrupo<1>(m, c);
+  static NRV_EN_LINEA void Salidas(const M& m, std::size_t c0, std::size_t c1) {
+    std::size_t c = c0;
+    for (; c + 2 <= c1; c += 2) SalidasGrupo<2>(m, c);
+    if (c < c1) SalidasGrupo<1>(m, c);
   }
 
-  // Steps 1 to 3 of Retropropagar: output error terms, output weights (both
-  // copies, the same operations), hidden error terms from the new weights.
-  static NRV_EN_LINEA void ErroresYSalida(M& m, const double* t, double a, double mom) {
-    const std::size_t nH = m.m_red.nOcultas, nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
+  // Steps 1 and 2 of Retropropagar for the part's outputs: their error
+  // terms and their weights in the grouped copy.
+  static NRV_EN_LINEA void ErroresYSalida(M& m, const P& p, const double* t, double a, double mom) {
+    const std::size_t nH = m.m_red.nOcultas, nS = m.m_red.nSalidas;
     const double* o = m.m_pO.get();
     double* dO = m.m_pDO.get();
     double* adO = m.m_pADO.get();
-    for (std::size_t k = 0; k < nS; ++k) {
+    for (std::size_t k = p.c0 * kCarriles; k < std::min(p.c1 * kCarriles, nS); ++k) {
       dO[k] = o[k] * (1.0 - o[k]) * (t[k] - o[k]);
       adO[k] = a * dO[k];
     }
     const double* h = m.m_pH.get();
     const std::size_t paso = (nH + 1) * kCarriles;
-    for (std::size_t c = 0; c < m.m_nBloquesSalida; ++c) {
+    for (std::size_t c = p.c0; c < p.c1; ++c) {
       double* w = m.m_pPesos2.get() + c * paso;
       double* inc = m.m_pInc2.get() + c * paso;
       V ad[Q];
@@ -198,9 +288,17 @@ struct CuerpoMotor {
         }
       }
     }
-    // By rows: L hidden neurons at a time, k in increasing order for each.
+  }
+
+  // Step 2 in the copy by rows, for the part's hidden neurons, then step 3
+  // for them: L hidden neurons at a time, k in increasing order for each.
+  static NRV_EN_LINEA void ErroresOcultos(M& m, const P& p, double mom) {
+    const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
+    const double* h = m.m_pH.get();
+    const double* dO = m.m_pDO.get();
+    const double* adO = m.m_pADO.get();
     double* dH = m.m_pDH.get();
-    for (std::size_t v = 0; v < nHr; v += L) {
+    for (std::size_t v = p.b0 * kCarriles; v < p.b1 * kCarriles; v += L) {
       const V hv = Vec<V>(h + v);
       V s = V{};
       for (std::size_t k = 0; k < nS; ++k) {
@@ -256,86 +354,211 @@ struct CuerpoMotor {
       }
   }
 
-  template <bool Siguiente>
-  static NRV_EN_LINEA void Oculta(M& m, const double* x, const double* xs, double a, double mom) {
-    const std::size_t nB = m.m_nBloquesOcultos;
-    std::size_t b = 0;
-    if constexpr (Q == 1)
-      for (; b + 2 <= nB; b += 2) OcultaYSiguiente<2, Siguiente>(m, b, x, xs, a, mom);
-    for (; b < nB; ++b) OcultaYSiguiente<1, Siguiente>(m, b, x, xs, a, mom);
+  template <int G, bool Siguiente>
+  static NRV_EN_LINEA void OcultaRango(M& m, std::size_t b, std::size_t fin, const double* x, const double* xs,
+                                       double a, double mom) {
+    for (; b + G <= fin; b += G) OcultaYSiguiente<G, Siguiente>(m, b, x, xs, a, mom);
+    if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom);
   }
 
-  static NRV_EN_LINEA void Epoca(M& m, const CConjuntoDatos& c, double a, double mom) {
+  // One epoch, this thread's part of it. With several threads they meet
+  // after the hidden outputs of a sample (the outputs need all of them) and
+  // after its output error terms (every hidden error term needs all of
+  // those); everything else a thread reads or writes is its own.
+  template <bool Varios>
+  static NRV_EN_LINEA void Epoca(M& m, const P& p, const CConjuntoDatos& c, double a, double mom) {
     const UINT n = c.m_nMuestras;
     const bool hayX = m.m_red.nEntradas != 0, hayT = m.m_red.nSalidas != 0;
     double* const* X = c.m_matEntradas.m_ppFilas;
     double* const* T = c.m_matSalidas.m_ppFilas;
-    PropagarOculta(m, hayX ? X[0] : nullptr);
+    SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? X[0] : nullptr);
+    Activaciones(m, p);
     for (UINT s = 0; s < n; ++s) {
       const double* x = hayX ? X[s] : nullptr;
-      SalidasDesdeSumas(m);
-      ErroresYSalida(m, hayT ? T[s] : nullptr, a, mom);
-      if (s + 1 < n)
-        Oculta<true>(m, x, hayX ? X[s + 1] : nullptr, a, mom);
-      else
-        Oculta<false>(m, x, nullptr, a, mom);
+      if constexpr (Varios) m.m_barrera.Esperar();
+      Salidas(m, p.c0, p.c1);
+      ErroresYSalida(m, p, hayT ? T[s] : nullptr, a, mom);
+      if constexpr (Varios) m.m_barrera.Esperar();
+      ErroresOcultos(m, p, mom);
+      if (s + 1 < n) {
+        OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom);
+        Activaciones(m, p);
+      } else {
+        OcultaRango<kGActualizar, false>(m, p.b0, p.b1, x, nullptr, a, mom);
+      }
     }
+    if constexpr (Varios) m.m_barrera.Esperar();
   }
 
-  static NRV_EN_LINEA MedidasConjunto Medir(M& m, const CConjuntoDatos& c, double* const* salidas) {
+  // The measuring pass: every thread its hidden outputs, thread 0 the
+  // outputs and the measures.
+  template <bool Varios>
+  static NRV_EN_LINEA void Medir(M& m, const P& p, const CConjuntoDatos& c) {
     MedidasConjunto r{0.0, 0.0, 0, 0.0};
     const UINT n = c.m_nMuestras, nS = m.m_red.nSalidas;
     const bool hayX = m.m_red.nEntradas != 0;
     const double* o = m.m_pO.get();
     double dSuma = 0.0;
     for (UINT s = 0; s < n; ++s) {
-      PropagarOculta(m, hayX ? c.m_matEntradas.m_ppFilas[s] : nullptr);
-      SalidasDesdeSumas(m);
-      if (salidas) std::memcpy(salidas[s], o, nS * sizeof(double));
-      const double* t = nS ? c.m_matSalidas.m_ppFilas[s] : nullptr;
-      double cuadrados = 0.0;
-      for (UINT k = 0; k < nS; ++k) {
-        const double d = t[k] - o[k];
-        cuadrados += d * d;
+      SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? c.m_matEntradas.m_ppFilas[s] : nullptr);
+      Activaciones(m, p);
+      if constexpr (Varios) m.m_barrera.Esperar();
+      if (p.nHilo == 0) {
+        Salidas(m, 0, m.m_nBloquesSalida);
+        if (m.m_ppSalidas) std::memcpy(m.m_ppSalidas[s], o, nS * sizeof(double));
+        const double* t = nS ? c.m_matSalidas.m_ppFilas[s] : nullptr;
+        double cuadrados = 0.0;
+        for (UINT k = 0; k < nS; ++k) {
+          const double d = t[k] - o[k];
+          cuadrados += d * d;
+        }
+        const double e = std::sqrt(cuadrados);
+        if (Ganador(o, nS) == Ganador(t, nS)) ++r.nAciertos;
+        dSuma += e;
+        if (e > r.dErrorMaximo) r.dErrorMaximo = e;
       }
-      const double e = std::sqrt(cuadrados);
-      if (Ganador(o, nS) == Ganador(t, nS)) ++r.nAciertos;
-      dSuma += e;
-      if (e > r.dErrorMaximo) r.dErrorMaximo = e;
+      if constexpr (Varios) m.m_barrera.Esperar();
     }
-    r.dErrorTotal = std::sqrt(dSuma);
-    r.dTasaAciertos = n == 0 ? 0.0 : 100.0 * r.nAciertos / n;
-    return r;
+    // Every task ends with a meeting, also over an empty set: the caller
+    // hands out the next one only when each thread has read this one.
+    if constexpr (Varios) m.m_barrera.Esperar();
+    if (p.nHilo == 0) {
+      r.dErrorTotal = std::sqrt(dSuma);
+      r.dTasaAciertos = n == 0 ? 0.0 : 100.0 * r.nAciertos / n;
+      m.m_medidas = r;
+    }
+  }
+
+  template <bool Varios>
+  static NRV_EN_LINEA void Tarea(M& m, M::Tarea tarea, const P& p) {
+    if (tarea == M::Tarea::Epoca)
+      Epoca<Varios>(m, p, *m.m_pConjunto, m.m_dAprendizaje, m.m_dMomento);
+    else
+      Medir<Varios>(m, p, *m.m_pConjunto);
   }
 };
 
 namespace {
 
-__attribute__((target("avx512f"))) void EpocaAvx512(CMotorPerceptron& m, const CConjuntoDatos& c, double a,
-                                                     double mom) {
-  CuerpoMotor<V8>::Epoca(m, c, a, mom);
+// One source, compiled for each instruction set.
+__attribute__((target("avx512f"))) void TareaAvx512(CMotorPerceptron& m, CMotorPerceptron::Tarea t,
+                                                     const CMotorPerceptron::Parte& p, bool varios) {
+  if (varios)
+    CuerpoMotor<V8>::Tarea<true>(m, t, p);
+  else
+    CuerpoMotor<V8>::Tarea<false>(m, t, p);
 }
-__attribute__((target("avx2"))) void EpocaAvx2(CMotorPerceptron& m, const CConjuntoDatos& c, double a,
-                                                double mom) {
-  CuerpoMotor<V4>::Epoca(m, c, a, mom);
+__attribute__((target("avx2"))) void TareaAvx2(CMotorPerceptron& m, CMotorPerceptron::Tarea t,
+                                                const CMotorPerceptron::Parte& p, bool varios) {
+  if (varios)
+    CuerpoMotor<V4>::Tarea<true>(m, t, p);
+  else
+    CuerpoMotor<V4>::Tarea<false>(m, t, p);
 }
-void EpocaBase(CMotorPerceptron& m, const CConjuntoDatos& c, double a, double mom) {
-  CuerpoMotor<V2>::Epoca(m, c, a, mom);
-}
-
-__attribute__((target("avx512f"))) MedidasConjunto MedirAvx512(CMotorPerceptron& m, const CConjuntoDatos& c,
-                                                                 double* const* salidas) {
-  return CuerpoMotor<V8>::Medir(m, c, salidas);
-}
-__attribute__((target("avx2"))) MedidasConjunto MedirAvx2(CMotorPerceptron& m, const CConjuntoDatos& c,
-                                                            double* const* salidas) {
-  return CuerpoMotor<V4>::Medir(m, c, salidas);
-}
-MedidasConjunto MedirBase(CMotorPerceptron& m, const CConjuntoDatos& c, double* const* salidas) {
-  return CuerpoMotor<V2>::Medir(m, c, salidas);
+void TareaBase(CMotorPerceptron& m, CMotorPerceptron::Tarea t, const CMotorPerceptron::Parte& p, bool varios) {
+  if (varios)
+    CuerpoMotor<V2>::Tarea<true>(m, t, p);
+  else
+    CuerpoMotor<V2>::Tarea<false>(m, t, p);
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- threads
+
+void CMotorPerceptron::CBarrera::Esperar() {
+  const UINT vuelta = m_nVuelta.load(std::memory_order_acquire);
+  if (m_nLlegados.fetch_add(1, std::memory_order_acq_rel) + 1 == m_nHilos) {
+    m_nLlegados.store(0, std::memory_order_relaxed);
+    m_nVuelta.store(vuelta + 1, std::memory_order_seq_cst);
+    if (m_nDurmientes.load(std::memory_order_seq_cst) != 0) Despertar(m_nVuelta);
+    return;
+  }
+  EsperarCambio(m_nVuelta, vuelta, m_nDurmientes);
+}
+
+void CMotorPerceptron::Trabajar(Tarea tarea, const Parte& parte) {
+  const bool varios = m_nHilosTarea > 1;
+  switch (m_variante) {
+    case VarianteMotor::Avx512:
+      TareaAvx512(*this, tarea, parte, varios);
+      break;
+    case VarianteMotor::Avx2:
+      TareaAvx2(*this, tarea, parte, varios);
+      break;
+    default:
+      TareaBase(*this, tarea, parte, varios);
+      break;
+  }
+}
+
+// A helper: waits for a task, does its part, waits for the next.
+void CMotorPerceptron::Ayudante(UINT nHilo) {
+  UINT visto = 0;
+  for (;;) {
+    EsperarCambio(m_nEncargo, visto, m_nDurmientesEncargo);
+    visto = m_nEncargo.load(std::memory_order_acquire);
+    if (m_tarea == Tarea::Salir) return;
+    Trabajar(m_tarea, m_partes[nHilo]);
+  }
+}
+
+// The task on nHilos threads: the caller's part here, the helpers' at once
+// in theirs; returns when all are done (the last meeting of the task).
+void CMotorPerceptron::Ejecutar(Tarea tarea) {
+  if (m_nHilosTarea <= 1) {
+    const Parte todo{0, 0, m_nBloquesOcultos, 0, m_nBloquesSalida};
+    Trabajar(tarea, todo);
+    return;
+  }
+  m_tarea = tarea;
+  m_nEncargo.fetch_add(1, std::memory_order_seq_cst);
+  if (m_nDurmientesEncargo.load(std::memory_order_seq_cst) != 0) Despertar(m_nEncargo);
+  Trabajar(tarea, m_partes[0]);
+}
+
+void CMotorPerceptron::Repartir(UINT nHilos) {
+  m_partes.resize(nHilos);
+  const std::size_t nB = m_nBloquesOcultos, nC = m_nBloquesSalida;
+  for (UINT t = 0; t < nHilos; ++t)
+    m_partes[t] = Parte{t, nB * t / nHilos, nB * (t + 1) / nHilos, nC * t / nHilos, nC * (t + 1) / nHilos};
+}
+
+// How many threads the next epoch takes. Fixed: all. Automatic: one while
+// other engines train; else all, kept while an epoch on all takes no longer
+// per sample than the last epoch on one, with a trial of the other choice
+// now and then, since the machine's load changes (a helper the system puts
+// aside makes every meeting wait).
+UINT CMotorPerceptron::ElegirHilos() {
+  if (m_nHilosMaximo <= 1) return 1;
+  if (m_nHilosPedidos != 0) return m_nHilosMaximo;
+  if (g_nMotoresEntrenando.load(std::memory_order_relaxed) > 1) return 1;
+  if (m_dSegundosVarios == 0.0) return m_nHilosMaximo;
+  if (m_dSegundosUno == 0.0) return 1;
+  const bool varios = m_dSegundosVarios <= m_dSegundosUno;
+  m_bPrueba = m_nEpocasHastaProbar == 0;
+  if (m_bPrueba) return varios ? 1 : m_nHilosMaximo;
+  --m_nEpocasHastaProbar;
+  return varios ? m_nHilosMaximo : 1;
+}
+
+void CMotorPerceptron::FijarHilos(UINT nHilos) { g_nHilosFijados.store(nHilos, std::memory_order_relaxed); }
+
+UINT CMotorPerceptron::HilosFijados() {
+  UINT n = g_nHilosFijados.load(std::memory_order_relaxed);
+  if (n != kSinFijar) return n;
+  n = 0;
+  if (const char* v = std::getenv("NRV_HILOS")) {
+    char* fin = nullptr;
+    const unsigned long l = std::strtoul(v, &fin, 10);
+    if (fin != v && *fin == '\0' && l <= 1024) n = UINT(l);
+  }
+  UINT esperado = kSinFijar;
+  g_nHilosFijados.compare_exchange_strong(esperado, n, std::memory_order_relaxed);
+  return g_nHilosFijados.load(std::memory_order_relaxed);
+}
+
+// ---------------------------------------------------------------- engine
 
 void CMotorPerceptron::Bloque::operator()(double* p) const { ::operator delete[](p, std::align_val_t(64)); }
 
@@ -375,7 +598,8 @@ const char* CMotorPerceptron::Nombre(VarianteMotor variante) {
   return "";
 }
 
-CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor variante) : m_red(red) {
+CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor variante, UINT nHilos)
+    : m_red(red), m_nHilosPedidos(nHilos ? nHilos : HilosFijados()) {
   if (variante == VarianteMotor::Automatica)
     variante = Disponible(VarianteMotor::Avx512) ? VarianteMotor::Avx512
                : Disponible(VarianteMotor::Avx2) ? VarianteMotor::Avx2
@@ -415,9 +639,52 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
   m_pDH = Reservar(nHr);
   m_pO = Reservar(nSr);
   m_pDO = Reservar(nSr);
+
+  // Threads: fixed, as many as asked for, at most one per group of
+  // neurons; automatic, one per core, each with at least two groups, for a
+  // hidden layer large enough to pay for the meetings.
+  UINT nMaximo = 1;
+  if (!m_bReducido && m_nBloquesOcultos > 1) {
+    if (m_nHilosPedidos != 0)
+      nMaximo = std::min(m_nHilosPedidos, m_nBloquesOcultos);
+    else if (nHr * (nE + 1) >= kPesosParaHilos)
+      nMaximo = std::max(1u, std::min(NucleosDisponibles(), m_nBloquesOcultos / 2));
+  }
+  if (nMaximo > 1) {
+    // The helpers run at the caller's priority: a training thread's lowest.
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    const bool conNice = errno == 0;
+    // Everything that may throw before the first thread exists.
+    Repartir(nMaximo);
+    m_ayudantes.reserve(nMaximo - 1);
+    try {
+      for (UINT t = 1; t < nMaximo; ++t)
+        m_ayudantes.emplace_back([this, t, nice, conNice] {
+          if (conNice) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);
+          Ayudante(t);
+        });
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    // With fewer helpers than planned, fewer parts (the helpers read theirs
+    // only once a task is handed out).
+    nMaximo = UINT(m_ayudantes.size()) + 1;
+    Repartir(nMaximo);
+  }
+  m_nHilosMaximo = nMaximo;
+  m_barrera.Iniciar(nMaximo);
 }
 
-CMotorPerceptron::~CMotorPerceptron() = default;
+CMotorPerceptron::~CMotorPerceptron() {
+  if (!m_ayudantes.empty()) {
+    m_tarea = Tarea::Salir;
+    m_nEncargo.fetch_add(1, std::memory_order_seq_cst);
+    Despertar(m_nEncargo);
+    for (std::thread& t : m_ayudantes) t.join();
+  }
+  if (m_bEntrena) g_nMotoresEntrenando.fetch_sub(1, std::memory_order_relaxed);
+}
 
 // The document's matrices into the working layouts.
 void CMotorPerceptron::Cargar() {
@@ -478,19 +745,33 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
     }
     return;
   }
-  Cargar();
-  switch (m_variante) {
-    case VarianteMotor::Avx512:
-      EpocaAvx512(*this, entrenamiento, dAprendizaje, dMomento);
-      break;
-    case VarianteMotor::Avx2:
-      EpocaAvx2(*this, entrenamiento, dAprendizaje, dMomento);
-      break;
-    default:
-      EpocaBase(*this, entrenamiento, dAprendizaje, dMomento);
-      break;
+  if (!m_bEntrena) {
+    m_bEntrena = true;
+    g_nMotoresEntrenando.fetch_add(1, std::memory_order_relaxed);
   }
+  const UINT nHilos = ElegirHilos();
+  const auto inicio = std::chrono::steady_clock::now();
+  Cargar();
+  m_pConjunto = &entrenamiento;
+  m_dAprendizaje = dAprendizaje;
+  m_dMomento = dMomento;
+  m_nHilosTarea = nHilos;
+  Ejecutar(Tarea::Epoca);
   Devolver();
+  m_nHilosUltimos = nHilos;
+  if (m_nHilosMaximo > 1 && m_nHilosPedidos == 0) {
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count() /
+                     entrenamiento.m_nMuestras;
+    (nHilos > 1 ? m_dSegundosVarios : m_dSegundosUno) = s;
+    if (m_bPrueba) {
+      // A trial that lost waits twice as long for the next; one that won
+      // has changed the choice, and the next comes soon.
+      const bool gano = nHilos > 1 ? s < m_dSegundosUno : s < m_dSegundosVarios;
+      m_nIntervaloPruebas = gano ? kEpocasEntrePruebas : std::min(kEpocasMaximas, 2 * m_nIntervaloPruebas);
+      m_nEpocasHastaProbar = m_nIntervaloPruebas;
+      m_bPrueba = false;
+    }
+  }
 }
 
 MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, CMatrizReales* pSalidas) {
@@ -506,13 +787,16 @@ MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, 
       Propagar(m_red, m_red.nEntradas ? conjunto.m_matEntradas.m_ppFilas[s] : nullptr, m_pH.get(), salidas[s]);
     return ::MedirConjunto(m_red, conjunto, m_pH.get(), m_pO.get());
   }
+  // As many threads as the last epoch; before any, the automatic choice.
+  m_nHilosTarea = m_bEntrena ? m_nHilosUltimos
+                  : m_nHilosMaximo > 1 && (m_nHilosPedidos != 0 ||
+                                           g_nMotoresEntrenando.load(std::memory_order_relaxed) == 0)
+                      ? m_nHilosMaximo
+                      : 1;
+  m_nHilosUltimos = m_nHilosTarea;
   Cargar();
-  switch (m_variante) {
-    case VarianteMotor::Avx512:
-      return MedirAvx512(*this, conjunto, salidas);
-    case VarianteMotor::Avx2:
-      return MedirAvx2(*this, conjunto, salidas);
-    default:
-      return MedirBase(*this, conjunto, salidas);
-  }
+  m_pConjunto = &conjunto;
+  m_ppSalidas = salidas;
+  Ejecutar(Tarea::Medir);
+  return m_medidas;
 }

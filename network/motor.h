@@ -6,10 +6,19 @@
 // by side, each still in increasing index from 0.0. The document's matrices
 // are read at the start of every epoch and written back, exactly, at its
 // end: whenever an epoch or a measuring pass has returned they hold the state.
+//
+// A large network runs its hidden layer on several threads: each thread owns
+// a run of the groups of eight neurons and does all of their sums and
+// updates, in the same order as one thread would, so the bits never depend
+// on the number of threads. The threads meet twice per sample.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "data/conjunto.h"
 #include "network/aritmetica.h"
@@ -19,12 +28,17 @@ enum class VarianteMotor { Automatica, Base, Avx2, Avx512 };
 
 class CMotorPerceptron {
  public:
-  // Allocates every working buffer once; nothing is allocated by the calls
-  // below. When the working layouts cannot be had the engine runs the
-  // reference loops instead (Reducido), so training goes on; only when not
-  // even the four working vectors can be had does it throw std::bad_alloc.
-  // The matrices behind red must keep their shape while the engine lives.
-  explicit CMotorPerceptron(const RedPerceptron& red, VarianteMotor variante = VarianteMotor::Automatica);
+  // Allocates every working buffer and starts its helper threads once;
+  // nothing is allocated by the calls below. When the working layouts
+  // cannot be had the engine runs the reference loops instead (Reducido),
+  // so training goes on; only when not even the four working vectors can be
+  // had does it throw std::bad_alloc. The matrices behind red must keep
+  // their shape while the engine lives.
+  // nHilos: 0 takes the process-wide choice (FijarHilos), which by default
+  // is automatic; n uses n threads, as far as the network has groups of
+  // neurons for them.
+  explicit CMotorPerceptron(const RedPerceptron& red, VarianteMotor variante = VarianteMotor::Automatica,
+                            UINT nHilos = 0);
   ~CMotorPerceptron();
   CMotorPerceptron(const CMotorPerceptron&) = delete;
   CMotorPerceptron& operator=(const CMotorPerceptron&) = delete;
@@ -41,8 +55,30 @@ class CMotorPerceptron {
 
   VarianteMotor Variante() const { return m_variante; }
   bool Reducido() const { return m_bReducido; }
+  // Threads that ran the last epoch or measuring pass.
+  UINT Hilos() const { return m_nHilosUltimos; }
   static bool Disponible(VarianteMotor variante);
   static const char* Nombre(VarianteMotor variante);
+
+  // The process-wide number of threads for engines made with nHilos 0: 0 is
+  // automatic, n fixes n. Until set, the environment variable NRV_HILOS
+  // gives it (for tests and benchmarks).
+  static void FijarHilos(UINT nHilos);
+  static UINT HilosFijados();
+  // Automatic choice: more than one thread only for a hidden layer of at
+  // least this many weights (below it the two meetings per sample cost more
+  // than they save), only while no other engine of the process trains, and
+  // only while the epochs show that it pays (see ElegirHilos).
+  static constexpr std::size_t kPesosParaHilos = 16384;
+
+  // For the compiled loops: what one thread does, its groups of hidden
+  // neurons [b0, b1) and of outputs [c0, c1) (thread 0 is the caller's),
+  // and what it is asked to do.
+  struct Parte {
+    UINT nHilo;
+    std::size_t b0, b1, c0, c1;
+  };
+  enum class Tarea { Ninguna, Epoca, Medir, Salir };
 
  private:
   struct Bloque {
@@ -51,8 +87,29 @@ class CMotorPerceptron {
   using Memoria = std::unique_ptr<double[], Bloque>;
   static Memoria Reservar(std::size_t nDoubles);
 
+  // Where the threads meet: every thread waits until all have arrived.
+  class CBarrera {
+   public:
+    void Iniciar(UINT n) { m_nHilos = n; }
+    void Esperar();
+
+   private:
+    UINT m_nHilos = 1;
+    alignas(64) std::atomic<UINT> m_nLlegados{0};
+    alignas(64) std::atomic<UINT> m_nVuelta{0};
+    std::atomic<UINT> m_nDurmientes{0};
+  };
+  static void Dormir(std::atomic<UINT>& v, UINT valor);
+  static void Despertar(std::atomic<UINT>& v);
+  static void EsperarCambio(std::atomic<UINT>& v, UINT valor, std::atomic<UINT>& durmientes);
+
   void Cargar();
   void Devolver();
+  UINT ElegirHilos();
+  void Repartir(UINT nHilos);
+  void Ejecutar(Tarea tarea);
+  void Trabajar(Tarea tarea, const Parte& parte);
+  void Ayudante(UINT nHilo);
 
   template <class V>
   friend struct CuerpoMotor;
@@ -75,4 +132,27 @@ class CMotorPerceptron {
   // Working vectors, rounded up to eight (the extra lanes stay out of every
   // result).
   Memoria m_pSumas, m_pH, m_pDH, m_pO, m_pDO, m_pADO;
+
+  // The threads: the caller's and the helpers, started with the engine.
+  UINT m_nHilosPedidos;      // 0: automatic
+  UINT m_nHilosMaximo = 1;   // the caller's plus the helpers
+  UINT m_nHilosUltimos = 1;
+  std::vector<Parte> m_partes;
+  std::vector<std::thread> m_ayudantes;
+  CBarrera m_barrera;
+  alignas(64) std::atomic<UINT> m_nEncargo{0};  // grows by one per task handed out
+  std::atomic<UINT> m_nDurmientesEncargo{0};
+  Tarea m_tarea = Tarea::Ninguna;
+  UINT m_nHilosTarea = 1;
+  const CConjuntoDatos* m_pConjunto = nullptr;
+  double* const* m_ppSalidas = nullptr;  // each sample's outputs, when asked for
+  double m_dAprendizaje = 0.0, m_dMomento = 0.0;
+  MedidasConjunto m_medidas{};
+  // The automatic choice's evidence: seconds per sample with one thread and
+  // with all, and epochs until the next look at the one it did not take.
+  double m_dSegundosUno = 0.0, m_dSegundosVarios = 0.0;
+  UINT m_nEpocasHastaProbar = 16;
+  UINT m_nIntervaloPruebas = 16;
+  bool m_bPrueba = false;
+  bool m_bEntrena = false;  // counted among the engines that train
 };

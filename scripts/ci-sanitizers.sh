@@ -44,9 +44,10 @@ tsan() {
   configurar build-tsan -DNRV_SANITIZE=thread -DNRV_BUILD_GUI=OFF
   cmake --build build-tsan -j "$jobs" --target test_framework test_network
   # Training, stop, the view reading while the thread writes, several
-  # documents at once, and the framework's threads and queue under them.
+  # documents at once, the engine's threads sharing one network, and the
+  # framework's threads and queue under them.
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
-    -R '^(Entrenamiento|Tormentas|Verificacion|Exportar|Documento|Eventos|HilosDeTrabajo|ColaUi|ControlesDesdeUnHilo|MensajesPublicados|HandlesDeVentana)\.'
+    -R '^(Entrenamiento|Tormentas|Verificacion|Exportar|Documento|Eventos|HilosDeTrabajo|ColaUi|ControlesDesdeUnHilo|MensajesPublicados|HandlesDeVentana|MotorHilos)\.'
   echo "== TSan: $((SECONDS - t0)) s"
 }
 

@@ -22,7 +22,7 @@ uso() {  # uso COMMAND USAGE-LINE
   done
 }
 uso nueva "Uso: nrv-cli nueva RED.nrv ENTRENAMIENTO VERIFICACION [opciones]"
-uso entrenar "Uso: nrv-cli entrenar RED.nrv"
+uso entrenar "Uso: nrv-cli entrenar RED.nrv [opciones]"
 uso verificar "Uso: nrv-cli verificar RED.nrv DATOS [opciones]"
 uso historial "Uso: nrv-cli historial RED.nrv SALIDA"
 uso pesos "Uso: nrv-cli pesos RED.nrv SALIDA"

@@ -35,6 +35,30 @@ cd ..
 cmp -s x.nrv otra/x.nrv || fallo "dos entrenamientos iguales dan redes distintas"
 cmp -s salida.txt otra/salida.txt || fallo "dos entrenamientos iguales imprimen cosas distintas"
 
+# Any number of threads gives the same network and the same lines (40
+# hidden neurons: five groups of eight to share); a value out of range is
+# refused before anything is touched.
+red40() { cp "$EJEMPLOS/xor.txt" a.txt && cp a.txt b.txt && "$NRV" nueva x.nrv a.txt b.txt --ocultas 40 --epocas 20 --error 0 >/dev/null; }
+mkdir h0 && cd h0 && red40 && "$NRV" entrenar x.nrv --hilos 1 >salida.txt 2>/dev/null
+cd ..
+for hilos in 2 3 5; do
+  mkdir "h$hilos" && cd "h$hilos" && red40 && "$NRV" entrenar x.nrv --hilos="$hilos" >salida.txt 2>/dev/null
+  cd ..
+  cmp -s h0/x.nrv "h$hilos/x.nrv" || fallo "con --hilos $hilos la red es otra"
+  cmp -s h0/salida.txt "h$hilos/salida.txt" || fallo "con --hilos $hilos se imprime otra cosa"
+done
+mkdir entorno && cd entorno && red40 && NRV_HILOS=2 "$NRV" entrenar x.nrv >salida.txt 2>/dev/null
+cd ..
+cmp -s h0/x.nrv entorno/x.nrv || fallo "con NRV_HILOS=2 la red es otra"
+for malo in 0 65 dos -1 ""; do
+  red_xor m.nrv --epocas 20 --error 0 --reemplazar
+  cp m.nrv m0.nrv
+  ejecutar entrenar m.nrv --hilos "$malo"
+  espera_rc 2 "--hilos «$malo»"
+  espera_error "--hilos: introduzca un número entero entre 1 y 64." "--hilos «$malo»"
+  cmp -s m.nrv m0.nrv || fallo "--hilos «$malo» ha cambiado la red"
+done
+
 # The criterion met in the first epoch: one line, a trained network.
 red_xor t.nrv --error 1
 ejecutar entrenar t.nrv

@@ -2,10 +2,19 @@
 // momentum memory and the measures, for many shapes and for every code path
 // the processor can run; and nothing allocated inside an epoch.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -184,11 +193,23 @@ std::vector<VarianteMotor> Variantes() {
   return v;
 }
 
+std::string NombresVariantes() {
+  std::string s;
+  for (VarianteMotor v : Variantes()) s += std::string(s.empty() ? "" : " ") + CMotorPerceptron::Nombre(v);
+  return s;
+}
+
+// Threads the engine takes for nHilos on a hidden layer of h neurons: at
+// most one per group of eight.
+UINT HilosEsperados(UINT nHilos, UINT h) { return std::max(1u, std::min(nHilos, (h + 7) / 8)); }
+
 // Trains a copy with the reference and one with the engine, epoch after
-// epoch, comparing every bit after each.
-void Comparar(const Forma& f, std::uint64_t semilla, double a, double m, UINT epocas, VarianteMotor variante) {
+// epoch, comparing every bit after each. nHilos 0: the engine's own choice.
+void Comparar(const Forma& f, std::uint64_t semilla, double a, double m, UINT epocas, VarianteMotor variante,
+              UINT nHilos = 0) {
   SCOPED_TRACE(std::to_string(f.e) + "-" + std::to_string(f.h) + "-" + std::to_string(f.s) + " con " +
-               std::to_string(f.muestras) + " muestras, " + CMotorPerceptron::Nombre(variante));
+               std::to_string(f.muestras) + " muestras, " + CMotorPerceptron::Nombre(variante) + ", " +
+               std::to_string(nHilos) + " hilos pedidos");
   std::mt19937_64 gen(semilla);
   Red ref(f.e, f.h, f.s), rap(f.e, f.h, f.s);
   Rellenar(ref.oculta, gen, f.escalaPesos);
@@ -200,12 +221,15 @@ void Comparar(const Forma& f, std::uint64_t semilla, double a, double m, UINT ep
   Conjunto(entrenamiento, f.e, f.s, f.muestras, gen);
   Conjunto(verificacion, f.e, f.s, f.muestras / 2 + 1, gen);
 
-  CMotorPerceptron motor(rap.red, variante);
+  CMotorPerceptron motor(rap.red, variante, nHilos);
   ASSERT_EQ(motor.Variante(), variante);
   for (UINT epoca = 0; epoca < epocas; ++epoca) {
     SCOPED_TRACE("época " + std::to_string(epoca));
     EpocaReferencia(ref.red, entrenamiento, a, m);
     motor.EntrenarEpoca(entrenamiento, a, m);
+    if (nHilos != 0 && f.muestras != 0) {
+      ASSERT_EQ(motor.Hilos(), HilosEsperados(nHilos, f.h));
+    }
     ASSERT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
     ASSERT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
     ASSERT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
@@ -228,7 +252,51 @@ const Forma kFormas[] = {
 TEST(MotorBits, MismasFormasQueLaReferencia) {
   std::uint64_t semilla = 1;
   for (VarianteMotor v : Variantes())
-    for (const Forma& f : kFormas) Comparar(f, semilla++, 0.25, 0.9, 4, v);
+    for (const Forma& f : kFormas) Comparar(f, semilla++, 0.25, 0.9, 4, v, 1);
+  // Which code paths this machine has run.
+  std::printf("Variantes del motor probadas: %s\n", NombresVariantes().c_str());
+  RecordProperty("variantes", NombresVariantes());
+}
+
+// Each thread owns a run of the groups of eight neurons; the bits are those
+// of one thread, whatever the split (groups left over, a thread per group,
+// outputs in one group or several).
+TEST(MotorHilos, MismasFormasConVariosHilos) {
+  std::uint64_t semilla = 100;
+  for (VarianteMotor v : Variantes())
+    for (UINT nHilos : {2u, 3u})
+      for (const Forma& f : kFormas) Comparar(f, semilla++, 0.25, 0.9, 2, v, nHilos);
+  std::printf("Variantes del motor probadas con 2 y 3 hilos: %s\n", NombresVariantes().c_str());
+  RecordProperty("variantes", NombresVariantes());
+}
+
+// The document's matrices are the state: epochs on one thread and on
+// several may follow each other in any order.
+TEST(MotorHilos, UnoYVariosHilosSeAlternan) {
+  for (VarianteMotor v : Variantes()) {
+    SCOPED_TRACE(CMotorPerceptron::Nombre(v));
+    std::mt19937_64 gen(21);
+    Red ref(40, 33, 12), rap(40, 33, 12);
+    Rellenar(ref.oculta, gen, 0.5);
+    Rellenar(ref.salida, gen, 0.5);
+    rap.CopiarDe(ref);
+    CConjuntoDatos c;
+    Conjunto(c, 40, 12, 30, gen);
+    CMotorPerceptron uno(rap.red, v, 1), dos(rap.red, v, 2), cinco(rap.red, v, 5);
+    CMotorPerceptron* orden[] = {&dos, &uno, &cinco, &dos, &uno};
+    for (CMotorPerceptron* motor : orden) {
+      EpocaReferencia(ref.red, c, 0.2, 0.7);
+      motor->EntrenarEpoca(c, 0.2, 0.7);
+      ASSERT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+      ASSERT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
+      ASSERT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
+      ASSERT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+      EsperarIguales(MedirReferencia(ref.red, c), motor->MedirConjunto(c));
+    }
+    EXPECT_EQ(uno.Hilos(), 1u);
+    EXPECT_EQ(dos.Hilos(), 2u);
+    EXPECT_EQ(cinco.Hilos(), 5u);
+  }
 }
 
 TEST(MotorBits, OtrosFactores) {
@@ -320,8 +388,9 @@ TEST(MotorMemoria, NadaSeReservaEnLaEpoca) {
   Rellenar(r.salida, gen, 0.3);
   CConjuntoDatos c;
   Conjunto(c, 64, 10, 50, gen);
-  for (VarianteMotor v : Variantes()) {
-    CMotorPerceptron motor(r.red, v);
+  for (VarianteMotor v : Variantes())
+    for (UINT nHilos : {1u, 2u}) {
+    CMotorPerceptron motor(r.red, v, nHilos);
     t_nReservas = 0;
     t_bContando = true;
     for (int e = 0; e < 3; ++e) {
@@ -329,8 +398,95 @@ TEST(MotorMemoria, NadaSeReservaEnLaEpoca) {
       motor.MedirConjunto(c);
     }
     t_bContando = false;
-    EXPECT_EQ(t_nReservas, 0) << CMotorPerceptron::Nombre(v);
+    EXPECT_EQ(t_nReservas, 0) << CMotorPerceptron::Nombre(v) << ", " << nHilos << " hilos";
   }
+}
+
+// A thread's nice value, field 19 of /proc/self/task/<tid>/stat.
+long NiceDeHilo(const std::string& tid) {
+  std::ifstream f("/proc/self/task/" + tid + "/stat");
+  std::string linea;
+  std::getline(f, linea);
+  const auto cierre = linea.rfind(')');
+  if (cierre == std::string::npos) return -100;
+  std::istringstream campos(linea.substr(cierre + 2));
+  std::string campo;
+  for (int i = 3; i <= 19 && campos >> campo; ++i)
+    if (i == 19) return std::stol(campo);
+  return -100;
+}
+
+std::set<std::string> HilosDelProceso() {
+  std::set<std::string> t;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/task")) t.insert(e.path().filename().string());
+  return t;
+}
+
+// The helpers run at the priority of the thread that trains, the lowest
+// one, and end with the engine.
+TEST(MotorHilos, LosAyudantesTienenLaPrioridadDelQueEntrena) {
+  std::mt19937_64 gen(31);
+  Red r(16, 32, 4);
+  Rellenar(r.oculta, gen, 0.5);
+  CConjuntoDatos c;
+  Conjunto(c, 16, 4, 10, gen);
+  std::vector<long> nices;
+  std::size_t nAyudantes = 0;
+  bool terminados = false;
+  std::thread entrenador([&] {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    const std::set<std::string> antes = HilosDelProceso();
+    {
+      CMotorPerceptron motor(r.red, VarianteMotor::Automatica, 3);
+      motor.EntrenarEpoca(c, 0.1, 0.5);
+      for (const std::string& t : HilosDelProceso())
+        if (!antes.count(t)) nices.push_back(NiceDeHilo(t));
+      nAyudantes = nices.size();
+    }
+    terminados = HilosDelProceso() == antes;
+  });
+  entrenador.join();
+  EXPECT_EQ(nAyudantes, 2u);
+  for (long n : nices) EXPECT_EQ(n, 19);
+  EXPECT_TRUE(terminados);
+}
+
+// The automatic choice: one thread for a small hidden layer; for a large
+// one, one per core while no other engine trains, one while another does.
+TEST(MotorHilos, EleccionAutomatica) {
+  if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "un solo núcleo";
+  CMotorPerceptron::FijarHilos(0);
+  std::mt19937_64 gen(41);
+  Red pequena(64, 40, 10), grande(200, 96, 10);
+  Rellenar(grande.oculta, gen, 0.1);
+  CConjuntoDatos cp, cg;
+  Conjunto(cp, 64, 10, 20, gen);
+  Conjunto(cg, 200, 10, 20, gen);
+  {
+    CMotorPerceptron motor(pequena.red);
+    motor.EntrenarEpoca(cp, 0.1, 0.5);
+    EXPECT_EQ(motor.Hilos(), 1u);
+  }
+  ASSERT_GE(std::size_t(201) * 96, CMotorPerceptron::kPesosParaHilos);
+  CMotorPerceptron primero(grande.red);
+  primero.MedirConjunto(cg);
+  EXPECT_GT(primero.Hilos(), 1u);  // nothing else trains
+  primero.EntrenarEpoca(cg, 0.1, 0.5);
+  EXPECT_GT(primero.Hilos(), 1u);
+  {
+    Red otra(200, 96, 10);
+    CMotorPerceptron segundo(otra.red);
+    segundo.EntrenarEpoca(cg, 0.1, 0.5);
+    EXPECT_EQ(segundo.Hilos(), 1u);  // another engine trains
+    primero.EntrenarEpoca(cg, 0.1, 0.5);
+    EXPECT_EQ(primero.Hilos(), 1u);
+  }
+  CMotorPerceptron::FijarHilos(2);
+  Red fija(200, 96, 10);
+  CMotorPerceptron conFijados(fija.red);
+  conFijados.EntrenarEpoca(cg, 0.1, 0.5);
+  EXPECT_EQ(conFijados.Hilos(), 2u);  // fixed: whatever else trains
+  CMotorPerceptron::FijarHilos(0);
 }
 
 // The engine keeps no state of its own between epochs: weights changed in
