@@ -14,7 +14,9 @@ _nrv_cli_orden() {
     nueva)
       argumentos=(red datos datos)
       opciones=(--ocultas=- --aprendizaje=- --momento=- --error=- --epocas=- --reemplazar) ;;
-    entrenar) argumentos=(red) ;;
+    entrenar)
+      argumentos=(red)
+      opciones=(--hilos=-) ;;
     verificar)
       argumentos=(red datos)
       opciones=(--matriz --json --esquema=esquema) ;;

@@ -52,6 +52,7 @@ ofrece "red.nrv " nrv-cli entrenar r
 # Options, and the values they take, written apart or after "=".
 ofrece "--ocultas " nrv-cli nueva red.nrv --o
 ofrece "--esquema --help --json --matriz " nrv-cli verificar --
+ofrece "--help --hilos " nrv-cli entrenar red.nrv --
 ofrece "--sin-cabecera " nrv-cli importar --sin
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema ""
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema = ""
