@@ -1,6 +1,9 @@
 #include "storage/reales.h"
 
+#include <sys/mman.h>
+
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -20,23 +23,78 @@ constexpr std::uint64_t kAlineacion = 64;
 // cannot come from a file the program wrote: the count is damaged.
 constexpr std::uint64_t kHolguraBloque = std::uint64_t(64) << 20;
 
-// Zeroed storage aligned to 64 bytes. calloc keeps large blocks lazily
-// zeroed by the system, so a block that a short file never fills costs no
-// memory. The raw pointer is kept just before the aligned start.
+// From this size on a block is mapped on its own, in pages of 2 MiB where
+// the system gives them: filling freshly zeroed memory page by page costs
+// more than the copy itself (a fault every 4 KiB), and the loaders fill
+// whole blocks at once. Sanitizer builds keep every block on the heap,
+// where the sanitizer watches it.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define NRV_BLOQUES_MAPEADOS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define NRV_BLOQUES_MAPEADOS 0
+#endif
+#endif
+#ifndef NRV_BLOQUES_MAPEADOS
+#define NRV_BLOQUES_MAPEADOS 1
+#endif
+constexpr std::uint64_t kPaginaGrande = std::uint64_t(2) << 20;
+constexpr std::uint64_t kBloqueMapeado = kPaginaGrande;
+
+// What sits just before a block's aligned start: where its memory came
+// from and, for a mapping, its length (0 for the heap).
+struct Cabecera {
+  void* bruto;
+  std::uint64_t longitud;
+};
+static_assert(sizeof(Cabecera) <= kAlineacion);
+
+// A mapping whose start is on a 2 MiB boundary, so that whole large pages
+// fit in it; the block starts one line after it. Null when the system
+// refuses.
+double* MapearCeros(std::uint64_t bytes) {
+  const std::uint64_t util = (kAlineacion + bytes + 4095) & ~std::uint64_t(4095);
+  const std::uint64_t total = util + kPaginaGrande;
+  void* m = ::mmap(nullptr, static_cast<std::size_t>(total), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return nullptr;
+  char* const base = static_cast<char*>(m);
+  char* const inicio = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(base) + kPaginaGrande - 1) &
+                                               ~std::uintptr_t(kPaginaGrande - 1));
+  // Only [inicio, inicio + util) is kept.
+  if (inicio > base) ::munmap(base, static_cast<std::size_t>(inicio - base));
+  char* const fin = inicio + util;
+  if (base + total > fin) ::munmap(fin, static_cast<std::size_t>(base + total - fin));
+  ::madvise(inicio, static_cast<std::size_t>(util), MADV_HUGEPAGE);  // a hint: without it, small pages
+  Cabecera* c = reinterpret_cast<Cabecera*>(inicio + kAlineacion) - 1;
+  c->bruto = inicio;
+  c->longitud = util;
+  return reinterpret_cast<double*>(inicio + kAlineacion);
+}
+
+// Zeroed storage aligned to 64 bytes. The system keeps large blocks lazily
+// zeroed, so a block that a short file never fills costs no memory.
 double* ReservarCeros(std::uint64_t bytes) {
   if (bytes > AfxMemoriaDisponible()) AfxThrowMemoryException();
-  const std::uint64_t total = bytes + kAlineacion + sizeof(void*);
+  if (NRV_BLOQUES_MAPEADOS && bytes >= kBloqueMapeado)
+    if (double* p = MapearCeros(bytes)) return p;
+  const std::uint64_t total = bytes + kAlineacion + sizeof(Cabecera);
   void* bruto = std::calloc(1, static_cast<std::size_t>(total));
   if (bruto == nullptr) AfxThrowMemoryException();
-  const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(bruto) + sizeof(void*);
+  const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(bruto) + sizeof(Cabecera);
   const std::uintptr_t alineado = (base + kAlineacion - 1) & ~std::uintptr_t(kAlineacion - 1);
-  void** p = reinterpret_cast<void**>(alineado);
-  p[-1] = bruto;
-  return reinterpret_cast<double*>(p);
+  Cabecera* c = reinterpret_cast<Cabecera*>(alineado) - 1;
+  c->bruto = bruto;
+  c->longitud = 0;
+  return reinterpret_cast<double*>(alineado);
 }
 
 void LiberarCeros(double* p) {
-  if (p != nullptr) std::free(reinterpret_cast<void**>(p)[-1]);
+  if (p == nullptr) return;
+  const Cabecera c = reinterpret_cast<Cabecera*>(p)[-1];
+  if (c.longitud != 0)
+    ::munmap(c.bruto, static_cast<std::size_t>(c.longitud));
+  else
+    std::free(c.bruto);
 }
 
 // Row length in doubles: rounded up to whole 64-byte lines only when the

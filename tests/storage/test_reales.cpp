@@ -88,6 +88,32 @@ TEST(RealesDimensionar, LasFilasNoSeSolapan) {
   }
 }
 
+// Blocks of several megabytes are mapped apart from the heap: zero, every
+// row usable to its last element, aligned, and given back whole, also when
+// dimensioned again over and over.
+TEST(RealesDimensionar, BloquesGrandesCerosUsablesYDevueltos) {
+  for (int vuelta = 0; vuelta < 3; ++vuelta)
+    for (UINT filas : {4097u, 40000u}) {
+      CMatrizReales m;
+      m.Dimensionar(filas, 74);  // 2.4 MB and 23.7 MB
+      ASSERT_EQ(m.m_nFilas, filas);
+      for (UINT i = 0; i < filas; i += filas / 7)
+        ASSERT_TRUE(TodoCeroPositivo(m.m_ppFilas[i], 74)) << filas << " fila " << i;
+      ASSERT_TRUE(TodoCeroPositivo(m.m_ppFilas[filas - 1], 74));
+      for (UINT i = 0; i < filas; ++i) m.m_ppFilas[i][73] = i;
+      for (UINT i = 0; i < filas; ++i) ASSERT_EQ(m.m_ppFilas[i][73], double(i));
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(m.m_ppFilas[0]) % 64, 0u);
+      m.Dimensionar(filas, 74);  // the old block is given back, the new one is zero again
+      ASSERT_TRUE(TodoCeroPositivo(m.m_ppFilas[filas - 1], 74));
+      CArrayReales v;
+      v.Dimensionar(filas * 10);
+      v.m_pDatos[filas * 10 - 1] = 1.0;
+      ASSERT_TRUE(TodoCeroPositivo(v.m_pDatos, filas * 10 - 1));
+      v.Liberar();
+      EXPECT_EQ(v.m_pDatos, nullptr);
+    }
+}
+
 TEST(RealesDimensionar, FilasAlineadasCuandoNoCuestaMemoria) {
   CMatrizReales m;
   m.Dimensionar(3, 785);  // 6280 bytes: padding to 6336 is under a sixteenth
