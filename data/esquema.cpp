@@ -174,6 +174,9 @@ Resultado<CEsquema> LeerEsquemaTexto(const CString& ruta, const std::string& tex
     j = Json::parse(texto);
   } catch (const Json::parse_error& e) {
     return NoValido(ruta, FormatC("no es JSON (byte %zu)", static_cast<std::size_t>(e.byte)));
+  } catch (const Json::exception&) {
+    // A number too large for any type, a nesting too deep.
+    return NoValido(ruta, "no es JSON que se pueda leer");
   }
   if (!j.is_object() || !j.contains("formato") || j["formato"] != kFormato)
     return NoValido(ruta, FormatC("le falta \"formato\": \"%s\"", kFormato));
@@ -260,6 +263,12 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
     for (UINT i = 0; i < n; ++i)
       if (numerica[i] && LeerCelda(fila[i], t.cDecimal, v) == ClaseCelda::Texto) numerica[i] = false;
 
+  // Other tables are matched to the scheme by these names.
+  for (UINT i = 0; i < t.cabecera.size(); ++i)
+    for (UINT k = i + 1; k < t.cabecera.size(); ++k)
+      if (t.cabecera[i] == t.cabecera[k])
+        return Fallo{FormatC("%s: la cabecera repite el nombre «%s» (columnas %u y %u).", tabla, t.cabecera[i].c_str(),
+                             i + 1, k + 1)};
   CEsquema e;
   e.columnas.resize(n);
   for (UINT i = 0; i < n; ++i)

@@ -96,8 +96,11 @@ bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::v
   bool bien = true;
   std::size_t i = 0;
   while (i < texto.size() && !l.Lleno()) {
-    std::size_t j = texto.find('\n', i);
-    j = j == std::string::npos ? texto.size() : j + 1;
+    // A line ends with LF, CR LF or a lone CR, as libcsv ends a row.
+    std::size_t j = texto.find_first_of("\r\n", i);
+    if (j == std::string::npos) j = texto.size();
+    else if (texto[j] == '\r' && j + 1 < texto.size() && texto[j + 1] == '\n') j += 2;
+    else ++j;
     ++l.nLinea;
     // A row begins on the first line that holds something.
     if (l.nLineaFila == 0 && l.fila.empty() &&
@@ -286,6 +289,10 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
   }
   if (t.bCabecera) {
     t.cabecera = std::move(t.filas.front());
+    // A header cell left empty (a spreadsheet's index column) still names
+    // its column.
+    for (std::size_t i = 0; i < t.cabecera.size(); ++i)
+      if (t.cabecera[i].empty()) t.cabecera[i] = FormatC("columna %zu", i + 1);
     t.filas.erase(t.filas.begin());
     t.lineas.erase(t.lineas.begin());
     if (t.filas.empty()) return Fallo{FormatC("%s: la tabla solo tiene la cabecera; le faltan las filas.", nombre)};

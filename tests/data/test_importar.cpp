@@ -112,6 +112,11 @@ TEST_F(Importar, SalidasNumericasYColumnaDeClaseElegida) {
   EXPECT_EQ(CrearEsquema(u, {}).Mensaje(),
             "t.csv: su última columna, columna 4 (y2), es numérica: indique cuál es la columna de la clase o cuántas "
             "salidas numéricas hay.");
+  // A header cell left empty is named after its place.
+  const Resultado<CEsquema> vacia = CrearEsquema(Leer(",a,k\n0,1,x\n1,2,y\n"), {});
+  ASSERT_TRUE(vacia) << vacia.Mensaje();
+  EXPECT_EQ(vacia->columnas[0].strNombre, "columna 1");
+  EXPECT_TRUE(LeerEsquemaTexto("e.json", TextoEsquema(*vacia)));
   // A constant column is only shifted.
   const Resultado<CEsquema> c = CrearEsquema(Leer("a,b,k\n3,1,x\n3,2,y\n"), {});
   ASSERT_TRUE(c);
@@ -135,6 +140,7 @@ TEST_F(Importar, NegativasConLineaYColumna) {
       {"a,b,k\n1e309,2,x\n", "t.csv, línea 2, columna 1 (a): el valor «1e309» no es finito."},
       {"a,b,k\n1,2,\n", "t.csv, línea 2, columna 3 (k): falta la clase."},
       {"k\nx\ny\n", "t.csv: no se distinguen columnas en la tabla (¿es otro el separador?)."},
+      {"a,b,a,k\n1,2,3,x\n", "t.csv: la cabecera repite el nombre «a» (columnas 1 y 3)."},
   };
   for (const Caso& c : casos) EXPECT_EQ(CrearEsquema(Leer(c.tabla), {}).Mensaje(), c.mensaje) << c.tabla;
 }
@@ -198,6 +204,7 @@ TEST_F(Importar, ElEsquemaEnJsonIdaYVuelta) {
     const char* causa;
   } malos[] = {
       {"{", "no es JSON (byte 2)"},
+      {"[1e999]", "no es JSON que se pueda leer"},
       {"[]", "le falta \"formato\": \"esquema de nrv\""},
       {R"({"formato":"esquema de nrv","version":2,"columnas":[]})", "su versión no es la 1"},
       {R"({"formato":"esquema de nrv","version":1,"columnas":[]})", "no tiene columnas"},

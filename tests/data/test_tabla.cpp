@@ -39,6 +39,11 @@ TEST(Tabla, ComillasFinesDeLineaYLineasDeCadaFila) {
   EXPECT_EQ(t->filas, (Filas{{"a,b", "1.5", "2"}, {"dijo \"hola\"", "3", "4"}, {"dos\nlíneas", "5", "6"}, {"c", "7", "8"}}));
   EXPECT_EQ(t->lineas, (std::vector<UINT>{2, 4, 5, 7}));
   EXPECT_TRUE(ComprobarCeldas(*t));
+  // A lone CR ends a line as it ends a row.
+  const Resultado<Tabla> cr = Leer("a,b\r1,2\r\r3,4\r");
+  ASSERT_TRUE(cr) << cr.Mensaje();
+  EXPECT_EQ(cr->filas, (Filas{{"1", "2"}, {"3", "4"}}));
+  EXPECT_EQ(cr->lineas, (std::vector<UINT>{2, 4}));
 }
 
 TEST(Tabla, NegativasConSuLinea) {
