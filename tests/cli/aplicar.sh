@@ -16,13 +16,13 @@ espera_rc 0 "verificar --matriz"
 [ "$(head -n 4 salida.txt | cut -d: -f1 | tr '\n' '|')" = "Fichero|Nº Muestras|Tasa Aciertos|Error Total|" ] ||
   fallo "verificar --matriz no empieza por las cuatro líneas: $SALIDA"
 tasa=$(sed -n 's/^Tasa Aciertos: *\(.*\) %$/\1/p' salida.txt)
-awk -v t="$tasa" 'BEGIN { exit !(t >= 90) }' || fallo "la red llega solo al $tasa % sobre iris-test"
+LC_ALL=C awk -v t="$tasa" 'BEGIN { exit !(t >= 90) }' || fallo "la red llega solo al $tasa % sobre iris-test"
 espera_salida "Matriz de confusión (filas: objetivo; columnas: red):" "verificar --matriz"
 grep -qE '^objetivo \\ red +setosa +versicolor +virginica +Sensibilidad$' salida.txt || fallo "cabecera de la matriz: $SALIDA"
 # Counts add up to the samples; the diagonal is the hits.
-read -r total diagonal < <(awk '/^(setosa|versicolor|virginica) / { for (i = 2; i <= 4; i++) { t += $i; if (i == NR - 6) d += $i } } END { print t, d }' salida.txt)
+read -r total diagonal < <(LC_ALL=C awk '/^(setosa|versicolor|virginica) / { for (i = 2; i <= 4; i++) { t += $i; if (i == NR - 6) d += $i } } END { print t, d }' salida.txt)
 [ "$total" -eq 50 ] || fallo "la matriz suma $total muestras, no 50"
-awk -v d="$diagonal" -v t="$tasa" 'BEGIN { exit !(sprintf("%.4f", d * 100 / 50) == t) }' ||
+LC_ALL=C awk -v d="$diagonal" -v t="$tasa" 'BEGIN { exit !(sprintf("%.4f", d * 100 / 50) == t) }' ||
   fallo "la diagonal ($diagonal) no da la tasa $tasa"
 grep -qE '^Precisión( +[0-9.]+ %){3}$' salida.txt || fallo "fila de precisión: $SALIDA"
 
@@ -48,9 +48,9 @@ for datos in iris-test.txt iris-test.csv; do
     fallo "cabecera de aplicar $datos: $(head -n 1 salida.txt)"
   [ "$(wc -l <salida.txt)" -eq 51 ] || fallo "aplicar $datos: $(wc -l <salida.txt) líneas"
   [ "$(grep -c $'\r$' salida.txt)" -eq 51 ] || fallo "aplicar $datos no termina sus líneas en CR LF"
-  parte=$(tr -d '\r' <salida.txt | awk -F, 'NR > 1 { n++; a += $7 } END { printf "%7.4f", a * 100 / n }')
+  parte=$(tr -d '\r' <salida.txt | LC_ALL=C awk -F, 'NR > 1 { n++; a += $7 } END { printf "%7.4f", a * 100 / n }')
   [ "$parte" = "$tasa" ] || fallo "aplicar $datos: aciertos $parte %, verificar $tasa %"
-  tr -d '\r' <salida.txt | awk -F, 'NR > 1 && ($7 == 1) != ($5 == $6) { exit 1 }' || fallo "acierto no es ganadora = objetivo"
+  tr -d '\r' <salida.txt | LC_ALL=C awk -F, 'NR > 1 && ($7 == 1) != ($5 == $6) { exit 1 }' || fallo "acierto no es ganadora = objetivo"
 done
 # Without the scheme, the outputs are numbered; into a file, a summary.
 ejecutar aplicar iris.nrv iris-test.txt resultados.csv
@@ -64,7 +64,7 @@ ejecutar aplicar iris.nrv iris-nuevas.csv nuevas.csv --esquema iris.json
 espera_rc 0 "aplicar a iris-nuevas.csv"
 [ "$(head -n 1 nuevas.csv | tr -d '\r')" = "muestra,setosa,versicolor,virginica,ganadora" ] ||
   fallo "cabecera de las nuevas: $(head -n 1 nuevas.csv)"
-[ "$(tr -d '\r' <nuevas.csv | awk -F, 'NR > 1 && $5 ~ /^(setosa|versicolor|virginica)$/ && $2 ~ /^[0-9.e-]+$/' | wc -l)" -eq 10 ] ||
+[ "$(tr -d '\r' <nuevas.csv | LC_ALL=C awk -F, 'NR > 1 && $5 ~ /^(setosa|versicolor|virginica)$/ && $2 ~ /^[0-9.e-]+$/' | wc -l)" -eq 10 ] ||
   fallo "filas de las nuevas: $(cat nuevas.csv)"
 
 # Refusals.
