@@ -70,7 +70,6 @@ CHostLinea::~CHostLinea() {
 }
 
 int CHostLinea::MessageBox(const CString& texto, UINT estilo, UINT) {
-  ++m_nMensajes;
   EscribirError(texto);
   switch (estilo & MB_TYPEMASK) {
     case MB_YESNO:

@@ -46,9 +46,8 @@ class CHostLinea : public IAfxHost {
   // Answers of the current command: controls of the new-network dialog by id.
   std::map<int, CString> m_controlesNuevaRed;
 
-  // What happened.
-  int m_nMensajes = 0;        // message boxes shown
-  bool m_bRechazado = false;  // the new-network dialog refused the values it was given
+  // Whether the new-network dialog refused the values it was given.
+  bool m_bRechazado = false;
 
  private:
   std::map<UINT, int> m_vecesMostrado;  // showings per dialog template

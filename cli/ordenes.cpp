@@ -283,6 +283,8 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   red.vista.Empezar(nEpocaInicial, doc.m_nPuntos.load());
   InstalarInterrupcion();
   doc.OnEntrenar();
+  // A thread that started says itself why it could not train.
+  const bool bArrancado = doc.m_pHilo != nullptr;
 
   // The main thread serves the queue (the view's messages, the thread's
   // message boxes) until the thread ends or the user interrupts; the
@@ -304,9 +306,8 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   const UINT nEpoca = doc.m_nEpoca.load();
   if (nEpoca == nEpocaInicial) {
     // No epoch ran: a data file could not be loaded (the thread has said
-    // why) or, with nothing said, the thread could not start. The file
-    // stays as it was.
-    if (host.m_nMensajes == 0) Avisar("No se ha podido iniciar el entrenamiento.");
+    // why) or the thread could not start. The file stays as it was.
+    if (!bArrancado) Avisar("No se ha podido iniciar el entrenamiento.");
     Avisar(FormatC("No se ha entrenado ninguna época; %s no ha cambiado.", ruta.c_str()));
     return SALIDA_FALLO;
   }
