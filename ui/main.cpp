@@ -36,18 +36,19 @@ struct OpcionQt {
   bool bValor;
 };
 constexpr OpcionQt kOpcionesQt[] = {
-    {"-platform", true},   {"-platformpluginpath", true}, {"-platformtheme", true}, {"-plugin", true},
-    {"-qwindowgeometry", true}, {"-qwindowicon", true},   {"-qwindowtitle", true},  {"-geometry", true},
-    {"-icon", true},       {"-title", true},              {"-display", true},       {"-name", true},
-    {"-session", true},    {"-style", true},              {"-stylesheet", true},    {"-qmljsdebugger", false},
-    {"-reverse", false},   {"-widgetcount", false},       {"-nograb", false},       {"-dograb", false},
-    {"-sync", false},      {"-testability", false},
+    {"-platform", true},           {"-platformpluginpath", true}, {"-platformtheme", true},
+    {"-plugin", true},             {"-qwindowgeometry", true},    {"-qwindowicon", true},
+    {"-qwindowtitle", true},       {"-geometry", true},           {"-icon", true},
+    {"-title", true},              {"-display", true},            {"-name", true},
+    {"-session", true},            {"-style", true},              {"-stylesheet", true},
+    {"-qmljsdebugger", false},     {"-reverse", false},           {"-widgetcount", false},
+    {"-nograb", false},            {"-dograb", false},            {"-sync", false},
+    {"-testability", false},
 };
 
 const OpcionQt* BuscarOpcionQt(std::string_view arg) {
   if (arg.starts_with("--")) arg.remove_prefix(1);  // Qt takes "--style" as "-style"
-  const bool bIgual = arg.find('=') != std::string_view::npos;
-  if (bIgual) arg = arg.substr(0, arg.find('='));  // "-style=fusion"
+  if (const auto igual = arg.find('='); igual != std::string_view::npos) arg = arg.substr(0, igual);  // "-style=fusion"
   for (const OpcionQt& o : kOpcionesQt)
     if (o.nombre == arg) return &o;
   return nullptr;
