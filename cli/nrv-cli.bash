@@ -7,8 +7,9 @@
 # each argument, in order) and opciones. An option written "--x=KIND" takes
 # a value of that kind, "--x" none. Kinds: red (*.nrv), datos (data files:
 # *.txt *.dat *.bin *.ie3), tabla (*.csv), esquema (*.json), c (*.c),
-# svg (*.svg), entrada (a data file or a table), fichero (any file),
-# "-" (a value with nothing to offer) or words separated by "|".
+# svg (*.svg), entrada (a data file, or a table once --esquema is given),
+# fichero (any file), "-" (a value with nothing to offer) or words
+# separated by "|".
 _nrv_cli_orden() {
   case $1 in
     nueva)
@@ -18,7 +19,7 @@ _nrv_cli_orden() {
       argumentos=(red)
       opciones=(--hilos=-) ;;
     verificar)
-      argumentos=(red datos)
+      argumentos=(red entrada)
       opciones=(--matriz --json --esquema=esquema) ;;
     historial)
       argumentos=(red fichero)
@@ -44,7 +45,8 @@ _nrv_cli_orden() {
 
 _nrv_cli_ordenes='nueva entrenar verificar historial pesos info importar aplicar exportar curvas help'
 
-# Adds to COMPREPLY the files of kind $1 that begin with $2, and folders.
+# Adds to COMPREPLY the files of kind $1 that begin with $2, and folders;
+# the caller's esquema says whether --esquema was given.
 _nrv_cli_ficheros() {
   local extensiones
   case $1 in
@@ -52,7 +54,9 @@ _nrv_cli_ficheros() {
     datos) extensiones='txt|dat|bin|ie3' ;;
     tabla) extensiones=csv ;;
     esquema) extensiones=json ;;
-    entrada) extensiones='txt|dat|bin|ie3|csv' ;;
+    entrada)
+      extensiones='txt|dat|bin|ie3'
+      ((esquema)) && extensiones+='|csv' ;;
     c | svg) extensiones=$1 ;;
     fichero) extensiones= ;;
     -) return ;;
@@ -102,7 +106,7 @@ _nrv_cli() {
   fi
 
   # The command, and how many of its arguments come before the current word.
-  local orden= i palabra n=0 solo=0
+  local orden= i palabra n=0 solo=0 esquema=0
   local -a argumentos=() opciones=()
   for ((i = 1; i < COMP_CWORD; i++)); do
     palabra=${COMP_WORDS[i]}
@@ -118,7 +122,10 @@ _nrv_cli() {
       n=$((n + 1))
     elif [[ $palabra == -- ]]; then
       solo=1
+    elif [[ $palabra == --esquema=?* ]]; then
+      esquema=1
     elif _nrv_cli_valor "$palabra"; then
+      [[ $palabra == --esquema ]] && esquema=1
       # Its value is the next word, or the two after it ("--x=valor").
       if [[ ${COMP_WORDS[i + 1]} == = ]]; then i=$((i + 2)); else i=$((i + 1)); fi
     fi
