@@ -15,8 +15,10 @@
 #include <immintrin.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -30,6 +32,8 @@ namespace {
 // A header count whose values the file cannot hold by more than this is
 // damaged, not a file cut short.
 constexpr std::uint64_t kHolgura = std::uint64_t(64) << 20;
+// A stop request is looked at after each such share of a file.
+constexpr std::size_t kPasoDetener = std::size_t(4) << 20;
 
 inline bool EsSeparador(char c) { return c == ' ' || c == '\t'; }
 inline bool EsDigito(char c) { return static_cast<unsigned char>(c - '0') < 10; }
@@ -119,6 +123,12 @@ bool LeerValoresRango(const char* p, const char* fin, double* destino, UINT n) {
   return true;
 }
 
+bool Finitos(const double* v, UINT n) {
+  bool finitos = true;
+  for (UINT i = 0; i < n; ++i) finitos &= std::isfinite(v[i]);
+  return finitos;
+}
+
 // Whether the line holds at least n tokens (a line past the last counted
 // sample is looked at without storing its values).
 bool TieneValores(const char* p, const char* fin, UINT n) {
@@ -142,20 +152,27 @@ UINT ContarRango(const char* p, const char* fin) {
 // grows only for a line longer than itself: comment lines ('/' first) and
 // empty lines are skipped; LF or CR LF ends a line; the last line may lack
 // its newline. A zero byte always follows the buffered bytes, so every line
-// handed out is followed by a character that ends a number.
+// handed out is followed by a character that ends a number. Only the bytes
+// the file had when it was opened are read, so the buffer never outgrows
+// the file; a stop request (when given) is looked at every few megabytes.
 class CLineas {
  public:
-  explicit CLineas(int fd) : m_fd(fd) { Reservar(kBloque); }
+  CLineas(int fd, std::uint64_t tam, HANDLE hDetener) : m_fd(fd), m_nTam(tam), m_nRestante(tam), m_hDetener(hDetener) {
+    Reservar(static_cast<std::size_t>(std::min<std::uint64_t>(kBloque, tam + 1)));
+  }
 
   // Back to the start of the file for the second pass.
   bool Rebobinar() {
     m_p = m_lim = m_buf.get();
     *m_lim = '\0';
     m_fin = false;
+    m_nRestante = m_nTam;
+    m_nLinea = 0;
     return ::lseek(m_fd, 0, SEEK_SET) == 0;
   }
 
-  // The next data line; false at the end of the file (or on a read error).
+  // The next data line; false at the end of the file (or on a read error,
+  // or when a stop was asked).
   bool Siguiente(const char*& ini, const char*& fin) {
     for (;;) {
       const void* nl = std::memchr(m_p, '\n', static_cast<std::size_t>(m_lim - m_p));
@@ -165,7 +182,7 @@ class CLineas {
         m_p = const_cast<char*>(fin) + 1;
         if (fin > ini && fin[-1] == '\r') --fin;
       } else if (m_fin) {
-        if (m_p == m_lim) return false;
+        if (m_p == m_lim || m_bDetenido) return false;
         ini = m_p;
         fin = m_lim;
         m_p = m_lim;
@@ -173,9 +190,14 @@ class CLineas {
         Rellenar();
         continue;
       }
+      ++m_nLinea;
       if (fin != ini && *ini != '/') return true;
     }
   }
+
+  // The number (from 1) of the line Siguiente handed out last.
+  std::uint64_t Linea() const { return m_nLinea; }
+  bool Detenido() const { return m_bDetenido; }
 
  private:
   static constexpr std::size_t kBloque = std::size_t(256) << 10;
@@ -196,32 +218,53 @@ class CLineas {
   // Keeps the unfinished line, moved to the front, and reads what follows.
   void Rellenar() {
     std::size_t resto = static_cast<std::size_t>(m_lim - m_p);
+    if (m_nRestante == 0 || Parar()) {
+      m_fin = true;
+      return;
+    }
     if (resto == m_cap) {
-      Reservar(m_cap * 2);
+      // A line longer than the buffer: at most the rest of the file more.
+      Reservar(static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(m_cap) * 2, resto + m_nRestante)));
     } else if (m_p != m_buf.get()) {
       std::memmove(m_buf.get(), m_p, resto);
       m_p = m_buf.get();
       m_lim = m_p + resto;
     }
+    const std::size_t pedir = static_cast<std::size_t>(std::min<std::uint64_t>(m_cap - resto, m_nRestante));
     for (;;) {
-      const ssize_t r = ::read(m_fd, m_lim, m_cap - resto);
+      const ssize_t r = ::read(m_fd, m_lim, pedir);
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) {
         m_fin = true;
       } else {
         m_lim += r;
+        m_nRestante -= static_cast<std::uint64_t>(r);
+        m_nLeidos += static_cast<std::size_t>(r);
       }
       break;
     }
     *m_lim = '\0';
   }
 
+  bool Parar() {
+    if (m_hDetener == nullptr || m_nLeidos < kPasoDetener) return false;
+    m_nLeidos = 0;
+    if (WaitForSingleObject(m_hDetener, 0) == WAIT_OBJECT_0) m_bDetenido = true;
+    return m_bDetenido;
+  }
+
   int m_fd;
+  std::uint64_t m_nTam;
+  std::uint64_t m_nRestante;
+  HANDLE m_hDetener;
   std::unique_ptr<char[]> m_buf;
   std::size_t m_cap = 0;
   char* m_p = nullptr;
   char* m_lim = nullptr;
   bool m_fin = false;
+  bool m_bDetenido = false;
+  std::size_t m_nLeidos = 0;
+  std::uint64_t m_nLinea = 0;
 };
 
 // A file descriptor closed on every way out.
@@ -238,6 +281,22 @@ class CDescriptor {
  private:
   int m_fd;
 };
+
+// Opens a data file for reading: only a regular file, and without waiting
+// (a pipe's open would wait for a writer); tam gets its size now. -1 when
+// it cannot be opened or is no regular file.
+int AbrirDatos(const CString& ruta, std::uint64_t& tam) {
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  tam = static_cast<std::uint64_t>(st.st_size);
+  return fd;
+}
 
 // Reads up to tam bytes; fewer only at the end of the file or on an error.
 std::size_t LeerTodo(int fd, void* destino, std::size_t tam) {
@@ -265,26 +324,67 @@ bool LeerCabecera(int fd, UINT& entradas, UINT& salidas, UINT& muestras) {
   return true;
 }
 
+// Values the header announces; in doubles, so nothing overflows.
+std::uint64_t ValoresAnunciados(UINT entradas, UINT salidas, UINT muestras) {
+  return (std::uint64_t(entradas) + salidas) * muestras;
+}
+
+// A damaged count must not take the machine's memory: a header is refused
+// when the file cannot hold its values (beyond a margin for a file cut
+// short) or the machine cannot hold them. Samples without inputs cannot be
+// told apart. Measuring and loading apply the same rule.
+bool CabeceraAdmisible(UINT entradas, UINT salidas, UINT muestras, std::uint64_t tamFichero) {
+  if (entradas == 0 && muestras != 0) return false;
+  const std::uint64_t porMuestra = std::uint64_t(entradas) + salidas;
+  const std::uint64_t limite = AfxMemoriaDisponible() / sizeof(double);
+  if (muestras != 0 && porMuestra + 2 > limite / muestras) return false;  // + the two row pointers
+  const std::uint64_t cuerpo = tamFichero < 12 ? 0 : tamFichero - 12;
+  return ValoresAnunciados(entradas, salidas, muestras) <= cuerpo / sizeof(double) + kHolgura / sizeof(double);
+}
+
 // Fills the rows from the file in sample order (inputs, then outputs),
-// scattering each read straight into the rows. Stops at the end of the
-// file: what is missing keeps its zero fill.
-void LeerMuestras(int fd, CMatrizReales& entradas, CMatrizReales& salidas, UINT muestras) {
+// scattering each read straight into the rows, a few megabytes per read so
+// that a stop request is looked at between them. Stops at the end of the
+// file: what is missing keeps its zero fill. False when a stop was asked.
+bool LeerMuestras(int fd, CMatrizReales& entradas, CMatrizReales& salidas, UINT muestras, HANDLE hDetener) {
   constexpr int kTramos = 1024;
   iovec iov[kTramos];
   const std::size_t bytesE = std::size_t(entradas.m_nColumnas) * sizeof(double);
   const std::size_t bytesS = std::size_t(salidas.m_nColumnas) * sizeof(double);
+  // Where the next byte goes: sample s, its outputs when bSalida, offset.
   UINT s = 0;
+  bool bSalida = false;
+  std::size_t desde = 0;
   while (s < muestras) {
     int n = 0;
-    for (; s < muestras && n + 2 <= kTramos; ++s) {
-      iov[n++] = {entradas.m_ppFilas[s], bytesE};
-      if (bytesS != 0) iov[n++] = {salidas.m_ppFilas[s], bytesS};
+    std::size_t total = 0;
+    {
+      UINT s2 = s;
+      bool b2 = bSalida;
+      std::size_t d2 = desde;
+      while (s2 < muestras && n < kTramos && total < kPasoDetener) {
+        char* fila = reinterpret_cast<char*>(b2 ? salidas.m_ppFilas[s2] : entradas.m_ppFilas[s2]);
+        const std::size_t largo = (b2 ? bytesS : bytesE) - d2;
+        const std::size_t tomar = std::min(largo, kPasoDetener - total);
+        iov[n++] = {fila + d2, tomar};
+        total += tomar;
+        if (tomar < largo) break;
+        d2 = 0;
+        if (b2 || bytesS == 0) {
+          b2 = false;
+          ++s2;
+        } else {
+          b2 = true;
+        }
+      }
     }
+    std::size_t leidos = 0;
     int k = 0;
     while (k < n) {
       const ssize_t r = ::readv(fd, iov + k, n - k);
       if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) return;  // end of the file (or unreadable): the rest stays 0.0
+      if (r <= 0) return true;  // end of the file (or unreadable): the rest stays 0.0
+      leidos += static_cast<std::size_t>(r);
       std::size_t resto = static_cast<std::size_t>(r);
       while (k < n && resto >= iov[k].iov_len) resto -= iov[k++].iov_len;
       if (k < n) {
@@ -292,8 +392,152 @@ void LeerMuestras(int fd, CMatrizReales& entradas, CMatrizReales& salidas, UINT 
         iov[k].iov_len -= resto;
       }
     }
+    // Move the position on by what was read.
+    while (leidos > 0) {
+      const std::size_t largo = (bSalida ? bytesS : bytesE) - desde;
+      if (leidos < largo) {
+        desde += leidos;
+        break;
+      }
+      leidos -= largo;
+      desde = 0;
+      if (bSalida || bytesS == 0) {
+        bSalida = false;
+        ++s;
+      } else {
+        bSalida = true;
+      }
+    }
+    if (hDetener != nullptr && s < muestras && WaitForSingleObject(hDetener, 0) == WAIT_OBJECT_0) return false;
   }
+  return true;
 }
+
+// The first sample (from 0) holding a value that is not finite; muestras
+// when there is none.
+UINT PrimeraNoFinita(const CMatrizReales& entradas, const CMatrizReales& salidas, UINT muestras) {
+  for (UINT s = 0; s < muestras; ++s) {
+    if (!Finitos(entradas.m_ppFilas[s], entradas.m_nColumnas)) return s;
+    if (salidas.m_ppFilas != nullptr && !Finitos(salidas.m_ppFilas[s], salidas.m_nColumnas)) return s;
+  }
+  return muestras;
+}
+
+void AvisarNoFinito(const char* donde, std::uint64_t n, const CString& ruta) {
+  AfxMessageBox(FormatC("valor no finito en %s %llu de %s", donde, static_cast<unsigned long long>(n), ruta.c_str()),
+                MB_OK, 0);
+}
+
+// Measures a text file's first two data lines as LeerLinea and
+// ContarValores read them, one block at a time: a line is never held
+// whole, so a huge file without a line end costs one pass and no memory.
+// The values of the tokens counted are checked to be finite (a token too
+// long to keep is left to the loader, which reads every value).
+class CMedidorTexto {
+ public:
+  // 0: measured; 1: fewer than two data lines; 2: a value not finite
+  // (nLinea tells where).
+  int Medir(int fd, std::uint64_t tam, UINT& entradas, UINT& salidas) {
+    char bloque[1 << 16];
+    std::uint64_t restante = tam;
+    while (restante > 0 && m_nDatos < 2 && !m_bNoFinito) {
+      const ssize_t r = ::read(fd, bloque, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof bloque, restante)));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      restante -= static_cast<std::uint64_t>(r);
+      for (ssize_t i = 0; i < r && m_nDatos < 2 && !m_bNoFinito; ++i) {
+        if ((m_bComentario || m_bCero) && !m_bCrPendiente) {
+          // Nothing more of this line counts: on to its end.
+          const void* nl = std::memchr(bloque + i, '\n', static_cast<std::size_t>(r - i));
+          if (nl == nullptr) break;
+          i = static_cast<const char*>(nl) - bloque;
+        }
+        Caracter(bloque[i]);
+      }
+    }
+    if (m_nDatos < 2 && !m_bNoFinito) {
+      // The last line may lack its newline (and then keeps a final CR).
+      if (m_bCrPendiente) Normal('\r');
+      m_bCrPendiente = false;
+      if (m_bEnLinea) FinLinea();
+    }
+    entradas = m_nCuentas[0];
+    salidas = m_nCuentas[1];
+    if (m_bNoFinito) return 2;
+    return m_nDatos < 2 ? 1 : 0;
+  }
+  std::uint64_t nLinea = 0;
+
+ private:
+  static constexpr std::size_t kTokenMax = 4096;
+
+  void Caracter(char c) {
+    if (m_bCrPendiente) {
+      m_bCrPendiente = false;
+      if (c == '\n') {  // CR LF: the CR is no part of the line
+        FinLinea();
+        return;
+      }
+      Normal('\r');
+    }
+    if (c == '\n') {
+      FinLinea();
+    } else if (c == '\r') {
+      m_bCrPendiente = true;
+    } else {
+      Normal(c);
+    }
+  }
+
+  void Normal(char c) {
+    if (!m_bEnLinea) {
+      m_bEnLinea = true;
+      m_bComentario = c == '/';
+    }
+    if (m_bComentario || m_bCero) return;
+    if (c == '\0') {  // ends the line's text, as it ends a C string
+      m_bCero = true;
+      FinToken();
+    } else if (c == ' ' || c == '\t') {
+      FinToken();
+    } else {
+      if (!m_bEnToken) {
+        m_bEnToken = true;
+        m_bLargo = false;
+        m_token.clear();
+        if (m_nValores < UINT_MAX) ++m_nValores;
+      }
+      if (m_token.size() < kTokenMax) m_token.push_back(c);
+      else m_bLargo = true;
+    }
+  }
+
+  void FinToken() {
+    if (!m_bEnToken) return;
+    m_bEnToken = false;
+    if (!m_bLargo && !std::isfinite(AtofC(m_token.c_str()))) {
+      m_bNoFinito = true;
+      nLinea = m_nLinea + 1;
+    }
+  }
+
+  void FinLinea() {
+    FinToken();
+    ++m_nLinea;
+    const bool dato = m_bEnLinea && !m_bComentario;
+    if (dato && !m_bNoFinito) m_nCuentas[m_nDatos++] = m_nValores;
+    m_bEnLinea = m_bComentario = m_bCero = m_bEnToken = false;
+    m_nValores = 0;
+  }
+
+  UINT m_nCuentas[2] = {0, 0};
+  int m_nDatos = 0;
+  std::uint64_t m_nLinea = 0;
+  UINT m_nValores = 0;
+  bool m_bEnLinea = false, m_bComentario = false, m_bCero = false, m_bEnToken = false, m_bCrPendiente = false;
+  bool m_bLargo = false, m_bNoFinito = false;
+  std::string m_token;
+};
 
 }  // namespace
 
@@ -341,76 +585,92 @@ BOOL CConjuntoDatos::Dimensiones(const CString& ruta, UINT* pEntradas, UINT* pSa
     return m_nEntradas != 0 && m_nSalidas != 0;
   }
   if (ruta.empty()) return FALSE;
+  std::uint64_t tam = 0;
+  CDescriptor fd(AbrirDatos(ruta, tam));
+  if (fd.fd() < 0) return FALSE;
   if (TipoFichero(ruta) == 2) {
-    CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.fd() < 0) return FALSE;
     UINT muestras = 0;
     if (!LeerCabecera(fd.fd(), e, s, muestras)) return FALSE;
+    // The loader's own rule: a count it would refuse measures nothing.
+    if (!CabeceraAdmisible(e, s, muestras, tam)) return FALSE;
     *pEntradas = e;
     *pSalidas = s;
     return e != 0 && s != 0;
   }
-  std::FILE* f = std::fopen(ruta.c_str(), "rb");
-  if (f == nullptr) return FALSE;
   *pEntradas = 0;
   *pSalidas = 0;
-  CString linea;
-  BOOL ok = FALSE;
-  if (!LeerLinea(linea, f)) {
-    *pEntradas = ContarValores(linea.c_str());
-    if (!LeerLinea(linea, f)) {
-      *pSalidas = ContarValores(linea.c_str());
-      ok = *pEntradas != 0 && *pSalidas != 0;
-    }
+  CMedidorTexto medidor;
+  const int r = medidor.Medir(fd.fd(), tam, e, s);
+  if (r == 2) {
+    AvisarNoFinito("la línea", medidor.nLinea, ruta);
+    return FALSE;
   }
-  std::fclose(f);
-  return ok;
+  *pEntradas = e;
+  *pSalidas = s;
+  return r == 0 && e != 0 && s != 0;
+}
+
+BOOL CConjuntoDatos::Completo(const CString& ruta) {
+  std::uint64_t tam = 0;
+  CDescriptor fd(AbrirDatos(ruta, tam));
+  if (fd.fd() < 0) return FALSE;
+  if (TipoFichero(ruta) != 2) return TRUE;
+  UINT entradas = 0, salidas = 0, muestras = 0;
+  if (!LeerCabecera(fd.fd(), entradas, salidas, muestras)) return FALSE;
+  return ValoresAnunciados(entradas, salidas, muestras) <= (tam - 12) / sizeof(double);
 }
 
 BOOL CConjuntoDatos::Cargar(const CString& ruta) {
+  m_bDetenido = false;
   if (ruta.empty()) return FALSE;
   if (TipoFichero(ruta) == 0) return CargarTexto(ruta);
   return CargarBinario(ruta);
 }
 
 BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
-  CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+  std::uint64_t tam = 0;
+  CDescriptor fd(AbrirDatos(ruta, tam));
   if (fd.fd() < 0) return FALSE;
   UINT entradas = 0, salidas = 0, muestras = 0;
   if (!LeerCabecera(fd.fd(), entradas, salidas, muestras)) return FALSE;
-  // Samples without inputs cannot be told apart: the file is refused.
-  if (entradas == 0 && muestras != 0) return FALSE;
-
-  // A damaged count must not take the machine's memory: refuse what the
-  // file cannot hold (beyond a margin for a file cut short) or what the
-  // machine cannot hold. All in doubles, so nothing overflows.
-  const std::uint64_t porMuestra = std::uint64_t(entradas) + salidas;
-  const std::uint64_t limite = AfxMemoriaDisponible() / sizeof(double);
-  if (muestras != 0 && porMuestra + 2 > limite / muestras) return FALSE;  // + the two row pointers
-  const std::uint64_t valores = porMuestra * muestras;
-  struct stat st {};
-  if (::fstat(fd.fd(), &st) == 0 && S_ISREG(st.st_mode)) {
-    const std::uint64_t tam = static_cast<std::uint64_t>(st.st_size);
-    const std::uint64_t caben = (tam - 12) / sizeof(double) + kHolgura / sizeof(double);
-    if (valores > caben) return FALSE;
-  }
+  if (!CabeceraAdmisible(entradas, salidas, muestras, tam)) return FALSE;
 
   m_nEntradas = entradas;
   m_nSalidas = salidas;
   m_nMuestras = muestras;
   if (!m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas)) AfxMessageBox(" ENTRADAS ", MB_OK, 0);
   if (!m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas)) AfxMessageBox(" SALIDAS ", MB_OK, 0);
-  if (m_matEntradas.m_ppFilas != nullptr) LeerMuestras(fd.fd(), m_matEntradas, m_matSalidas, m_nMuestras);
+  if (m_matEntradas.m_ppFilas != nullptr) {
+    if (!LeerMuestras(fd.fd(), m_matEntradas, m_matSalidas, m_nMuestras, m_hDetener)) {
+      m_bDetenido = true;
+      Descartar();
+      return FALSE;
+    }
+    const UINT s = PrimeraNoFinita(m_matEntradas, m_matSalidas, m_nMuestras);
+    if (s < m_nMuestras) {
+      AvisarNoFinito("la muestra", std::uint64_t(s) + 1, ruta);
+      Descartar();
+      return FALSE;
+    }
+  }
   m_bCargado = true;
   return TRUE;
+}
+
+void CConjuntoDatos::Descartar() {
+  m_matEntradas.Liberar();
+  m_matSalidas.Liberar();
+  m_nMuestras = 0;
+  m_bCargado = false;
 }
 
 BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   m_matEntradas.Liberar();
   m_matSalidas.Liberar();
-  CDescriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+  std::uint64_t tam = 0;
+  CDescriptor fd(AbrirDatos(ruta, tam));
   if (fd.fd() < 0) return FALSE;
-  CLineas l(fd.fd());
+  CLineas l(fd.fd(), tam, m_hDetener);
   m_nEntradas = 0;
   m_nSalidas = 0;
   m_nMuestras = 0;
@@ -428,6 +688,11 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
       while (l.Siguiente(ini, fin)) ++lineas;
     }
   }
+  if (l.Detenido()) {
+    m_bDetenido = true;
+    Descartar();
+    return FALSE;
+  }
   // A first data line without values gives no inputs, a second one no
   // outputs: such a file cannot be paired into samples.
   if ((lineas >= 1 && m_nEntradas == 0) || (lineas >= 2 && m_nSalidas == 0)) return FALSE;
@@ -441,22 +706,41 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   // Loading pass. Rows are written only below the count, even if the file
   // changed between the passes.
   UINT s = 0;
+  auto noFinito = [&] {
+    AvisarNoFinito("la línea", l.Linea(), ruta);
+    Descartar();
+    return FALSE;
+  };
   while (l.Siguiente(ini, fin)) {
     const bool guardar = s < m_nMuestras;
-    if (guardar ? !LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas)
-                : !TieneValores(ini, fin, m_nEntradas))
+    if (guardar) {
+      const bool completa = LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas);
+      if (!Finitos(m_matEntradas.m_ppFilas[s], m_nEntradas)) return noFinito();
+      if (!completa) AfxMessageBox("faltan datos", MB_OK, 0);
+    } else if (!TieneValores(ini, fin, m_nEntradas)) {
       AfxMessageBox("faltan datos", MB_OK, 0);
+    }
     if (!l.Siguiente(ini, fin)) {
+      if (l.Detenido()) break;
       AfxMessageBox("Faltan datos.", MB_OK, 0);
       m_matEntradas.Liberar();
       m_matSalidas.Liberar();
       m_nMuestras = 0;
       return FALSE;
     }
-    if (guardar ? !LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas)
-                : !TieneValores(ini, fin, m_nSalidas))
+    if (guardar) {
+      const bool completa = LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas);
+      if (!Finitos(m_matSalidas.m_ppFilas[s], m_nSalidas)) return noFinito();
+      if (!completa) AfxMessageBox("faltan datos", MB_OK, 0);
+    } else if (!TieneValores(ini, fin, m_nSalidas)) {
       AfxMessageBox("faltan datos", MB_OK, 0);
+    }
     if (s < UINT_MAX) ++s;
+  }
+  if (l.Detenido()) {
+    m_bDetenido = true;
+    Descartar();
+    return FALSE;
   }
   if (s != m_nMuestras) {
     // Not one data line (the count was set to 1 all the same).

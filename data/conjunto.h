@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "framework/hilos.h"
 #include "storage/reales.h"
 
 // Reads the next data line of f whole, whatever its length, into linea
@@ -27,6 +28,21 @@ class CConjuntoDatos : public CObject {
   static int TipoFichero(const CString& ruta);  // 0 text, 2 binary
   BOOL CargarTexto(const CString& ruta);
   BOOL CargarBinario(const CString& ruta);
+  // Whether the file holds every value it announces: a binary file at
+  // least as long as its header says (a text file always does). A network
+  // is made only from whole files.
+  static BOOL Completo(const CString& ruta);
+
+  // Only regular files are read (a pipe or a device may never end), and
+  // only up to the size they had when opened. A value that is not finite
+  // refuses the file with "valor no finito en la línea N de RUTA" (in a
+  // binary file, "en la muestra N").
+  //
+  // Looked at every few megabytes while loading, when set: a signal
+  // abandons the load (Cargar returns FALSE, m_bDetenido set; the signal
+  // is consumed, as the training thread's own poll consumes it).
+  HANDLE m_hDetener = nullptr;
+  bool m_bDetenido = false;
 
   CMatrizReales m_matEntradas;
   CMatrizReales m_matSalidas;
@@ -34,4 +50,8 @@ class CConjuntoDatos : public CObject {
   UINT m_nEntradas = 0;
   UINT m_nSalidas = 0;
   bool m_bCargado = false;
+
+ private:
+  // Releases what a refused load had read.
+  void Descartar();
 };

@@ -364,28 +364,58 @@ struct Modelo {
   Textos mensajes;
 };
 
+// The data lines of a file with their line numbers (from 1), read as
+// LeerLinea reads them.
+std::vector<std::pair<CString, std::size_t>> LineasDeDatos(const std::string& contenido) {
+  std::vector<std::pair<CString, std::size_t>> lineas;
+  std::size_t ini = 0, numero = 0;
+  while (ini < contenido.size()) {
+    const std::size_t nl = contenido.find('\n', ini);
+    CString l = contenido.substr(ini, nl == std::string::npos ? std::string::npos : nl - ini);
+    if (nl != std::string::npos && !l.empty() && l.back() == '\r') l.pop_back();
+    ++numero;
+    if (!l.empty() && l[0] != '/') lineas.emplace_back(l, numero);
+    if (nl == std::string::npos) break;
+    ini = nl + 1;
+  }
+  return lineas;
+}
+
 Modelo CargarModelo(const std::string& ruta) {
   Modelo m;
-  std::vector<CString> lineas;
-  std::FILE* f = std::fopen(ruta.c_str(), "rb");
-  CString l;
-  while (!LeerLinea(l, f)) lineas.push_back(l);
-  std::fclose(f);
+  const auto lineas = LineasDeDatos(LeerFichero(ruta));
   if (lineas.empty()) return m;
-  m.e = ContarValores(lineas[0].c_str());
-  if (lineas.size() >= 2) m.s = ContarValores(lineas[1].c_str());
+  m.e = ContarValores(lineas[0].first.c_str());
+  if (lineas.size() >= 2) m.s = ContarValores(lineas[1].first.c_str());
   if (m.e == 0 || (lineas.size() >= 2 && m.s == 0)) return m;
   m.n = lineas.size() >= 2 ? UINT(lineas.size() / 2) : 1;
+  // A value that is not finite refuses the file where it is read.
+  auto leer = [&](std::size_t i, std::vector<double>& v) {
+    const bool completa = LeerValores(lineas[i].first.c_str(), v.data(), UINT(v.size()));
+    for (double x : v) {
+      if (!std::isfinite(x)) {
+        m.mensajes.push_back(FormatC("valor no finito en la línea %zu de %s", lineas[i].second, ruta.c_str()));
+        return false;
+      }
+    }
+    if (!completa) m.mensajes.push_back("faltan datos");
+    return true;
+  };
   for (std::size_t i = 0; i + 1 < lineas.size(); i += 2) {
     std::vector<double> a(m.e, 0.0), b(m.s, 0.0);
-    if (!LeerValores(lineas[i].c_str(), a.data(), m.e)) m.mensajes.push_back("faltan datos");
-    if (!LeerValores(lineas[i + 1].c_str(), b.data(), m.s)) m.mensajes.push_back("faltan datos");
+    if (!leer(i, a) || !leer(i + 1, b)) return m;
     m.entradas.push_back(a);
     m.salidas.push_back(b);
   }
   if (lineas.size() % 2 != 0) {
+    // Stored when it is the only data line (the count says one sample),
+    // else past the last counted sample: looked at, not stored.
     std::vector<double> a(m.e, 0.0);
-    if (!LeerValores(lineas.back().c_str(), a.data(), m.e)) m.mensajes.push_back("faltan datos");
+    if (lineas.size() == 1) {
+      if (!leer(0, a)) return m;
+    } else if (!LeerValores(lineas.back().first.c_str(), a.data(), m.e)) {
+      m.mensajes.push_back("faltan datos");
+    }
     m.mensajes.push_back("Faltan datos.");
     return m;
   }
