@@ -51,7 +51,10 @@ void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CStri
   {
     CConjuntoDatos conjunto;
     conjunto.Dimensiones(strEntrenamiento, &nEntradasEnt, &nSalidasEnt);
-    if (!conjunto.Dimensiones(strVerificacion, &nEntradasVer, &nSalidasVer))
+    // A binary header that announces more values than its file holds
+    // cannot size a network.
+    if (!conjunto.Dimensiones(strVerificacion, &nEntradasVer, &nSalidasVer) ||
+        !CConjuntoDatos::Completo(strVerificacion) || !CConjuntoDatos::Completo(strEntrenamiento))
       Avisar(pDX, " No se han podido dimensionar los datos. ");
   }
   if (nEntradasVer != nEntradasEnt || nSalidasVer != nSalidasEnt) Avisar(pDX, " Dimensiones incorrectas. ");

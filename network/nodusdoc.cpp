@@ -1,8 +1,12 @@
 #include "network/nodusdoc.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "data/conjunto.h"
@@ -53,6 +57,22 @@ RedPerceptron Red(CNodusDoc& doc) {
 
 // A loaded set whose rows have exactly the network's inputs and outputs.
 bool Encaja(const CConjuntoDatos& c, UINT nEntradas, UINT nSalidas) { return EncajaConjunto(c, nEntradas, nSalidas); }
+
+bool Finitos(const CMatrizReales& m) {
+  for (UINT i = 0; i < m.m_nFilas; ++i)
+    for (UINT j = 0; j < m.m_nColumnas; ++j)
+      if (!std::isfinite(m.m_ppFilas[i][j])) return false;
+  return true;
+}
+
+// Whether every weight, previous change and factor is a finite number: a
+// network that is not can neither be trained nor be told from a damaged
+// file.
+bool RedFinita(const CNodusDoc& d) {
+  return std::isfinite(d.m_dMomento) && std::isfinite(d.m_dAprendizaje) && std::isfinite(d.m_dErrorMaximo) &&
+         Finitos(d.m_matPesosOculta) && Finitos(d.m_matPesosSalida) && Finitos(d.m_matIncOculta) &&
+         Finitos(d.m_matIncSalida);
+}
 
 // An export put in place whole, or the message box that says why not.
 void Escribir(const CString& ruta, const std::string& bytes) {
@@ -119,13 +139,16 @@ BOOL CNodusDoc::OnNewDocument() {
     m_nOcultas = dlg.m_nOcultas;
 
     CConjuntoDatos conjunto;
+    // A binary header that announces more values than its file holds
+    // makes no network: its counts may be anything.
     if (!conjunto.Dimensiones(m_strFicheroEntrenamiento, &m_nEntradas, &m_nSalidas) || m_nEntradas == 0 ||
-        m_nSalidas == 0) {
+        m_nSalidas == 0 || !CConjuntoDatos::Completo(m_strFicheroEntrenamiento)) {
       AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
       continue;
     }
     UINT nEntradasVer = 0, nSalidasVer = 0;
-    if (!conjunto.Dimensiones(m_strFicheroVerificacion, &nEntradasVer, &nSalidasVer)) {
+    if (!conjunto.Dimensiones(m_strFicheroVerificacion, &nEntradasVer, &nSalidasVer) ||
+        !CConjuntoDatos::Completo(m_strFicheroVerificacion)) {
       AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
       continue;
     }
@@ -133,34 +156,63 @@ BOOL CNodusDoc::OnNewDocument() {
       AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
       continue;
     }
-    break;
+
+    m_dMomento = dlg.m_dMomento;
+    m_dAprendizaje = dlg.m_dAprendizaje;
+    m_dErrorMaximo = dlg.m_dErrorMaximo;
+    m_nMaxEpocas = dlg.m_nMaxEpocas;
+    m_nEpoca = 0;
+    m_bEntrenada = false;
+    m_nPuntos = 0;
+    // A network that the machine cannot hold is reported as the framework
+    // reports any memory failure, and the dialog comes back for a smaller
+    // one; nothing of it is kept.
+    try {
+      ConstruirRed();
+      break;
+    } catch (const CMemoryException& e) {
+      LiberarRed();
+      AfxMessageBox(e.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    } catch (const std::bad_alloc&) {
+      LiberarRed();
+      AfxMessageBox(CMemoryException().Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    }
   }
-
-  m_dMomento = dlg.m_dMomento;
-  m_dAprendizaje = dlg.m_dAprendizaje;
-  m_dErrorMaximo = dlg.m_dErrorMaximo;
-  m_nMaxEpocas = dlg.m_nMaxEpocas;
-  m_nEpoca = 0;
-  m_bEntrenada = false;
-  m_nPuntos = 0;
-
-  m_arrErrorMaximo.Dimensionar(m_nMaxEpocas);
-  m_arrErrorTotal.Dimensionar(m_nMaxEpocas);
-  m_arrAciertos.Dimensionar(m_nMaxEpocas);
-  m_matPesosOculta.Dimensionar(m_nOcultas, m_nEntradas + 1);
-  m_matIncOculta.Dimensionar(m_nOcultas, m_nEntradas + 1);
-  m_matPesosSalida.Dimensionar(m_nSalidas, m_nOcultas + 1);
-  m_matIncSalida.Dimensionar(m_nSalidas, m_nOcultas + 1);
-  for (UINT j = 0; j < m_nOcultas; ++j)
-    for (UINT i = 0; i <= m_nEntradas; ++i)
-      m_matPesosOculta.m_ppFilas[j][i] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
-  for (UINT k = 0; k < m_nSalidas; ++k)
-    for (UINT j = 0; j <= m_nOcultas; ++j)
-      m_matPesosSalida.m_ppFilas[k][j] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
 
   SetEstado(CString());
   m_bEntrenando = false;
   return TRUE;
+}
+
+void CNodusDoc::ConstruirRed() {
+  // Each row holds one more column, the bias: a count with no room for it
+  // cannot be a network.
+  if (m_nEntradas == UINT_MAX || m_nOcultas == UINT_MAX) AfxThrowMemoryException();
+  const UINT nColumnasOculta = m_nEntradas + 1;
+  const UINT nColumnasSalida = m_nOcultas + 1;
+  m_arrErrorMaximo.Dimensionar(m_nMaxEpocas);
+  m_arrErrorTotal.Dimensionar(m_nMaxEpocas);
+  m_arrAciertos.Dimensionar(m_nMaxEpocas);
+  m_matPesosOculta.Dimensionar(m_nOcultas, nColumnasOculta);
+  m_matIncOculta.Dimensionar(m_nOcultas, nColumnasOculta);
+  m_matPesosSalida.Dimensionar(m_nSalidas, nColumnasSalida);
+  m_matIncSalida.Dimensionar(m_nSalidas, nColumnasSalida);
+  for (UINT j = 0; j < m_nOcultas; ++j)
+    for (UINT i = 0; i < nColumnasOculta; ++i)
+      m_matPesosOculta.m_ppFilas[j][i] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+  for (UINT k = 0; k < m_nSalidas; ++k)
+    for (UINT j = 0; j < nColumnasSalida; ++j)
+      m_matPesosSalida.m_ppFilas[k][j] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+}
+
+void CNodusDoc::LiberarRed() {
+  m_arrErrorMaximo.Liberar();
+  m_arrErrorTotal.Liberar();
+  m_arrAciertos.Liberar();
+  m_matPesosOculta.Liberar();
+  m_matIncOculta.Liberar();
+  m_matPesosSalida.Liberar();
+  m_matIncSalida.Liberar();
 }
 
 // ---------------------------------------------------------------- file
@@ -168,6 +220,9 @@ BOOL CNodusDoc::OnNewDocument() {
 void CNodusDoc::Serialize(CArchive& ar) {
   OnDetener();
   if (ar.IsStoring()) {
+    // Such a file could never be opened again: the one on disk is kept.
+    if (!RedFinita(*this))
+      throw CArchiveException(CArchiveException::generic, "la red tiene pesos o factores que no son números finitos");
     ar << m_nOcultas << m_dMomento << m_dAprendizaje << m_nMaxEpocas << UINT(m_nEpoca.load())
        << m_dErrorMaximo << UINT(m_bEntrenada ? 1 : 0) << UINT(m_nPuntos.load());
     ar << m_strFicheroEntrenamiento << m_strFicheroVerificacion;
@@ -183,7 +238,10 @@ void CNodusDoc::Serialize(CArchive& ar) {
     ar >> estado;
     m_nEpoca = nEpoca;
     m_bEntrenada = nEntrenada == 1;
-    m_nPuntos = nPuntos;
+    // Outside a run the filled entries are the completed epochs: no view
+    // or command may show an epoch that never ran. A count beyond the
+    // history is damage (checked below with the shapes).
+    m_nPuntos = nPuntos <= m_nMaxEpocas ? nEpoca : nPuntos;
     SetEstado(estado);
   }
   if (ar.IsLoading()) {
@@ -215,6 +273,9 @@ void CNodusDoc::Serialize(CArchive& ar) {
     if (!bien)
       throw CArchiveException(CArchiveException::generic,
                               "El fichero no contiene una red válida: sus dimensiones no concuerdan.");
+    if (!RedFinita(*this))
+      throw CArchiveException(CArchiveException::generic,
+                              "El fichero no contiene una red válida: tiene valores que no son números finitos.");
   }
   m_bEntrenando = false;
 }
@@ -303,30 +364,6 @@ UINT HiloEntrenamiento(void* pParam) {
 
   const UINT nEntradas = pDoc->m_nEntradas;
   const UINT nSalidas = pDoc->m_nSalidas;
-
-  auto pEntrenamiento = std::make_unique<CConjuntoDatos>();
-  if (!pEntrenamiento->Cargar(pDoc->m_strFicheroEntrenamiento)) {
-    AfxMessageBox("Error en apertura de fichero.", MB_OK, 0);
-    SetEvent(hParado);
-    return 0;
-  }
-  if (!Encaja(*pEntrenamiento, nEntradas, nSalidas)) {
-    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
-    SetEvent(hParado);
-    return 0;
-  }
-  auto pVerificacion = std::make_unique<CConjuntoDatos>();
-  if (!pVerificacion->Cargar(pDoc->m_strFicheroVerificacion)) {
-    AfxMessageBox("Error en apertura de fichero.", MB_OK, 0);
-    SetEvent(hParado);
-    return 0;
-  }
-  if (!Encaja(*pVerificacion, nEntradas, nSalidas)) {
-    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
-    SetEvent(hParado);
-    return 0;
-  }
-
   const double dMomento = pDoc->m_dMomento;
   const double dAprendizaje = pDoc->m_dAprendizaje;
   const double dErrorMaximo = pDoc->m_dErrorMaximo;
@@ -334,27 +371,84 @@ UINT HiloEntrenamiento(void* pParam) {
   const UINT e0 = pDoc->m_nEpoca.load(std::memory_order_acquire);
   const HWND hWnd = pDoc->m_hWndVista;
   const RedPerceptron red = Red(*pDoc);
+
+  // Everything the run needs is had before its first epoch. A memory
+  // failure on the way ends the thread as a failed start does, with the
+  // framework's message; a long load looks at the stop request as it
+  // reads, and a stop there ends the run before any epoch.
+  std::unique_ptr<CConjuntoDatos> pEntrenamiento, pVerificacion;
+  std::unique_ptr<CMotorPerceptron> pMotor;
+  std::unique_ptr<CRegistroEntrenamiento> pRegistro;
+  CString bloque;
+  CString fallo;
+  bool detenido = false;
+  try {
+    auto cargar = [&](std::unique_ptr<CConjuntoDatos>& p, const CString& ruta) {
+      p = std::make_unique<CConjuntoDatos>();
+      p->m_hDetener = hDetener;
+      if (!p->Cargar(ruta)) {
+        if (p->m_bDetenido) detenido = true;
+        else fallo = "Error en apertura de fichero.";
+        return false;
+      }
+      if (!Encaja(*p, nEntradas, nSalidas)) {
+        fallo = "Dimensiones Erroneas";
+        return false;
+      }
+      return true;
+    };
+    if (cargar(pEntrenamiento, pDoc->m_strFicheroEntrenamiento) &&
+        cargar(pVerificacion, pDoc->m_strFicheroVerificacion)) {
+      // The fast engine: the same bits as EntrenarEpoca and MedirConjunto,
+      // its buffers made once per run; the matrices hold the state after
+      // each call.
+      pMotor = std::make_unique<CMotorPerceptron>(red);
+      pRegistro = std::make_unique<CRegistroEntrenamiento>();
+      bloque = CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0, dAprendizaje,
+                                dMomento);
+      bloque.reserve(bloque.size() + std::size_t(nMaxEpocas - std::min(e0, nMaxEpocas)) * 64 + 2);
+    }
+  } catch (const CException& e) {
+    fallo = e.Mensaje();
+  } catch (const std::bad_alloc&) {
+    fallo = CMemoryException().Mensaje();
+  }
+  if (!fallo.empty() || detenido) {
+    pEntrenamiento.reset();
+    pVerificacion.reset();
+    pMotor.reset();
+    if (fallo.empty()) {
+      // Stopped while loading: the run ends with nothing to record.
+      pDoc->m_bEntrenando = false;
+    } else {
+      AfxMessageBox(fallo, MB_OK, 0);
+    }
+    SetEvent(hParado);
+    return 0;
+  }
+
   double* const pErrorMaximo = pDoc->m_arrErrorMaximo.m_pDatos;
   double* const pErrorTotal = pDoc->m_arrErrorTotal.m_pDatos;
   double* const pAciertos = pDoc->m_arrAciertos.m_pDatos;
-
-  CRegistroEntrenamiento registro;
-  registro.Escribir(CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0,
-                                     dAprendizaje, dMomento));
 
   pDoc->SetEstado(ESTADO_ENTRENANDO);
   PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
 
   UINT e = e0;
   bool alcanzado = false;
-  // The fast engine: the same bits as EntrenarEpoca and MedirConjunto, its
-  // buffers made once per run; the matrices hold the state after each call.
-  CMotorPerceptron motor(red);
+  bool noFinito = false;
   while (e < nMaxEpocas) {
-    motor.EntrenarEpoca(*pEntrenamiento, dAprendizaje, dMomento);
-    const MedidasConjunto m = motor.MedirConjunto(*pVerificacion);
-    alcanzado = m.dErrorMaximo < dErrorMaximo;
-    pErrorMaximo[e] = m.dErrorMaximo;
+    pMotor->EntrenarEpoca(*pEntrenamiento, dAprendizaje, dMomento);
+    const MedidasConjunto m = pMotor->MedirConjunto(*pVerificacion);
+    // A NaN error never counts as the greatest, but it makes the total
+    // NaN: the epoch's maximum is then recorded as what it is.
+    const double dMaximo = std::isnan(m.dErrorTotal) ? m.dErrorTotal : m.dErrorMaximo;
+    // Weights that are no longer finite cannot meet the criterion, however
+    // the error reads, and cannot be trained on.
+    noFinito = !std::isfinite(dMaximo) || !std::isfinite(m.dErrorTotal) || !Finitos(*red.pPesosOculta) ||
+               !Finitos(*red.pPesosSalida);
+    alcanzado = !noFinito && dMaximo < dErrorMaximo;
+    pErrorMaximo[e] = dMaximo;
     pErrorTotal[e] = m.dErrorTotal;
     pAciertos[e] = m.dTasaAciertos;
     // Published after the entries it counts.
@@ -363,13 +457,19 @@ UINT HiloEntrenamiento(void* pParam) {
     ++e;
     PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
     if (WaitForSingleObject(hDetener, 0) == WAIT_OBJECT_0) break;
-    if (alcanzado) break;
+    if (alcanzado || noFinito) break;
   }
 
-  CString lineas;
-  for (UINT i = e0; i < e; ++i) lineas += LineaEpocaRegistro(i, pErrorMaximo[i], pErrorTotal[i], pAciertos[i]);
-  lineas += "\n";
-  registro.Escribir(lineas);
+  // The whole block in one write, so that runs of other documents in the
+  // same folder never come between its lines. The log is a courtesy: a
+  // block that cannot be made is left out, and training is not affected.
+  try {
+    for (UINT i = e0; i < e; ++i) bloque += LineaEpocaRegistro(i, pErrorMaximo[i], pErrorTotal[i], pAciertos[i]);
+    bloque += "\n";
+    pRegistro->Escribir(bloque);
+  } catch (const std::bad_alloc&) {
+  }
+  pRegistro.reset();
 
   pDoc->m_nEpoca.store(e, std::memory_order_release);
   pDoc->m_bEntrenada = alcanzado;
@@ -386,9 +486,17 @@ UINT HiloEntrenamiento(void* pParam) {
 
   pEntrenamiento.reset();
   pVerificacion.reset();
+  pMotor.reset();
 
   pDoc->SetEstado(alcanzado ? ESTADO_FINALIZADO : ESTADO_DETENIDO);
   PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
+  if (noFinito) {
+    // Said before the run is taken down, as a failed load is.
+    AfxMessageBox(FormatC("Entrenamiento detenido: la época %u ha dado valores que no son números finitos; "
+                          "la red no puede seguir entrenándose.",
+                          e - 1),
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
   pDoc->m_bEntrenando = false;
   SetEvent(hParado);
   // From here on the document may be gone.

@@ -111,6 +111,11 @@ class CNodusDoc : public CDocument {
 
  private:
   friend UINT HiloEntrenamiento(void* pParam);
+  // The new network's history, weights (random) and previous changes
+  // (zero) for its dimensions; throws CMemoryException when they cannot
+  // be had. LiberarRed releases them all.
+  void ConstruirRed();
+  void LiberarRed();
   // Whether a thread was started and still runs (valid after it has ended).
   bool HiloActivo() const;
   // Enables or disables a control of the first view (user-interface thread).

@@ -1,6 +1,8 @@
 #include "network/verificacion.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,13 +63,15 @@ bool ResultadosVerificacion::Precision(UINT k, double& dPorcentaje) const {
 
 Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta) {
   if (ruta.empty()) return Rechazo("No ha introducido un fichero");
-  std::FILE* f = std::fopen(ruta.c_str(), "r");
-  bool valido = f != nullptr;
-  if (f) {
-    // A folder opens for reading on this system but holds no data.
+  // Opened without waiting (a pipe's open would wait for a writer, on the
+  // user-interface thread); only a regular file holds data: a folder, a
+  // pipe, a device or a socket does not.
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  bool valido = fd >= 0;
+  if (fd >= 0) {
     struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) valido = false;
-    std::fclose(f);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) valido = false;
+    ::close(fd);
   }
   if (!valido) return Rechazo("No se ha podido abrir el fichero o fichero inexistente");
   return Hecho{};

@@ -30,7 +30,8 @@ struct ResultadosVerificacion {
 };
 
 // The check of the data-file fields: an empty path and one that cannot be
-// opened for reading (or is a folder) are refused with the dialog's words.
+// opened for reading, or is no regular file (a folder, a pipe, a device),
+// are refused with the dialog's words. It never waits on the file.
 Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta);
 
 // The Verificar command after its file dialog: the file's inputs and outputs

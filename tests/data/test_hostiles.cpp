@@ -52,25 +52,26 @@ std::string Disperso(const CCarpetaTemporal& c, const std::string& nombre, const
 // Returns whether that release was needed: a call that blocks.
 template <class Fn>
 bool SeBloquea(const std::string& tuberia, Fn fn) {
+  // fn runs on the calling thread (it may show messages); a watchdog
+  // releases it if it has not returned after a generous while.
   std::mutex m;
   std::condition_variable cv;
   bool hecho = false;
-  std::thread t([&] {
-    fn();
-    std::lock_guard<std::mutex> lock(m);
-    hecho = true;
-    cv.notify_all();
-  });
   bool bloqueado = false;
-  {
+  std::thread vigilante([&] {
     std::unique_lock<std::mutex> lock(m);
-    bloqueado = !cv.wait_for(lock, std::chrono::seconds(20), [&] { return hecho; });
-  }
-  if (bloqueado) {
+    if (cv.wait_for(lock, std::chrono::seconds(20), [&] { return hecho; })) return;
+    bloqueado = true;
     const int fd = ::open(tuberia.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd >= 0) ::close(fd);
+  });
+  fn();
+  {
+    std::lock_guard<std::mutex> lock(m);
+    hecho = true;
   }
-  t.join();
+  cv.notify_all();
+  vigilante.join();
   return bloqueado;
 }
 
