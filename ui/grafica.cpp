@@ -13,12 +13,13 @@ namespace {
 
 QColor AColor(ColorRGB c) { return QColor(c.r, c.g, c.b); }
 
+// A pen of the plan on the surface. Widths are in the frame's pixels (the
+// logical ones of the screen): the painter scales them, with everything
+// else, to the surface's device pixels.
 QPen APen(const Pluma& pluma) {
   QPen pen(AColor(pluma.color));
-  pen.setWidth(pluma.ancho);
-  // Widths are pixels whatever the mapping: the window is hundreds of
-  // logical units per pixel across.
-  pen.setCosmetic(true);
+  pen.setWidthF(pluma.ancho);
+  pen.setCosmetic(false);
   if (pluma.estilo == EstiloPluma::RayaPuntoPunto) {
     pen.setStyle(Qt::DashDotDotLine);
     pen.setCapStyle(Qt::FlatCap);
@@ -29,25 +30,9 @@ QPen APen(const Pluma& pluma) {
   return pen;
 }
 
-// The frame's mapping on the painter: logical window, pixel viewport with y
-// upwards. A window wider than the painter's integers (a damaged epoch
-// limit) is set as the same transform.
-void FijarMapeo(QPainter& p, const Mapeo& m) {
-  if (m.ventanaX <= INT_MAX) {
-    p.setWindow(0, 0, static_cast<int>(m.ventanaX), static_cast<int>(m.ventanaY));
-    p.setViewport(m.origenX, m.origenY, m.vistaX, m.vistaY);
-  } else {
-    p.setViewTransformEnabled(false);
-    p.setWorldTransform(QTransform(static_cast<double>(m.vistaX) / static_cast<double>(m.ventanaX), 0.0, 0.0,
-                                   static_cast<double>(m.vistaY) / static_cast<double>(m.ventanaY), m.origenX,
-                                   m.origenY));
-  }
-}
-
-// Cuts a logical segment to the logical rectangle [x0, x1] x [y0, y1]
-// (Liang-Barsky). Values far outside the frame come from the history
-// unlimited; they are cut here so that the rasteriser only sees
-// coordinates near the surface.
+// Cuts a segment to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky).
+// Values far outside the frame come from the history unlimited; they are
+// cut here so that the rasteriser only sees coordinates near the surface.
 bool Recortar(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
   const double dx = bx - ax;
   const double dy = by - ay;
@@ -77,60 +62,50 @@ bool Recortar(double& ax, double& ay, double& bx, double& by, double x0, double 
   return true;
 }
 
-// The logical rectangle that covers the surface with a margin of a few
-// pixels all round.
-void RectanguloLogico(const Mapeo& m, int w, int h, double& x0, double& y0, double& x1, double& y1) {
-  constexpr double kMargen = 8.0;
-  const double ex = static_cast<double>(m.ventanaX) / m.vistaX;    // logical units per pixel across
-  const double ey = static_cast<double>(m.ventanaY) / -m.vistaY;   // and up
-  x0 = (-kMargen - m.origenX) * ex;
-  x1 = (w + kMargen - m.origenX) * ex;
-  y0 = (m.origenY - h - kMargen) * ey;
-  y1 = (m.origenY + kMargen) * ey;
-}
-
 }  // namespace
 
 void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fuente) {
-  const int w = superficie.width();
-  const int h = superficie.height();
-  if (w <= 0 || h <= 0) return;
+  if (superficie.isNull()) return;
+  // The surface may have more device pixels than the frame has pixels (a
+  // high-density screen): the painter maps the frame's pixels onto them,
+  // so lines, texts and the border come out at the screen's resolution.
+  const QSizeF tam = superficie.deviceIndependentSize();
+  const double w = tam.width();
+  const double h = tam.height();
   QPainter p(&superficie);
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setFont(fuente);
+  const QFontMetrics fm(fuente, &superficie);
 
   const Mapeo& m = plan.mapeo;
   const bool mapeable = m.vistaX > 0 && m.vistaY < 0 && m.ventanaX > 0 && m.ventanaY > 0;
-  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  if (mapeable) RectanguloLogico(m, w, h, x0, y0, x1, y1);
+  // Segments are cut to the surface with a margin of a few pixels.
+  constexpr double kMargen = 8.0;
 
   for (const Primitiva& pr : plan.primitivas) {
     switch (pr.tipo) {
       case TipoPrimitiva::Relleno:
-        p.resetTransform();
-        p.setViewTransformEnabled(false);
-        p.fillRect(0, 0, w, h, AColor(pr.colorFondo));
+        p.fillRect(QRectF(0, 0, w, h), AColor(pr.colorFondo));
         break;
 
       case TipoPrimitiva::Marco: {
-        p.resetTransform();
-        p.setViewTransformEnabled(false);
-        QPen pen(AColor(pr.pluma.color));
-        pen.setWidth(0);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, w - 1, h - 1);
+        // The frame control's border: one pixel of the frame all round.
+        const QColor c = AColor(pr.pluma.color);
+        p.fillRect(QRectF(0, 0, w, 1), c);
+        p.fillRect(QRectF(0, h - 1, w, 1), c);
+        p.fillRect(QRectF(0, 0, 1, h), c);
+        p.fillRect(QRectF(w - 1, 0, 1, h), c);
         break;
       }
 
       case TipoPrimitiva::Linea: {
         if (!mapeable) break;
-        double ax = static_cast<double>(pr.desde.x), ay = static_cast<double>(pr.desde.y);
-        double bx = static_cast<double>(pr.hasta.x), by = static_cast<double>(pr.hasta.y);
-        if (!Recortar(ax, ay, bx, by, x0, y0, x1, y1)) break;
-        p.resetTransform();
-        p.setViewTransformEnabled(true);
-        FijarMapeo(p, m);
+        // The frame's mapping, logical units to the frame's pixels, done
+        // here: a pen keeps its width whatever the mapping's scales.
+        double ax = 0, ay = 0, bx = 0, by = 0;
+        m.PixelDe(pr.desde, ax, ay);
+        m.PixelDe(pr.hasta, bx, by);
+        if (!Recortar(ax, ay, bx, by, -kMargen, -kMargen, w + kMargen, h + kMargen)) break;
         p.setPen(APen(pr.pluma));
         if (pr.pluma.estilo != EstiloPluma::Solida) {
           // The gaps of a styled pen show the surface's background colour.
@@ -150,10 +125,7 @@ void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fue
         if (!std::isfinite(px) || !std::isfinite(py) || std::fabs(px) > 1e6 || std::fabs(py) > 1e6) break;
         // Text is not mapped: it stands upright with its top-left corner on
         // the anchor, on an opaque background.
-        p.resetTransform();
-        p.setViewTransformEnabled(false);
         const QString texto = QString::fromUtf8(pr.texto.c_str());
-        const QFontMetrics fm(fuente);
         const QPoint esquina(static_cast<int>(std::lround(px)), static_cast<int>(std::lround(py)));
         const QRect caja(esquina, QSize(fm.horizontalAdvance(texto), fm.height()));
         p.fillRect(caja, AColor(pr.colorFondo));
@@ -173,31 +145,48 @@ CMarcoGrafica::CMarcoGrafica(QWidget* padre) : QWidget(padre) {
 
 void CMarcoGrafica::Vaciar() {
   const QSize tam = size().expandedTo(QSize(1, 1));
-  m_superficie = QImage(tam, QImage::Format_RGB32);
+  const qreal proporcion = devicePixelRatioF();
+  m_superficie = QImage(QSize(static_cast<int>(std::ceil(tam.width() * proporcion)),
+                              static_cast<int>(std::ceil(tam.height() * proporcion))),
+                        QImage::Format_RGB32);
+  m_superficie.setDevicePixelRatio(proporcion);
+  m_tamano = tam;
   m_superficie.fill(palette().color(QPalette::Window));
-  QPainter p(&m_superficie);
-  p.setPen(QPen(Qt::black, 0));
-  p.drawRect(0, 0, tam.width() - 1, tam.height() - 1);
+  // The black frame control's border, one pixel of the frame wide.
+  PlanMarco borde;
+  Primitiva marco;
+  marco.tipo = TipoPrimitiva::Marco;
+  marco.pluma = Pluma{EstiloPluma::Solida, 1, kColorNegro};
+  borde.primitivas.push_back(marco);
+  PintarPlanMarco(m_superficie, borde, font());
+}
+
+bool CMarcoGrafica::Desajustada() const {
+  return m_superficie.isNull() || m_tamano != size().expandedTo(QSize(1, 1)) ||
+         m_superficie.devicePixelRatio() != devicePixelRatioF();
 }
 
 const QImage& CMarcoGrafica::Superficie() {
-  if (m_superficie.size() != size()) Vaciar();
+  if (Desajustada()) Vaciar();
   return m_superficie;
 }
 
 void CMarcoGrafica::Pintar(const PlanMarco& plan) {
-  if (m_superficie.size() != size()) Vaciar();
+  // A new size or screen density starts an empty surface; the full redraw
+  // that comes with it fills it.
+  if (Desajustada()) Vaciar();
   PintarPlanMarco(m_superficie, plan, font());
   update();
 }
 
-void CMarcoGrafica::paintEvent(QPaintEvent* evento) {
+void CMarcoGrafica::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawImage(evento->rect(), m_superficie, evento->rect());
+  // Drawn at its own ratio: device pixel for device pixel on the screen it
+  // was made for.
+  p.drawImage(QPointF(0, 0), m_superficie);
 }
 
 void CMarcoGrafica::resizeEvent(QResizeEvent* evento) {
   QWidget::resizeEvent(evento);
-  // A new size starts an empty surface; the next full redraw fills it.
-  if (m_superficie.size() != size()) Vaciar();
+  if (Desajustada()) Vaciar();
 }

@@ -10,7 +10,9 @@
 #include "ui/plan/plan_grafica.h"
 
 // Replays one frame's plan on a surface of the frame's client size: fill and
-// border in pixels, then lines and labels through the frame's mapping.
+// border in pixels, then lines and labels through the frame's mapping. The
+// surface's device pixel ratio says how many device pixels a pixel of the
+// frame has: the plan is drawn at that resolution.
 void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fuente);
 
 // A black-frame control whose picture is its persistent surface.
@@ -19,7 +21,8 @@ class CMarcoGrafica : public QWidget {
  public:
   explicit CMarcoGrafica(QWidget* padre = nullptr);
 
-  // The surface, at the frame's client size (W x H pixels).
+  // The surface: the frame's client size (W x H pixels) at the screen's
+  // device pixel ratio.
   const QImage& Superficie();
   // Draws a plan on the surface and repaints the frame.
   void Pintar(const PlanMarco& plan);
@@ -31,6 +34,9 @@ class CMarcoGrafica : public QWidget {
  private:
   // An empty frame: the form's background inside the black border.
   void Vaciar();
+  // The surface was made for another size or screen density.
+  bool Desajustada() const;
 
   QImage m_superficie;
+  QSize m_tamano;
 };
