@@ -9,10 +9,13 @@ class CCmdUI {
   virtual ~CCmdUI() = default;
   virtual void Enable(BOOL bOn = TRUE) { m_bEnabled = bOn != FALSE; m_bEnableChanged = true; }
   virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
+  // The text of a status-bar pane.
+  virtual void SetText(const CString& texto) { m_strText = texto; }
   UINT m_nID;
   bool m_bEnabled = true;
   bool m_bEnableChanged = false;
   int m_nCheck = -1;
+  CString m_strText;
 };
 
 // Something that handles commands: OnCmdMsg returns true when it handles id.

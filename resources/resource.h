@@ -75,6 +75,8 @@
 #define ID_INDICATOR_CAPS 59137
 #define ID_INDICATOR_NUM 59138
 #define ID_INDICATOR_SCRL 59139
+// The status-bar pane of the training networks (the program's own).
+#define ID_INDICATOR_ENTRENAMIENTO 33000
 
 // Strings.
 #define IDS_TITULO_PRINCIPAL 128

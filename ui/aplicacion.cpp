@@ -8,7 +8,6 @@
 #include <QLocale>
 #include <QPageSetupDialog>
 #include <QPrinter>
-#include <QSettings>
 #include <QTranslator>
 
 #include <algorithm>
@@ -22,12 +21,9 @@
 
 namespace {
 
-CNodusApp* g_pApp = nullptr;
-
 QString Q(const CString& s) { return QString::fromStdString(s); }
 
 const char* const kClaveRegistro = "Local AppWizard-Generated Applications";
-const char* const kSeccionRecientes = "Recent File List";
 
 std::unique_ptr<CView> CrearVista() { return std::make_unique<CNodusView>(); }
 
@@ -44,56 +40,6 @@ CString Campo(const CString& s, int n) {
 }
 
 }  // namespace
-
-CNodusApp* AfxGetApp() { return g_pApp; }
-
-// ---------------------------------------------------------------- recent files
-
-void CListaRecientes::Cargar() {
-  QSettings s(QString::fromUtf8(kClaveRegistro), Q(AfxGetAppName()));
-  s.beginGroup(QString::fromUtf8(kSeccionRecientes));
-  m_rutas.clear();
-  for (int i = 1; i <= m_nTam; ++i) {
-    const QString r = s.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!r.isEmpty() && !m_rutas.contains(r)) m_rutas << r;
-  }
-}
-
-void CListaRecientes::Guardar() const {
-  QSettings s(QString::fromUtf8(kClaveRegistro), Q(AfxGetAppName()));
-  s.beginGroup(QString::fromUtf8(kSeccionRecientes));
-  for (int i = 1; i <= m_nTam; ++i) {
-    const QString clave = QStringLiteral("File%1").arg(i);
-    if (i <= m_rutas.size()) s.setValue(clave, m_rutas[i - 1]);
-    else s.remove(clave);
-  }
-  s.sync();
-}
-
-void CListaRecientes::Agregar(const QString& ruta) {
-  const QString r = QFileInfo(ruta).absoluteFilePath();
-  m_rutas.removeAll(r);
-  m_rutas.prepend(r);
-  while (m_rutas.size() > m_nTam) m_rutas.removeLast();
-  Guardar();  // kept at once: a crash later loses nothing
-}
-
-void CListaRecientes::Quitar(int i) {
-  if (i < 0 || i >= m_rutas.size()) return;
-  m_rutas.removeAt(i);
-  Guardar();
-}
-
-QString CListaRecientes::TextoMenu(int i) const {
-  QString r = m_rutas.value(i);
-  // Long paths keep their first folder and the file name.
-  if (r.size() > 40) {
-    const QStringList partes = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    if (partes.size() > 2) r = QStringLiteral("/%1/.../%2").arg(partes.front(), partes.back());
-  }
-  r.replace(QLatin1Char('&'), QStringLiteral("&&"));
-  return QStringLiteral("&%1 %2").arg(i + 1).arg(r);
-}
 
 // ---------------------------------------------------------------- template
 
@@ -126,8 +72,12 @@ void CPlantillaNodus::CrearMarco(CDocument* pDoc) {
   CView* v = vista.get();
   auto* marco = new CChildFrame(pDoc, std::move(vista));
   m_marcos.push_back(marco);
+  // As the classic template does: the frame inside the main frame first,
+  // then the view's initial update, then the frame shown and activated.
+  CMainFrame* principal = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
+  if (principal) principal->AgregarMarco(marco);
   v->OnInitialUpdate();
-  if (CNodusApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->AgregarMarco(marco);
+  if (principal) principal->MostrarMarco(marco);
 }
 
 CDocument* CPlantillaNodus::NuevoDocumentoConMarco() {
@@ -173,12 +123,12 @@ void CPlantillaNodus::CerrarDocumento(CDocument* pDoc) {
     marco->deleteLater();
   }
   delete pDoc;
-  if (CNodusApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->ActualizarInterfaz();
+  if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->ActualizarInterfaz();
 }
 
 // ---------------------------------------------------------------- application
 
-CNodusApp::CNodusApp() { g_pApp = this; }
+CNodusApp::CNodusApp() = default;
 
 CNodusApp::~CNodusApp() {
   CloseAllDocuments();
@@ -186,7 +136,6 @@ CNodusApp::~CNodusApp() {
   m_pMainWnd = nullptr;
   m_pPlantilla.reset();
   m_pHost.reset();
-  if (g_pApp == this) g_pApp = nullptr;
 }
 
 BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
@@ -202,7 +151,7 @@ BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
   // Settings: where the recent-file list is kept.
   QCoreApplication::setOrganizationName(QString::fromUtf8(kClaveRegistro));
   QCoreApplication::setApplicationName(Q(AfxGetAppName()));
-  m_recientes.Cargar();
+  LoadStdProfileSettings();
 
   m_pPlantilla = std::make_unique<CPlantillaNodus>();
 
@@ -216,6 +165,9 @@ BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
   // toolbar and menus follow at once, not at the idle timer's next tick.
   CMainFrame* pMarco = m_pMarco.get();
   QObject::connect(m_pHost.get(), &CHostQt::hiloTerminado, pMarco, [pMarco] { pMarco->ActualizarInterfaz(); });
+  // The status panes that follow the training threads are refreshed once
+  // their messages have been served, as after the classic frame's messages.
+  QObject::connect(m_pHost.get(), &CHostQt::MensajesAtendidos, m_pMarco.get(), &CMainFrame::ActualizarProgreso);
 
   // Started without a file, the program opens no document.
   QString fichero;
@@ -252,15 +204,8 @@ bool CNodusApp::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (!pCmdUI && m_pMainWnd) m_pMainWnd->close();
       return true;
     default:
-      break;
+      return CWinApp::OnCmdMsg(id, pCmdUI);
   }
-  if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 4) {
-    const int i = static_cast<int>(id - ID_FILE_MRU_FILE1);
-    if (i >= m_recientes.Rutas().size()) return false;
-    if (!pCmdUI) OnOpenRecentFile(id);
-    return true;
-  }
-  return false;
 }
 
 void CNodusApp::OnAppAbout() {
@@ -286,14 +231,6 @@ void CNodusApp::OnFilePrintSetup() {
   dlg.exec();
 }
 
-void CNodusApp::OnOpenRecentFile(UINT id) {
-  const int i = static_cast<int>(id - ID_FILE_MRU_FILE1);
-  const QString ruta = m_recientes.Rutas().value(i);
-  if (ruta.isEmpty()) return;
-  // A file that cannot be opened any more leaves the list.
-  if (!OpenDocumentFile(ruta.toStdString())) m_recientes.Quitar(static_cast<int>(m_recientes.Rutas().indexOf(ruta)));
-}
-
 CDocument* CNodusApp::OpenDocumentFile(const CString& ruta) {
   if (!m_pPlantilla) return nullptr;
   const QString completa = QFileInfo(Q(ruta)).absoluteFilePath();
@@ -308,7 +245,7 @@ CDocument* CNodusApp::OpenDocumentFile(const CString& ruta) {
     }
   }
   CDocument* d = m_pPlantilla->AbrirDocumentoConMarco(completa.toStdString());
-  if (d) m_recientes.Agregar(completa);
+  if (d) AddToRecentFileList(completa.toStdString());
   return d;
 }
 

@@ -1,4 +1,4 @@
-// The application object, the one document type and the recent-file list.
+// The application object and the one document type.
 #pragma once
 
 #include <QString>
@@ -10,30 +10,11 @@
 
 #include "framework/dialogo.h"
 #include "framework/documento.h"
+#include "ui/winapp.h"
 
 class CHostQt;
 class CMainFrame;
 class CChildFrame;
-
-// The framework's recent-file list, kept with QSettings under the
-// organisation "Local AppWizard-Generated Applications" and the application
-// "nrv", section "Recent File List", keys File1 to File4.
-class CListaRecientes {
- public:
-  explicit CListaRecientes(int tam = 4) : m_nTam(tam) {}
-  void Cargar();
-  void Guardar() const;
-  // Puts a path first (moving it up when it is already there).
-  void Agregar(const QString& ruta);
-  void Quitar(int i);
-  const QStringList& Rutas() const { return m_rutas; }
-  // The text of entry i in the Archivo menu: "&1 path", shortened.
-  QString TextoMenu(int i) const;
-
- private:
-  int m_nTam;
-  QStringList m_rutas;
-};
 
 // The multi-document template 129: network documents in child frames.
 class CPlantillaNodus : public CDocTemplate {
@@ -61,12 +42,10 @@ class CPlantillaNodus : public CDocTemplate {
   std::vector<CChildFrame*> m_marcos;
 };
 
-class CNodusApp : public CCmdTarget {
+class CNodusApp : public CWinApp {
  public:
   CNodusApp();
   ~CNodusApp() override;
-  CNodusApp(const CNodusApp&) = delete;
-  CNodusApp& operator=(const CNodusApp&) = delete;
 
   // Start-up in the order of the classic application: settings and the
   // recent-file list, the document template, the main frame, then the
@@ -80,29 +59,18 @@ class CNodusApp : public CCmdTarget {
   void OnFileNew();
   void OnFileOpen();
   void OnFilePrintSetup();
-  void OnOpenRecentFile(UINT id);
-  // Opens a network (or activates its window when it is open already).
-  CDocument* OpenDocumentFile(const CString& ruta);
+  CDocument* OpenDocumentFile(const CString& ruta) override;
+  BOOL SaveAllModified() override;
+  void CloseAllDocuments() override;
 
-  // Shutdown: the standard question for every modified document; FALSE
-  // when the user cancelled.
-  BOOL SaveAllModified();
-  // Closes every document (each waits for its training thread).
-  void CloseAllDocuments();
-
-  CMainFrame* m_pMainWnd = nullptr;
   CPlantillaNodus* Plantilla() const { return m_pPlantilla.get(); }
-  CListaRecientes& Recientes() { return m_recientes; }
+  CHostQt* Host() const { return m_pHost.get(); }
 
  private:
   std::unique_ptr<CHostQt> m_pHost;
   std::unique_ptr<CPlantillaNodus> m_pPlantilla;
   std::unique_ptr<CMainFrame> m_pMarco;
-  CListaRecientes m_recientes;
 };
-
-// The one application object of the run.
-CNodusApp* AfxGetApp();
 
 class CAcercaDeDlg : public CDialog {
  public:

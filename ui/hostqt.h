@@ -36,6 +36,9 @@ class CHostQt : public QObject, public IAfxHost {
   // A worker thread has ended and everything it posted has run: the
   // commands' states may have changed without any window message.
   void hiloTerminado();
+  // The posted messages queued so far have been served (the framework's
+  // idle moment after them).
+  void MensajesAtendidos();
 
  private:
   void Bombear();

@@ -5,17 +5,22 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include <functional>
 #include <map>
 #include <memory>
 
 #include "framework/documento.h"
 #include "ui/formulario.h"
+#include "ui/teclas.h"
 
 class CChildFrame;
+class CVentanaAyuda;
 
 class CMainFrame : public QMainWindow, public CCmdTarget {
   Q_OBJECT
@@ -27,20 +32,36 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   // bar cannot be created.
   int OnCreate();
   bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
+  // The manual, in a help window of its own, at context 102.
   void OnTemasAyuda();
 
   // Runs a command from a menu, key, toolbar or form button: the update
-  // handlers are asked first, and a disabled command does nothing.
-  void EjecutarComando(UINT id);
-  // Routes a command (pCmdUI null) or its update: the active view, its
-  // document, the child frame, this frame, the application.
-  bool Rutear(UINT id, CCmdUI* pCmdUI);
+  // handlers are asked first, and a disabled command does nothing. A form
+  // button names its own child frame (pDesde), whose view is asked first;
+  // everything else starts at the active child.
+  void EjecutarComando(UINT id, CChildFrame* pDesde = nullptr);
+  // Routes a command (pCmdUI null) or its update: the view, its document,
+  // the child frame, this frame, the application.
+  bool Rutear(UINT id, CCmdUI* pCmdUI, CChildFrame* pDesde = nullptr);
   // What the update handlers say of a command: false when nobody handles it.
-  bool EstaHabilitado(UINT id, int* pCheck = nullptr);
+  bool EstaHabilitado(UINT id, int* pCheck = nullptr, CChildFrame* pDesde = nullptr);
 
   CChildFrame* MarcoActivo() const;
   CView* VistaActiva() const;
+  // A new child frame enters the area, hidden, at the size that shows its
+  // whole form; the view's initial update comes next.
   void AgregarMarco(CChildFrame* pMarco);
+  // Then it is shown and activated: one title-bar height below and right of
+  // the last one, wholly inside the area (back to the top-left corner when
+  // the step would leave it), and maximized when the active child is.
+  void MostrarMarco(CChildFrame* pMarco);
+  // Brings a child frame to the front, restored if it was minimized.
+  void ActivarMarco(CChildFrame* pMarco);
+  // Ventana › Cascada and Mosaico: inside the area, whatever the forms'
+  // sizes; the main window keeps its own.
+  void OnWindowCascade();
+  void OnWindowTile();
+
   QMdiArea* AreaMdi() const { return m_pArea; }
   // 128 while no document window is active, 129 otherwise.
   UINT MenuActual() const { return m_nMenu; }
@@ -49,31 +70,54 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   QToolBar* BarraHerramientas() const { return m_wndToolBar; }
   QStatusBar* BarraEstado() const { return m_wndStatusBar; }
   QString TextoEstado() const;
-  // Refreshes the menu choice, titles and the toolbar's states (on idle).
+  // The training pane: the active network's epoch while it trains, and how
+  // many networks train when others do too; empty when none trains.
+  QString TextoProgreso() const;
+  // The help window, once Temas de ayuda has opened it.
+  CVentanaAyuda* VentanaAyuda() const;
+
+  // Where the lock keys' state comes from (the platform's by default).
+  void FijarLectorTeclas(std::function<EstadoTeclas()> lector);
+  // Refreshes the menu choice, titles, the toolbar's states and the
+  // training pane (on idle, and after the posted messages are served).
   void ActualizarInterfaz();
+  // The training pane, from what each view's last update showed.
+  void ActualizarProgreso();
+  // MAY, NUM and DESP, from the platform.
+  void ActualizarTeclas();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   bool event(QEvent* e) override;
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
+  void ColocarMarco(CChildFrame* pMarco);
   void ConstruirMenu(UINT id);
   void ActualizarMenuPopup(QMenu* menu);
   void ActualizarAccion(QAction* a);
   void RellenarRecientes(QMenu* menu);
   void RellenarVentanas(QMenu* menu);
+  QString TituloDebido() const;
   void ActualizarTitulo();
+  void AgregarTeclasVentana();
+  int AlturaTitulo() const;
 
   QMdiArea* m_pArea = nullptr;
   QToolBar* m_wndToolBar = nullptr;
   QStatusBar* m_wndStatusBar = nullptr;
   QLabel* m_pMensaje = nullptr;
+  QLabel* m_pProgreso = nullptr;
   std::map<UINT, QLabel*> m_indicadores;
-  std::map<UINT, bool> m_estadoTeclas;
+  std::function<EstadoTeclas()> m_leerTeclas;
   QTimer m_reposo;
   UINT m_nMenu = 0;
   std::vector<QAction*> m_aceleradores;
+  // Where the last child frame was placed: the next one cascades from it.
+  QPointer<CChildFrame> m_pUltimoColocado;
+  QList<QPointer<CChildFrame>> m_pendientes;
+  QPointer<CVentanaAyuda> m_pAyuda;
 };
 
 // Paints a view: its OnDraw on every paint of the form.
@@ -92,7 +136,9 @@ class CLienzoVista : public QWidget {
 class CChildFrame : public QMdiSubWindow, public CCmdTarget {
   Q_OBJECT
  public:
-  // Shows pVista (already added to its document) as a form of template 101.
+  // Shows pVista (already added to its document) as a form of template
+  // 101, in a scroll area: the controls keep their template positions, a
+  // smaller window scrolls, a larger one shows the form at its top-left.
   CChildFrame(CDocument* pDoc, std::unique_ptr<CView> pVista, QWidget* padre = nullptr);
   ~CChildFrame() override;
 
@@ -103,9 +149,14 @@ class CChildFrame : public QMdiSubWindow, public CCmdTarget {
   CDocument* GetDocument() const { return m_pDoc; }
   CView* GetVista() const { return m_pVista.get(); }
   CFormulario* Formulario() const { return m_pFormulario.get(); }
+  // The form itself, at its template size.
   QWidget* Lienzo() const { return m_pLienzo; }
+  QScrollArea* Desplazamiento() const { return m_pDesplazamiento; }
+  // The document's title, without the unsaved-changes mark.
+  QString Titulo() const;
   // Takes the view and the widgets down (the document is closing).
   void Desmontar();
+  // The document's title, with Qt's mark ("[*]") shown while it is modified.
   void ActualizarTitulo();
 
  protected:
@@ -115,6 +166,7 @@ class CChildFrame : public QMdiSubWindow, public CCmdTarget {
   CDocument* m_pDoc;
   std::unique_ptr<CView> m_pVista;
   CLienzoVista* m_pLienzo = nullptr;
+  QScrollArea* m_pDesplazamiento = nullptr;
   std::unique_ptr<CFormulario> m_pFormulario;
   std::unique_ptr<IPeerQt> m_pPeerVista;
   bool m_bDesmontado = false;

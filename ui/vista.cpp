@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPrintDialog>
@@ -32,6 +33,10 @@ void DDX_Text(CIntercambioVista* pDX, int id, CString& value) {
     w->SetWindowText(value);
   }
 }
+
+// The document's status text while a run goes on: a view's last update
+// tells whether its network trains.
+constexpr const char* kEstadoEntrenando = "Entrenando...";
 
 constexpr int IndiceDe(int id) {
   return id == IDC_GRAFICA_ERROR_MAXIMO ? kMarcoErrorMaximo
@@ -180,6 +185,8 @@ LRESULT CNodusView::OnActualizar(WPARAM, LPARAM) {
 }
 
 LRESULT CNodusView::OnFinEntrenamiento(WPARAM, LPARAM) {
+  // The box belongs to this network: its window comes to the front first.
+  ActivarMarcoPadre();
   AfxMessageBox("Terminado entrenamiento", MB_OK, 0);
   return 0;
 }
@@ -199,6 +206,15 @@ bool CNodusView::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
         OnFilePrint();
       }
       return true;
+    case ID_INDICATOR_ENTRENAMIENTO:
+      // The training pane: this network's epoch, from the last update
+      // message, while the run goes on.
+      if (pCmdUI != nullptr) {
+        CNodusDoc* pDoc = GetDocument();
+        pCmdUI->Enable(pDoc != nullptr && m_strEstado == kEstadoEntrenando);
+        if (pDoc != nullptr) pCmdUI->SetText(FormatC("Época %u / %u", m_nPuntosMostrados, pDoc->m_nMaxEpocas));
+      }
+      return pCmdUI != nullptr;
     default:
       return CView::OnCmdMsg(id, pCmdUI);
   }
@@ -282,16 +298,26 @@ CMarcoGrafica* CNodusView::Marco(int id) {
   return m_marcos[k].data();
 }
 
+QMdiSubWindow* CNodusView::MarcoPadre() {
+  for (QWidget* w = AfxWidgetDe(this); w != nullptr; w = w->parentWidget())
+    if (auto* hijo = qobject_cast<QMdiSubWindow*>(w)) return hijo;
+  return nullptr;
+}
+
 void CNodusView::AjustarMarcoPadre() {
-  QWidget* lienzo = AfxWidgetDe(this);
-  if (lienzo == nullptr) return;
-  QWidget* w = lienzo;
-  QMdiSubWindow* hijo = nullptr;
-  for (; w != nullptr; w = w->parentWidget()) {
-    if ((hijo = qobject_cast<QMdiSubWindow*>(w)) != nullptr) break;
-  }
-  if (hijo == nullptr) return;
+  QMdiSubWindow* hijo = MarcoPadre();
+  // A window that fills the area (maximized) or sits as an icon keeps its
+  // state: the fit is for its normal size.
+  if (hijo == nullptr || hijo->isMaximized() || hijo->isMinimized()) return;
   // Shrink only: the frame never grows past what it has.
   const QSize nuevo = hijo->size().boundedTo(hijo->sizeHint());
   if (nuevo != hijo->size()) hijo->resize(nuevo);
+}
+
+void CNodusView::ActivarMarcoPadre() {
+  QMdiSubWindow* hijo = MarcoPadre();
+  if (hijo == nullptr) return;
+  if (hijo->isMinimized()) hijo->showNormal();
+  if (QMdiArea* area = hijo->mdiArea()) area->setActiveSubWindow(hijo);
+  hijo->raise();
 }

@@ -13,6 +13,7 @@
 
 class CNodusDoc;
 class CMarcoGrafica;
+class QMdiSubWindow;
 class QPrinter;
 class QWidget;
 
@@ -40,7 +41,8 @@ class CNodusView : public CView {
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   // The full redraw of the three graphs; the view's own surface is unused.
   void OnDraw() override;
-  // The print commands; everything else goes on to the document.
+  // The print commands and the training pane; everything else goes on to
+  // the document.
   bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
   // The two messages of the training thread.
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -88,8 +90,12 @@ class CNodusView : public CView {
   // Gives each graph frame on screen its surface, once the host has built
   // the form's widgets.
   void AsegurarSuperficies();
+  // The child frame that shows this view, once the host has built it.
+  QMdiSubWindow* MarcoPadre();
   // The parent frame shrinks to fit the form (never grows).
   void AjustarMarcoPadre();
+  // The parent frame comes to the front of its area.
+  void ActivarMarcoPadre();
 
   std::array<QPointer<CMarcoGrafica>, 3> m_marcos;
   bool m_bTextosOpacos = false;

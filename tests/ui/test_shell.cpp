@@ -19,6 +19,7 @@
 #include "resources/resource.h"
 #include "tests/ui/support/guion.h"
 #include "ui/aplicacion.h"
+#include "ui/ayuda.h"
 #include "ui/marcos.h"
 #include "ui/vista.h"
 
@@ -138,7 +139,9 @@ class PruebaShell : public QObject {
     QVERIFY(m);
     QCOMPARE(m_pApp->Plantilla()->Documentos().size(), std::size_t(1));
     QCOMPARE(m->MenuActual(), UINT(IDR_NRVTYPE));
-    QCOMPARE(m->MarcoActivo()->windowTitle(), QStringLiteral("iris.nrv"));
+    QCOMPARE(m->MarcoActivo()->Titulo(), QStringLiteral("iris.nrv"));
+    QCOMPARE(m->MarcoActivo()->windowTitle(), QStringLiteral("iris.nrv[*]"));
+    QVERIFY(!m->MarcoActivo()->isWindowModified());
     QCOMPARE(m->windowTitle(), QStringLiteral("Perceptrón Multicapa - iris.nrv"));
     QCOMPARE(TextosMenu(m), (QStringList{"&Archivo", "&Ver", "Ven&tana", "&NRV", "Ay&uda"}));
     QCOMPARE(Elementos(m, 3), (QStringList{"&Entrenar", "&Detener", "&Verificar..."}));
@@ -232,7 +235,7 @@ class PruebaShell : public QObject {
     QCOMPARE(doc->m_dMomento, 0.0);
     QCOMPARE(doc->m_dErrorMaximo, 1.0);
     QCOMPARE(m->MenuActual(), UINT(IDR_NRVTYPE));
-    QCOMPARE(m->MarcoActivo()->windowTitle(), QStringLiteral("Nrv 1"));
+    QCOMPARE(m->MarcoActivo()->Titulo(), QStringLiteral("Nrv 1"));
 
     Nueva(m, xorTxt, xorTxt);
     QCOMPARE(QString::fromStdString(Doc(m_pApp.get(), 1)->GetTitle()), QStringLiteral("Nrv 2"));
@@ -287,7 +290,7 @@ class PruebaShell : public QObject {
     QVERIFY(QFile::exists(m_pEntorno->Ruta(QStringLiteral("red.nrv"))));
     QCOMPARE(QString::fromStdString(doc->GetTitle()), QStringLiteral("red.nrv"));
     m->ActualizarInterfaz();
-    QCOMPARE(m->MarcoActivo()->windowTitle(), QStringLiteral("red.nrv"));
+    QCOMPARE(m->MarcoActivo()->Titulo(), QStringLiteral("red.nrv"));
     QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{m_pEntorno->Ruta(QStringLiteral("red.nrv"))});
 
     // Guardar again writes in place without asking.
@@ -425,9 +428,11 @@ class PruebaShell : public QObject {
       Pulsar(d, IDOK);
     });
     m->EjecutarComando(ID_APP_ABOUT);
+    // The manual opens inside the program, at its first chapter.
     m->EjecutarComando(ID_TEMAS_AYUDA);
-    QCOMPARE(m_pGuion->Mensajes().size(), 1);
-    QVERIFY(m_pGuion->Mensajes().front().startsWith(QStringLiteral("No se encuentra el fichero de ayuda nrv.html")));
+    QCOMPARE(m_pGuion->Mensajes(), QStringList());
+    QVERIFY(m->VentanaAyuda() != nullptr && m->VentanaAyuda()->isVisible());
+    QCOMPARE(m->VentanaAyuda()->CapituloActual(), CapitulosManual().front().fichero);
   }
 
   // The form's buttons send their commands through the view to the

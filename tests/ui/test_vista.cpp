@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -178,13 +179,19 @@ class PruebaVista : public QObject {
     QVERIFY(!Visible(IDC_GRAFICA_ERROR_TOTAL));
   }
 
+  // With room in the area, the new window shows the whole form, no more:
+  // the view shrank it to fit and no scroll bar shows.
   void elMarcoHijoSeAjustaAlFormulario() {
+    m_app->m_pMainWnd->resize(1200, 900);
     QVERIFY(NuevaRed(Xor()));
-    auto* hijo = qobject_cast<QMdiSubWindow*>(m_app->m_pMainWnd->MarcoActivo());
+    CChildFrame* hijo = m_app->m_pMainWnd->MarcoActivo();
     QVERIFY(hijo != nullptr);
-    QCOMPARE(hijo->widget()->size(), Lienzo()->size());
-    QVERIFY(hijo->width() <= hijo->sizeHint().width());
-    QVERIFY(hijo->height() <= hijo->sizeHint().height());
+    QCOMPARE(hijo->Desplazamiento()->widget(), Lienzo());
+    QCoreApplication::processEvents();  // the scroll area's own layout
+    QCOMPARE(hijo->Desplazamiento()->viewport()->size(), Lienzo()->size());
+    QVERIFY(!hijo->Desplazamiento()->horizontalScrollBar()->isVisible());
+    QVERIFY(!hijo->Desplazamiento()->verticalScrollBar()->isVisible());
+    QCOMPARE(hijo->size(), hijo->sizeHint());
   }
 
   void entrenarHastaElLimiteDeEpocas() {
