@@ -1,12 +1,16 @@
-// Takes screenshots of the workbench and of each of its dialogs on the
-// running X display (scripts/screenshot.sh runs it under Xvfb). Usage:
-// nrv_captura OUTPUT_FOLDER
+// Takes screenshots of the workbench, its dialogs and its help window on
+// the running X display (scripts/screenshot.sh runs it under Xvfb with a
+// window manager, at scale 1 and 2). Usage: nrv_captura OUTPUT_FOLDER
+// Each picture is the whole screen (NAME.png); the pictures of windows are
+// also cut to them, frames included (ventanas/NAME.png).
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -14,16 +18,41 @@
 #include "resources/resource.h"
 #include "tests/ui/support/guion.h"
 #include "ui/aplicacion.h"
+#include "ui/ayuda.h"
 #include "ui/marcos.h"
 
 namespace {
 
 QString g_salida;
 
-void Capturar(const QString& nombre) {
-  QTest::qWait(300);  // let the window manager and the paint settle
-  QPixmap p = QGuiApplication::primaryScreen()->grabWindow(0);
+// The rectangle of a window on the screen, its window manager's frame
+// included for a top-level one.
+QRect EnPantalla(QWidget* w) {
+  if (w->isWindow()) return w->frameGeometry();
+  return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+void Capturar(const QString& nombre, const QList<QWidget*>& ventanas = {}) {
+  QTest::qWait(400);  // let the window manager and the paint settle
+  QScreen* pantalla = QGuiApplication::primaryScreen();
+  const QPixmap p = pantalla->grabWindow(0);
   p.save(QDir(g_salida).filePath(nombre + QStringLiteral(".png")));
+  if (ventanas.isEmpty()) return;
+  const qreal r = p.devicePixelRatio();
+  QRect zona;
+  for (QWidget* w : ventanas) zona |= EnPantalla(w);
+  zona &= pantalla->geometry();
+  const QRect enPixeles(QPoint(qRound(zona.x() * r), qRound(zona.y() * r)), QSize(qRound(zona.width() * r), qRound(zona.height() * r)));
+  QDir(g_salida).mkpath(QStringLiteral("ventanas"));
+  p.copy(enPixeles).save(QDir(g_salida).filePath(QStringLiteral("ventanas/") + nombre + QStringLiteral(".png")));
+}
+
+// A copy of the example network under another name.
+QString CopiaIris(const QTemporaryDir& dir, const QString& nombre) {
+  const QString r = dir.filePath(nombre);
+  QFile::copy(Ejemplo(QStringLiteral("iris.nrv")), r);
+  QFile(r).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+  return r;
 }
 
 }  // namespace
@@ -33,23 +62,32 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   g_salida = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   QDir().mkpath(g_salida);
+  // The working folder holds the example's data files: the dialogs show
+  // their bare names, as a user working there types them.
   CEntornoPrueba entorno;
+  for (const char* f : {"iris-train.txt", "iris-test.txt"})
+    QFile::copy(Ejemplo(QString::fromUtf8(f)), entorno.Ruta(QString::fromUtf8(f)));
+  QTemporaryDir copias;
 
   CNodusApp app;
   if (!app.InitInstance({Ejemplo(QStringLiteral("iris.nrv"))})) return 1;
   CMainFrame* marco = app.m_pMainWnd;
-  marco->setGeometry(0, 0, 1000, 700);
+  // The window manager's frame at the screen's corner.
+  marco->move(0, 0);
+  marco->resize(1000, 700);
   CGuion guion;
 
   QTimer::singleShot(500, [&] {
-    Capturar(QStringLiteral("principal"));
+    Capturar(QStringLiteral("principal"), {marco});
+    Capturar(QStringLiteral("vista"), {marco->MarcoActivo()});
 
     // The README's picture: the workbench with the new-network dialog open.
-    guion.Ventana([&guion](QDialog* d) {
-      d->move(180, 190);
-      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, Ejemplo(QStringLiteral("iris-train.txt")));
-      Escribir(d, IDC_FICHERO_VERIFICACION, Ejemplo(QStringLiteral("iris-test.txt")));
-      Capturar(QStringLiteral("nueva-red"));
+    guion.Ventana([&guion, marco](QDialog* d) {
+      d->move(marco->pos() + QPoint(120, 190));
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, QStringLiteral("iris-train.txt"));
+      Escribir(d, IDC_FICHERO_VERIFICACION, QStringLiteral("iris-test.txt"));
+      Capturar(QStringLiteral("nueva-red"), {d});
+      Capturar(QStringLiteral("nueva-red-principal"), {marco, d});
       // A refused value: the message over the dialog.
       Escribir(d, IDC_APRENDIZAJE, QStringLiteral("0,5"));
       guion.alVerMensaje = [](QDialog*) { Capturar(QStringLiteral("mensaje")); };
@@ -60,7 +98,7 @@ int main(int argc, char** argv) {
     });
     guion.Respuesta(QString());
     marco->EjecutarComando(ID_FILE_NEW);
-    Capturar(QStringLiteral("dos-redes"));
+    Capturar(QStringLiteral("dos-redes"), {marco});
 
     // The Archivo menu of a document window, with the recent files.
     if (auto* barra = qobject_cast<QMenuBar*>(marco->menuWidget())) {
@@ -73,39 +111,69 @@ int main(int argc, char** argv) {
     }
 
     guion.Ventana([](QDialog* d) {
-      Capturar(QStringLiteral("acerca-de"));
+      Capturar(QStringLiteral("acerca-de"), {d});
       d->reject();
     });
     marco->EjecutarComando(ID_APP_ABOUT);
 
+    // Verification of the example network on its test file.
+    app.m_pMainWnd->ActivarMarco(app.Plantilla()->MarcoDe(app.Plantilla()->Documentos().front()));
     guion.Ventana([](QDialog* d) {
-      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, Ejemplo(QStringLiteral("iris-test.txt")));
-      Capturar(QStringLiteral("verificar"));
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, QStringLiteral("iris-test.txt"));
+      Capturar(QStringLiteral("verificar"), {d});
       Pulsar(d, IDOK);
     });
     guion.Ventana([](QDialog* d) {
-      Capturar(QStringLiteral("resultados"));
+      Capturar(QStringLiteral("resultados"), {d});
       Pulsar(d, IDOK);
     });
     marco->EjecutarComando(ID_VERIFICAR);
 
     guion.Ventana([](QDialog* d) {
-      Capturar(QStringLiteral("examinar"));
+      Capturar(QStringLiteral("examinar"), {d});
       d->reject();
     });
     marco->EjecutarComando(ID_FILE_OPEN);
 
+    // Cerrar todas: the trained and saved network closes, the new one is
+    // asked about and kept.
     guion.Ventana([](QDialog* d) {
-      Capturar(QStringLiteral("cerrar-todas"));
+      Capturar(QStringLiteral("cerrar-todas"), {d});
       Pulsar(d, IDCANCEL);
     });
-    guion.Ventana([](QDialog* d) { Pulsar(d, IDCANCEL); });
     marco->EjecutarComando(ID_CERRAR_TODAS);
+
+    // Three networks after Mosaico.
+    app.OpenDocumentFile(CopiaIris(copias, QStringLiteral("iris-b.nrv")).toStdString());
+    app.OpenDocumentFile(CopiaIris(copias, QStringLiteral("iris-c.nrv")).toStdString());
+    marco->EjecutarComando(ID_WINDOW_TILE_HORZ);
+    Capturar(QStringLiteral("mosaico"), {marco});
+
+    // A maximized child: its title in brackets in the main window's.
+    marco->MarcoActivo()->showMaximized();
+    Capturar(QStringLiteral("maximizada"), {marco});
+
+    // A main window smaller than a form: the children scroll.
+    marco->MarcoActivo()->showNormal();
+    marco->resize(600, 420);
+    QTest::qWait(200);
+    marco->EjecutarComando(ID_WINDOW_CASCADE);
+    Capturar(QStringLiteral("pequena"), {marco});
+    marco->resize(1000, 700);
+
+    // The manual in its window.
+    marco->OnTemasAyuda();
+    if (CVentanaAyuda* ayuda = marco->VentanaAyuda()) {
+      ayuda->move(160, 80);
+      ayuda->resize(1000, 720);
+      ayuda->MostrarCapitulo(QStringLiteral("30-entrenamiento.md"));
+      Capturar(QStringLiteral("ayuda"), {ayuda});
+      ayuda->close();
+    }
 
     for (const QString& m : guion.Mensajes()) qInfo("mensaje: %s", qPrintable(m));
     for (const QString& m : guion.Inesperadas()) qInfo("inesperada: %s", qPrintable(m));
-    guion.Respuesta(QStringLiteral("&No"));
-    guion.Respuesta(QStringLiteral("&No"));
+    for (CDocument* d : app.Plantilla()->Documentos()) d->SetModifiedFlag(FALSE);
     marco->close();
   });
   return QApplication::exec();
