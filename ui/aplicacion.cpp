@@ -167,7 +167,7 @@ BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
   QObject::connect(m_pHost.get(), &CHostQt::hiloTerminado, pMarco, [pMarco] { pMarco->ActualizarInterfaz(); });
   // The status panes that follow the training threads are refreshed once
   // their messages have been served, as after the classic frame's messages.
-  QObject::connect(m_pHost.get(), &CHostQt::MensajesAtendidos, m_pMarco.get(), &CMainFrame::ActualizarProgreso);
+  QObject::connect(m_pHost.get(), &CHostQt::mensajesAtendidos, m_pMarco.get(), &CMainFrame::ActualizarProgreso);
 
   // Started without a file, the program opens no document.
   QString fichero;

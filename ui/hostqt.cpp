@@ -36,7 +36,7 @@ void CHostQt::ThreadEnded() {
 void CHostQt::Bombear() {
   m_bPendiente.store(false, std::memory_order_release);
   AfxPumpMessages();
-  emit MensajesAtendidos();
+  emit mensajesAtendidos();
 }
 
 QWidget* CHostQt::VentanaPadre() {

@@ -38,7 +38,7 @@ class CHostQt : public QObject, public IAfxHost {
   void hiloTerminado();
   // The posted messages queued so far have been served (the framework's
   // idle moment after them).
-  void MensajesAtendidos();
+  void mensajesAtendidos();
 
  private:
   void Bombear();
