@@ -58,7 +58,8 @@ r=$tmp/raiz/usr
 for f in bin/nrv bin/nrv-cli share/applications/nrv.desktop share/icons/hicolor/scalable/apps/nrv.svg \
   share/icons/hicolor/scalable/mimetypes/application-x-nrv.svg share/mime/packages/nrv.xml \
   share/metainfo/io.github.nrv.nrv.metainfo.xml share/man/man1/nrv.1.gz share/man/man1/nrv-cli.1.gz \
-  share/bash-completion/completions/nrv-cli share/doc/nrv/copyright share/doc/nrv/changelog.Debian.gz; do
+  share/bash-completion/completions/nrv-cli share/doc/nrv/copyright share/doc/nrv/changelog.Debian.gz \
+  share/doc/nrv/manual/10-nrv.md share/doc/nrv/manual/imagenes/principal.png; do
   [ -f "$r/$f" ] || fallo "el paquete no tiene /usr/$f"
 done
 cmp -s "$r/share/icons/hicolor/scalable/mimetypes/application-x-nrv.svg" resources/icons/nrv-documento.svg ||

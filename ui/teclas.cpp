@@ -15,9 +15,13 @@
 namespace {
 
 // The state of one named indicator ("Caps Lock"), or nothing when the
-// keyboard map has no such light.
-std::optional<bool> Indicador(Display* d, const char* nombre) {
-  const Atom atomo = XInternAtom(d, nombre, True);
+// keyboard map has no such light. The name's atom is asked for once per
+// display: the panes are read several times a second.
+std::optional<bool> Indicador(Display* d, const char* nombre, Display*& dAtomo, Atom& atomo) {
+  if (dAtomo != d) {
+    atomo = XInternAtom(d, nombre, True);
+    dAtomo = d;
+  }
   if (atomo == None) return std::nullopt;
   int indice = 0;
   Bool encendido = False;
@@ -34,9 +38,11 @@ EstadoTeclas LeerEstadoTeclas() {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   Display* d = x11 ? x11->display() : nullptr;
   if (d == nullptr) return e;
-  e.mayusculas = Indicador(d, "Caps Lock");
-  e.numerico = Indicador(d, "Num Lock");
-  e.desplazamiento = Indicador(d, "Scroll Lock");
+  static Display* dAtomos[3] = {nullptr, nullptr, nullptr};
+  static Atom atomos[3] = {None, None, None};
+  e.mayusculas = Indicador(d, "Caps Lock", dAtomos[0], atomos[0]);
+  e.numerico = Indicador(d, "Num Lock", dAtomos[1], atomos[1]);
+  e.desplazamiento = Indicador(d, "Scroll Lock", dAtomos[2], atomos[2]);
 #endif
   return e;
 }
