@@ -432,6 +432,27 @@ class PruebaVentanas : public QObject {
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
   }
 
+  // A form button is a command like the menu's: the update handlers decide
+  // whatever the button shows, and it acts on its own window's network.
+  void botonesComoElMenu() {
+    Mostrar(QSize(900, 640));
+    CChildFrame* m = AbrirIris(1);  // trained to its epoch limit
+    auto* entrenar = qobject_cast<QPushButton*>(Control(m->Lienzo(), ID_ENTRENAR));
+    QVERIFY(!entrenar->isEnabled());
+    entrenar->setEnabled(true);  // shown enabled by mistake
+    entrenar->click();
+    QVERIFY(!Doc(0)->m_bEntrenando.load());
+    QVERIFY(!Doc(0)->m_pHilo);
+
+    CChildFrame* n = Nueva();
+    m_pMarco->ActivarMarco(m);
+    Pulsar(n->Lienzo(), ID_ENTRENAR);
+    QVERIFY(Doc(1)->m_bEntrenando.load() || Doc(1)->m_nEpoca.load() > 0);
+    QVERIFY(!Doc(0)->m_bEntrenando.load());
+    QCOMPARE(m_pMarco->MarcoActivo(), m);
+    QTRY_VERIFY_WITH_TIMEOUT(!Doc(1)->m_bEntrenando.load(), 120000);
+  }
+
   // "Terminado entrenamiento" shows over the window of the network that
   // finished, brought to the front first.
   void cajaDeFinEnSuVentana() {
