@@ -336,6 +336,10 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
       Avisar(e.Mensaje());
       return SALIDA_FALLO;
     }
+    if (Resultado<Hecho> c = ComprobarEsquemaRed(r, *e, rutaEsquema); !c) {
+      Avisar(c.Mensaje());
+      return SALIDA_FALLO;
+    }
     esquema = std::move(*e);
   }
   ResultadosVerificacion v;
@@ -362,7 +366,6 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
     }
     v = std::move(*m);
   }
-  if (esquema && esquema->Salidas() != r.nSalidas) esquema.reset();
   const std::vector<CString> nombres = NombresSalidas(r.nSalidas, esquema ? esquema->NombresSalidas() : std::vector<CString>{});
   const bool matriz = linea.Tiene("matriz");
   if (linea.Tiene("json")) {

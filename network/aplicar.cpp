@@ -35,13 +35,18 @@ bool LeerComoTabla(const CString& ruta) {
   return c != '/';
 }
 
+Resultado<Hecho> ComprobarEsquemaRed(const RedPerceptron& red, const CEsquema& e, const CString& strEsquema) {
+  if (e.Entradas() != red.nEntradas || e.Salidas() != red.nSalidas)
+    return Fallo{FormatC("El esquema %s da %s; la red tiene %s.", strEsquema.c_str(),
+                         Forma(e.Entradas(), e.Salidas()).c_str(), Forma(red.nEntradas, red.nSalidas).c_str())};
+  return Hecho{};
+}
+
 Resultado<DatosRed> CargarDatosRed(const RedPerceptron& red, const CString& ruta, const CEsquema* pEsquema,
                                    const CString& strEsquema, const OpcionesTabla& opciones, bool bObjetivos) {
   if (Resultado<Hecho> r = ComprobarFicheroDatos(ruta); !r) return r.GetFallo();
-  if (pEsquema && (pEsquema->Entradas() != red.nEntradas || pEsquema->Salidas() != red.nSalidas))
-    return Fallo{FormatC("El esquema %s da %s; la red tiene %s.", strEsquema.c_str(),
-                         Forma(pEsquema->Entradas(), pEsquema->Salidas()).c_str(),
-                         Forma(red.nEntradas, red.nSalidas).c_str())};
+  if (pEsquema)
+    if (Resultado<Hecho> r = ComprobarEsquemaRed(red, *pEsquema, strEsquema); !r) return r.GetFallo();
   DatosRed d;
   if (pEsquema && LeerComoTabla(ruta)) {
     Resultado<Tabla> t = LeerTabla(ruta, opciones);

@@ -27,6 +27,9 @@ struct DatosRed {
 // ('/', as importar writes them).
 bool LeerComoTabla(const CString& ruta);
 
+// Whether a scheme gives the network's inputs and outputs.
+Resultado<Hecho> ComprobarEsquemaRed(const RedPerceptron& red, const CEsquema& esquema, const CString& strEsquema);
+
 // Loads ruta for the network. Without a scheme it is a data file, refused
 // when its shape is not the network's. With one (pEsquema; strEsquema names
 // it in messages), a table is read through it, its output or class columns

@@ -82,6 +82,11 @@ printf 'sepal_length,sepal_width,petal_length,petal_width,species\n1,2,3,4,rosa\
 ejecutar aplicar iris.nrv rosa.csv --esquema iris.json
 espera_rc 1 "aplicar con una clase desconocida"
 espera_error "rosa.csv, línea 2, columna 5 (species): la clase «rosa» no está en el esquema iris.json (sus clases: setosa, versicolor, virginica)." "aplicar con una clase desconocida"
+printf 'a,b,k\n1,2,x\n3,4,y\n' >dos.csv
+"$NRV" importar dos.csv dos.txt --esquema dos.json >/dev/null || fallo "importar dos.csv"
+ejecutar verificar iris.nrv iris-test.txt --esquema dos.json
+espera_rc 1 "verificar con el esquema de otra red"
+espera_error "El esquema dos.json da 2 entradas y 2 salidas; la red tiene 4 entradas y 3 salidas." "verificar con el esquema de otra red"
 ejecutar verificar iris.nrv iris-nuevas.csv --esquema iris.json
 espera_rc 1 "verificar datos sin clase"
 espera_error "iris-nuevas.csv: le falta la columna «species» del esquema iris.json." "verificar datos sin clase"
