@@ -39,7 +39,7 @@ Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta);
 // again for a file).
 Resultado<Hecho> ComprobarDimensiones(const RedPerceptron& red, const CString& ruta);
 // Then the file loaded, checked and measured. Messages about the file's
-// contents are the loader's own (Part of CConjuntoDatos).
+// contents are the loader's own (CConjuntoDatos shows them).
 Resultado<ResultadosVerificacion> VerificarFichero(const RedPerceptron& red, const CString& ruta);
 // The measuring pass over a loaded set of the network's shape; with
 // pSalidas (rows for every sample), each sample's outputs too.
