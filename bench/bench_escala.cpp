@@ -36,7 +36,7 @@ void BM_Escala(benchmark::State& st) {
   for (UINT k = 0; k < s; ++k)
     for (UINT i = 0; i <= n; ++i) salida.m_ppFilas[k][i] = peso(gen);
   const RedPerceptron red{e, n, s, &oculta, &salida, &incOculta, &incSalida};
-  CMotorPerceptron motor(red);
+  CMotorPerceptron motor(red, VarianteMotor::Automatica, 1);  // one thread: bench_fann's BM_Hilos compares
   st.SetLabel(CMotorPerceptron::Nombre(motor.Variante()));
   for (auto _ : st) {
     motor.EntrenarEpoca(c, 0.25, 0.9);
@@ -69,6 +69,9 @@ BENCHMARK(BM_Escala)
     ->Args({64, 40, 10, 1000})
     ->Args({256, 40, 10, 1000})
     ->Args({1024, 40, 10, 1000})
+    // the shapes of bench_fann (iris's with generated samples)
+    ->Args({4, 8, 3, 1000})
+    ->Args({784, 128, 10, 2000})
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

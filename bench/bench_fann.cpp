@@ -36,6 +36,7 @@ const Caso kCasos[] = {
     {64, 40, 10, 1300, 325},
     {784, 128, 10, 10000, 2500},
     {4, 40, 3, 0, 0},
+    {4, 8, 3, 0, 0},
 };
 
 // Generated samples: inputs in [0, 1), one class per sample.
@@ -181,25 +182,33 @@ void BM_Nrv(benchmark::State& st) {
   Contadores(st, c, d);
 }
 
-// One thread against two, side by side in every iteration, each timed on
-// the wall clock (the threads' CPU time would hide the meetings' waits).
+// One thread against two and against the automatic choice, side by side in
+// every iteration, each timed on the wall clock (the threads' CPU time would
+// hide the meetings' waits). razon: one thread's time over two threads';
+// razon_auto: over the automatic choice's.
 void BM_Hilos(benchmark::State& st) {
   const Caso& c = kCasos[st.range(0)];
   const Datos& d = DatosDe(c);
-  LadoNrv uno(c, d, VarianteMotor::Automatica, 1), dos(c, d, VarianteMotor::Automatica, 2);
+  LadoNrv uno(c, d, VarianteMotor::Automatica, 1), dos(c, d, VarianteMotor::Automatica, 2),
+      automatico(c, d, VarianteMotor::Automatica, 0);
   st.SetLabel(CMotorPerceptron::Nombre(uno.motor->Variante()));
-  double tUno = 0.0, tDos = 0.0;
+  double tUno = 0.0, tDos = 0.0, tAuto = 0.0;
   for (auto _ : st) {
     auto t0 = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(uno.Epoca());
     auto t1 = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(dos.Epoca());
     auto t2 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(automatico.Epoca());
+    auto t3 = std::chrono::steady_clock::now();
     tUno += std::chrono::duration<double>(t1 - t0).count();
     tDos += std::chrono::duration<double>(t2 - t1).count();
+    tAuto += std::chrono::duration<double>(t3 - t2).count();
   }
   st.counters["hilos"] = dos.motor->Hilos();
+  st.counters["hilos_auto"] = automatico.motor->Hilos();
   st.counters["razon"] = tUno / tDos;
+  st.counters["razon_auto"] = tUno / tAuto;
 }
 
 void BM_NrvReferencia(benchmark::State& st) {

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <type_traits>
@@ -65,9 +66,28 @@ NRV_EN_LINEA const V& Vec(const double* p) {
 
 std::size_t Redondear(UINT n) { return (std::size_t(n) + kCarriles - 1) / kCarriles * kCarriles; }
 
-// Engines of the process that train (each has run an epoch): while there is
-// more than one, each keeps to one thread and the cores go to the networks.
-std::atomic<int> g_nMotoresEntrenando{0};
+// The engines of the process, each by the thread that made it (the one that
+// trains with it). While an engine of another thread exists, another
+// network trains at the same time: each keeps to one thread, and the cores
+// go to the networks.
+std::mutex g_mutexMotores;
+std::vector<std::thread::id> g_motores;
+
+void Registrar(std::thread::id id) {
+  std::lock_guard<std::mutex> lock(g_mutexMotores);
+  g_motores.push_back(id);
+}
+
+void Borrar(std::thread::id id) {
+  std::lock_guard<std::mutex> lock(g_mutexMotores);
+  auto it = std::find(g_motores.begin(), g_motores.end(), id);
+  if (it != g_motores.end()) g_motores.erase(it);
+}
+
+bool OtrosMotores(std::thread::id id) {
+  std::lock_guard<std::mutex> lock(g_mutexMotores);
+  return std::any_of(g_motores.begin(), g_motores.end(), [id](std::thread::id o) { return o != id; });
+}
 
 // The process-wide choice of threads; kSinFijar until someone asks.
 constexpr UINT kSinFijar = ~0u;
@@ -532,7 +552,7 @@ void CMotorPerceptron::Repartir(UINT nHilos) {
 UINT CMotorPerceptron::ElegirHilos() {
   if (m_nHilosMaximo <= 1) return 1;
   if (m_nHilosPedidos != 0) return m_nHilosMaximo;
-  if (g_nMotoresEntrenando.load(std::memory_order_relaxed) > 1) return 1;
+  if (OtrosMotores(m_idHilo)) return 1;
   if (m_dSegundosVarios == 0.0) return m_nHilosMaximo;
   if (m_dSegundosUno == 0.0) return 1;
   const bool varios = m_dSegundosVarios <= m_dSegundosUno;
@@ -650,14 +670,18 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     else if (nHr * (nE + 1) >= kPesosParaHilos)
       nMaximo = std::max(1u, std::min(NucleosDisponibles(), m_nBloquesOcultos / 2));
   }
+  Registrar(m_idHilo);  // the last step that may throw
   if (nMaximo > 1) {
     // The helpers run at the caller's priority: a training thread's lowest.
     errno = 0;
     const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
     const bool conNice = errno == 0;
-    // Everything that may throw before the first thread exists.
-    Repartir(nMaximo);
-    m_ayudantes.reserve(nMaximo - 1);
+    try {
+      Repartir(nMaximo);
+      m_ayudantes.reserve(nMaximo - 1);
+    } catch (const std::bad_alloc&) {
+      nMaximo = 1;
+    }
     try {
       for (UINT t = 1; t < nMaximo; ++t)
         m_ayudantes.emplace_back([this, t, nice, conNice] {
@@ -670,7 +694,7 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     // With fewer helpers than planned, fewer parts (the helpers read theirs
     // only once a task is handed out).
     nMaximo = UINT(m_ayudantes.size()) + 1;
-    Repartir(nMaximo);
+    if (nMaximo > 1) Repartir(nMaximo);
   }
   m_nHilosMaximo = nMaximo;
   m_barrera.Iniciar(nMaximo);
@@ -683,7 +707,7 @@ CMotorPerceptron::~CMotorPerceptron() {
     Despertar(m_nEncargo);
     for (std::thread& t : m_ayudantes) t.join();
   }
-  if (m_bEntrena) g_nMotoresEntrenando.fetch_sub(1, std::memory_order_relaxed);
+  Borrar(m_idHilo);
 }
 
 // The document's matrices into the working layouts.
@@ -745,10 +769,7 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
     }
     return;
   }
-  if (!m_bEntrena) {
-    m_bEntrena = true;
-    g_nMotoresEntrenando.fetch_add(1, std::memory_order_relaxed);
-  }
+  m_bEntrena = true;
   const UINT nHilos = ElegirHilos();
   const auto inicio = std::chrono::steady_clock::now();
   Cargar();
@@ -789,10 +810,8 @@ MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, 
   }
   // As many threads as the last epoch; before any, the automatic choice.
   m_nHilosTarea = m_bEntrena ? m_nHilosUltimos
-                  : m_nHilosMaximo > 1 && (m_nHilosPedidos != 0 ||
-                                           g_nMotoresEntrenando.load(std::memory_order_relaxed) == 0)
-                      ? m_nHilosMaximo
-                      : 1;
+                  : m_nHilosMaximo > 1 && (m_nHilosPedidos != 0 || !OtrosMotores(m_idHilo)) ? m_nHilosMaximo
+                                                                                           : 1;
   m_nHilosUltimos = m_nHilosTarea;
   Cargar();
   m_pConjunto = &conjunto;

@@ -67,8 +67,9 @@ class CMotorPerceptron {
   static UINT HilosFijados();
   // Automatic choice: more than one thread only for a hidden layer of at
   // least this many weights (below it the two meetings per sample cost more
-  // than they save), only while no other engine of the process trains, and
-  // only while the epochs show that it pays (see ElegirHilos).
+  // than they save), only while no other thread of the process has an
+  // engine (another network training), and only while the epochs show that
+  // it pays (see ElegirHilos).
   static constexpr std::size_t kPesosParaHilos = 16384;
 
   // For the compiled loops: what one thread does, its groups of hidden
@@ -154,5 +155,6 @@ class CMotorPerceptron {
   UINT m_nEpocasHastaProbar = 16;
   UINT m_nIntervaloPruebas = 16;
   bool m_bPrueba = false;
-  bool m_bEntrena = false;  // counted among the engines that train
+  bool m_bEntrena = false;  // has run an epoch
+  std::thread::id m_idHilo = std::this_thread::get_id();  // the thread that made it
 };
