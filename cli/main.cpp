@@ -1,4 +1,8 @@
 // nrv-cli: the network documents of nrv and their commands without a window.
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -8,6 +12,29 @@
 #include "cli/host_linea.h"
 #include "cli/ordenes.h"
 #include "resources/version.h"
+
+namespace {
+
+// Whether standard output is a pipe or socket whose reader has gone (as
+// "| head -1" does once it has its line): what was not printed was not
+// wanted, and the command's own result stands.
+bool LectorSeFue() {
+  struct stat st {};
+  if (::fstat(STDOUT_FILENO, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) return false;
+  pollfd p{STDOUT_FILENO, 0, 0};
+  return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+// The exit code once the output is flushed: a write error is a failure,
+// unless the reader left.
+int TrasLaSalida(int codigo, bool bAvisar) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return codigo;
+  if (LectorSeFue()) return codigo;
+  if (bAvisar) Avisar("No se ha podido escribir la salida.");
+  return codigo == SALIDA_EXITO ? SALIDA_FALLO : codigo;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // The user's locale, as the window has it: every number the tool reads or
@@ -28,11 +55,11 @@ int main(int argc, char** argv) {
   }
   if (linea.bVersion) {
     Imprimir("nrv-cli (nrv) " NRV_VERSION "\n" NRV_AVISO_VERSION);
-    return std::ferror(stdout) ? SALIDA_FALLO : SALIDA_EXITO;
+    return TrasLaSalida(SALIDA_EXITO, false);
   }
   if (linea.bAyuda) {
     Imprimir(linea.pOrden ? AyudaOrden(*linea.pOrden) : AyudaHerramienta());
-    return std::ferror(stdout) ? SALIDA_FALLO : SALIDA_EXITO;
+    return TrasLaSalida(SALIDA_EXITO, false);
   }
 
   int codigo = SALIDA_FALLO;
@@ -46,9 +73,5 @@ int main(int argc, char** argv) {
       Avisar("Memoria insuficiente.");
     }
   }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    Avisar("No se ha podido escribir la salida.");
-    if (codigo == SALIDA_EXITO) codigo = SALIDA_FALLO;
-  }
-  return codigo;
+  return TrasLaSalida(codigo, true);
 }

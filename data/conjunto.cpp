@@ -24,6 +24,7 @@
 #include <new>
 #include <string>
 
+#include "framework/fichero.h"
 #include "framework/host.h"
 #include "framework/texto.h"
 
@@ -285,18 +286,7 @@ class CDescriptor {
 // Opens a data file for reading: only a regular file, and without waiting
 // (a pipe's open would wait for a writer); tam gets its size now. -1 when
 // it cannot be opened or is no regular file.
-int AbrirDatos(const CString& ruta, std::uint64_t& tam) {
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
-    ::close(fd);
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  tam = static_cast<std::uint64_t>(st.st_size);
-  return fd;
-}
+int AbrirDatos(const CString& ruta, std::uint64_t& tam) { return AfxAbrirFicheroRegular(ruta, &tam); }
 
 // Reads up to tam bytes; fewer only at the end of the file or on an error.
 std::size_t LeerTodo(int fd, void* destino, std::size_t tam) {

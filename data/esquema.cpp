@@ -1,13 +1,13 @@
 #include "data/esquema.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "framework/fichero.h"
 #include "framework/texto.h"
 
 namespace {
@@ -160,12 +160,14 @@ std::string TextoEsquema(const CEsquema& e) {
 }
 
 Resultado<CEsquema> LeerEsquema(const CString& ruta) {
-  std::ifstream f(ruta, std::ios::binary);
-  if (!f) return Fallo{FormatC("No se ha podido abrir el esquema %s.", ruta.c_str())};
-  std::ostringstream o;
-  o << f.rdbuf();
-  if (f.bad()) return Fallo{FormatC("No se ha podido leer el esquema %s.", ruta.c_str())};
-  return LeerEsquemaTexto(ruta, o.str());
+  // Only a regular file, opened without waiting on it.
+  std::string texto;
+  if (!AfxLeerFicheroRegular(ruta, texto)) {
+    if (errno == EINVAL || errno == EISDIR || errno == ENOENT || errno == EACCES)
+      return Fallo{FormatC("No se ha podido abrir el esquema %s.", ruta.c_str())};
+    return Fallo{FormatC("No se ha podido leer el esquema %s.", ruta.c_str())};
+  }
+  return LeerEsquemaTexto(ruta, texto);
 }
 
 Resultado<CEsquema> LeerEsquemaTexto(const CString& ruta, const std::string& texto) {

@@ -7,13 +7,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <new>
-#include <sstream>
 
 #include "data/conjunto.h"
+#include "framework/fichero.h"
 #include "framework/texto.h"
 
 namespace {
@@ -186,22 +186,20 @@ CString NombreColumna(const Tabla& tabla, UINT nColumna) {
 }
 
 Resultado<Tabla> LeerTabla(const CString& ruta, const OpcionesTabla& opciones, UINT nMaxFilas) {
-  std::ifstream f(ruta, std::ios::binary);
-  if (!f) return Fallo{FormatC("No se ha podido abrir la tabla %s.", ruta.c_str())};
+  // Only a regular file, opened without waiting on it; a preview takes
+  // enough of it for its first rows.
+  constexpr std::size_t kVistaPrevia = std::size_t(1) << 20;
   std::string bytes;
-  bool bFinal = true;
-  if (nMaxFilas == 0) {
-    std::ostringstream o;
-    o << f.rdbuf();
-    bytes = o.str();
-  } else {
-    // A preview: enough of the file for its first rows.
-    bytes.resize(std::size_t(1) << 20);
-    f.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(f.gcount()));
-    bFinal = f.peek() == std::ifstream::traits_type::eof();
+  if (!AfxLeerFicheroRegular(ruta, bytes, nMaxFilas == 0 ? std::size_t(-1) : kVistaPrevia + 1)) {
+    if (errno == EINVAL || errno == EISDIR || errno == ENOENT || errno == EACCES)
+      return Fallo{FormatC("No se ha podido abrir la tabla %s.", ruta.c_str())};
+    return Fallo{FormatC("No se ha podido leer la tabla %s.", ruta.c_str())};
   }
-  if (f.bad()) return Fallo{FormatC("No se ha podido leer la tabla %s.", ruta.c_str())};
+  bool bFinal = true;
+  if (nMaxFilas != 0 && bytes.size() > kVistaPrevia) {
+    bytes.resize(kVistaPrevia);
+    bFinal = false;
+  }
   return LeerTablaParte(ruta, bytes, opciones, nMaxFilas, bFinal);
 }
 
@@ -313,10 +311,20 @@ Resultado<Hecho> ComprobarCeldas(const Tabla& t) {
 
 bool PareceTabla(const CString& ruta) {
   if (CConjuntoDatos::TipoFichero(ruta) != 0) return false;
-  std::FILE* f = std::fopen(ruta.c_str(), "rb");
-  if (f == nullptr) return false;
-  CString linea;
-  const bool hay = !LeerLinea(linea, f);
-  std::fclose(f);
-  return hay && linea.find_first_of(",;") != CString::npos;
+  // Its first data line, among the first bytes of a regular file only.
+  std::string bytes;
+  if (!AfxLeerFicheroRegular(ruta, bytes, std::size_t(64) << 10)) return false;
+  std::size_t ini = 0;
+  while (ini < bytes.size()) {
+    std::size_t fin = bytes.find('\n', ini);
+    if (fin == std::string::npos) fin = bytes.size();
+    std::size_t finTexto = fin;
+    if (finTexto > ini && fin < bytes.size() && bytes[finTexto - 1] == '\r') --finTexto;
+    if (finTexto > ini && bytes[ini] != '/') {
+      const std::string linea = bytes.substr(ini, finTexto - ini);
+      return linea.find_first_of(",;") != std::string::npos;
+    }
+    ini = fin + 1;
+  }
+  return false;
 }

@@ -163,6 +163,11 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
   } catch (const CUserException&) {
     m_idFocus = dx.m_idLastControl;
     return FALSE;
+  } catch (...) {
+    // A check that ran out of memory: said, and the dialog stays open.
+    AfxReportarExcepcion();
+    m_idFocus = dx.m_idLastControl;
+    return FALSE;
   }
   return TRUE;
 }

@@ -1,6 +1,7 @@
 // Writing a whole file so that the previous one survives any failure.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "framework/afx.h"
@@ -13,10 +14,23 @@ struct ResultadoEscritura {
 
 // A temporary file beside the target, every byte written and synced, then
 // renamed over it: a failure leaves the old file as it was and no temporary
-// behind. A symbolic link is followed (the file it names is replaced), an
-// existing file keeps its permissions, and a device or pipe, which a rename
-// cannot replace, is written in place.
+// behind, and temporaries that an earlier save of the same target left when
+// it was killed are removed. A symbolic link is followed (the file it names
+// is replaced), an existing file keeps its owner, group and permissions, and
+// a device or pipe, which a rename cannot replace, is written in place. So
+// is a file with hard links, and one whose owner this user cannot give to a
+// new file: after its room is reserved, so that a full disk changes nothing.
 ResultadoEscritura AfxEscribirFicheroSeguro(const CString& ruta, const void* datos, std::size_t tam);
 inline ResultadoEscritura AfxEscribirFicheroSeguro(const CString& ruta, const std::vector<BYTE>& datos) {
   return AfxEscribirFicheroSeguro(ruta, datos.data(), datos.size());
 }
+
+// Opens a file for reading without waiting on it (a pipe's open waits for a
+// writer) and only when it is a regular file: a folder, a pipe, a device or
+// a socket may never end, and is refused (-1, errno EISDIR or EINVAL). The
+// descriptor reads as usual; pTam gets the size the file has now, the most
+// that a reader should take from it.
+int AfxAbrirFicheroRegular(const CString& ruta, std::uint64_t* pTam = nullptr);
+// The bytes of a regular file (as above), up to the size it had when opened
+// and at most nMax; false, with errno set, when it cannot be opened or read.
+bool AfxLeerFicheroRegular(const CString& ruta, std::string& bytes, std::size_t nMax = std::size_t(-1));

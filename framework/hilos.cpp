@@ -101,7 +101,15 @@ std::shared_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC proc, void* param, int
       } else if (prioridad < THREAD_PRIORITY_NORMAL) {
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
       }
-      const UINT codigo = proc(param);
+      // An exception that escapes the procedure is reported and ends the
+      // thread, never the process; the thread then counts as ended.
+      UINT codigo = 0;
+      try {
+        codigo = proc(param);
+      } catch (...) {
+        AfxReportarExcepcion();
+        codigo = 1;
+      }
       estado->m_nCodigo.store(codigo, std::memory_order_release);
       estado->m_bActivo.store(false, std::memory_order_release);
       hilo.reset();

@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <mutex>
+#include <new>
 
 #include "framework/dialogo.h"
 #include "framework/mensajes.h"
@@ -53,4 +55,22 @@ int AfxMessageBox(const CString& texto, UINT estilo, UINT ayuda) {
   int resultado = IDCANCEL;
   AfxSendToUi([&] { resultado = AfxGetHost().MessageBox(texto, estilo, ayuda); });
   return resultado;
+}
+
+void AfxReportarExcepcion() {
+  CString texto;
+  try {
+    throw;
+  } catch (const CException& e) {
+    texto = e.Mensaje();
+  } catch (const std::bad_alloc&) {
+    texto = CMemoryException().Mensaje();
+  } catch (...) {
+    texto = "Error interno de la aplicación.";
+  }
+  // Short of memory even for the box: it is not shown, and that is all.
+  try {
+    AfxMessageBox(texto, MB_OK | MB_ICONEXCLAMATION);
+  } catch (...) {
+  }
 }

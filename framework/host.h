@@ -44,3 +44,10 @@ void AfxSetAppName(const CString& nombre);
 // works even while the user-interface thread is itself blocked in a
 // framework wait (hilos.h).
 int AfxMessageBox(const CString& texto, UINT estilo = MB_OK, UINT ayuda = 0);
+
+// The framework's last handler, called inside a catch block: tells the user
+// of the exception being handled with a message box (a framework
+// exception's own text; the out-of-memory message for a failed
+// allocation) and lets the program go on. Commands, dialogs, posted
+// messages and worker threads end this way instead of ending the process.
+void AfxReportarExcepcion();

@@ -25,6 +25,15 @@ std::mutex g_mutexHiloUi;
 std::thread::id g_hiloUi;
 std::atomic<bool> g_hiloUiFijado{false};
 
+// Runs a worker's blocking request; a request that fails still counts as
+// served (the worker gets the default answer), so no worker waits for ever.
+void Servir(Peticion& p) {
+  try {
+    (*p.fn)();
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void AfxSetUiThread() {
@@ -76,7 +85,7 @@ int AfxServeBlockingRequests() {
     Peticion* p = g_colaPeticiones.front();
     g_colaPeticiones.pop_front();
     lock.unlock();
-    (*p->fn)();
+    Servir(*p);
     lock.lock();
     p->hecha = true;
     p->cond.notify_all();
@@ -107,7 +116,12 @@ int AfxPumpMessages() {
       fn = std::move(g_colaPosts.front());
       g_colaPosts.pop_front();
     }
-    fn();
+    // A message whose handler fails is reported; the queue goes on.
+    try {
+      fn();
+    } catch (...) {
+      AfxReportarExcepcion();
+    }
     ++n;
     n += AfxServeBlockingRequests();
   }
@@ -121,7 +135,7 @@ void AfxUiWait(const std::function<bool()>& pred) {
       Peticion* p = g_colaPeticiones.front();
       g_colaPeticiones.pop_front();
       lock.unlock();
-      (*p->fn)();
+      Servir(*p);
       lock.lock();
       p->hecha = true;
       p->cond.notify_all();

@@ -1,7 +1,9 @@
 #include "network/aplicar.h"
 
+#include <cerrno>
 #include <cstdio>
 
+#include "framework/fichero.h"
 #include "framework/texto.h"
 
 namespace {
@@ -28,11 +30,10 @@ CString Forma(UINT nEntradas, UINT nSalidas) {
 
 bool LeerComoTabla(const CString& ruta) {
   if (CConjuntoDatos::TipoFichero(ruta) != 0) return false;
-  std::FILE* f = std::fopen(ruta.c_str(), "rb");
-  if (f == nullptr) return true;
-  const int c = std::fgetc(f);
-  std::fclose(f);
-  return c != '/';
+  // Never waiting on a pipe: what is no regular file is no table either.
+  std::string primero;
+  if (!AfxLeerFicheroRegular(ruta, primero, 1)) return errno != EINVAL && errno != EISDIR;
+  return primero != "/";
 }
 
 Resultado<Hecho> ComprobarEsquemaRed(const RedPerceptron& red, const CEsquema& e, const CString& strEsquema) {

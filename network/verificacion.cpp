@@ -1,12 +1,11 @@
 #include "network/verificacion.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/fichero.h"
 #include "framework/texto.h"
 #include "network/motor.h"
 
@@ -66,13 +65,9 @@ Resultado<Hecho> ComprobarFicheroDatos(const CString& ruta) {
   // Opened without waiting (a pipe's open would wait for a writer, on the
   // user-interface thread); only a regular file holds data: a folder, a
   // pipe, a device or a socket does not.
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  bool valido = fd >= 0;
-  if (fd >= 0) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) valido = false;
-    ::close(fd);
-  }
+  const int fd = AfxAbrirFicheroRegular(ruta);
+  const bool valido = fd >= 0;
+  if (fd >= 0) ::close(fd);
   if (!valido) return Rechazo("No se ha podido abrir el fichero o fichero inexistente");
   return Hecho{};
 }

@@ -171,15 +171,28 @@ INT_PTR CDialogoQt::Ejecutar() {
 
 void CDialogoQt::Pulsado(int id) {
   m_pFormulario->LeerControles();
-  if (id == IDOK) {
-    m_dlg.OnOK();
-    if (!m_dlg.IsEnded() && m_dlg.GetFocusControl() != 0) m_pFormulario->Enfocar(m_dlg.GetFocusControl());
-  } else if (id == IDCANCEL) {
-    m_dlg.OnCancel();
-  } else {
-    m_dlg.OnCommand(id);
+  try {
+    if (id == IDOK) {
+      m_dlg.OnOK();
+      if (!m_dlg.IsEnded() && m_dlg.GetFocusControl() != 0) m_pFormulario->Enfocar(m_dlg.GetFocusControl());
+    } else if (id == IDCANCEL) {
+      m_dlg.OnCancel();
+    } else {
+      m_dlg.OnCommand(id);
+    }
+  } catch (...) {
+    AfxReportarExcepcion();  // the dialog stays as it was
   }
   Terminar();
+}
+
+bool CAplicacionQt::notify(QObject* receptor, QEvent* evento) {
+  try {
+    return QApplication::notify(receptor, evento);
+  } catch (...) {
+    AfxReportarExcepcion();
+    return false;
+  }
 }
 
 void CDialogoQt::reject() {

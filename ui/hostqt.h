@@ -3,6 +3,7 @@
 // Qt event loop.
 #pragma once
 
+#include <QApplication>
 #include <QDialog>
 #include <QObject>
 
@@ -44,6 +45,17 @@ class CHostQt : public QObject, public IAfxHost {
   void Bombear();
   std::atomic<bool> m_bPendiente{false};
   IAfxHost* m_pAnterior;
+};
+
+// The program's Qt application: its event loop lets no exception out. One
+// that escapes a handler is reported as the framework reports it (the
+// out-of-memory message for a failed allocation) and the loop goes on, so
+// a failure in one window never takes the other networks with it.
+class CAplicacionQt : public QApplication {
+  Q_OBJECT
+ public:
+  CAplicacionQt(int& argc, char** argv) : QApplication(argc, argv) {}
+  bool notify(QObject* receptor, QEvent* evento) override;
 };
 
 // A modal dialog of the framework on screen.

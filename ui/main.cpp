@@ -7,6 +7,7 @@
 
 #include "resources/version.h"
 #include "ui/aplicacion.h"
+#include "ui/hostqt.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ int main(int argc, char** argv) {
       break;
   }
 
-  QApplication qapp(argc, argv);
+  CAplicacionQt qapp(argc, argv);
   // What Qt left is the network to open; an option that this platform did
   // not take is refused before any window opens.
   QStringList argumentos = QApplication::arguments();

@@ -320,7 +320,12 @@ bool CMainFrame::EstaHabilitado(UINT id, int* pCheck, CChildFrame* pDesde) {
 
 void CMainFrame::EjecutarComando(UINT id, CChildFrame* pDesde) {
   if (!EstaHabilitado(id, nullptr, pDesde)) return;
-  Rutear(id, nullptr, pDesde);
+  // A command that fails (out of memory) is reported; nothing else closes.
+  try {
+    Rutear(id, nullptr, pDesde);
+  } catch (...) {
+    AfxReportarExcepcion();
+  }
   ActualizarInterfaz();
 }
 

@@ -3,6 +3,7 @@
 // question, "Guardar como", titles of new documents and the views.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "framework/archivo.h"
 #include "framework/documento.h"
+#include "framework/texto.h"
 #include "tests/support/test_host.h"
 
 namespace {
@@ -471,3 +473,71 @@ TEST(ErroresDelSistema, SeDescribenEnEspanol) {
 }
 
 }  // namespace
+
+// ---- Saves that clean up and keep what the file was ----
+
+TEST(GuardadoSeguro, LosTemporalesDeUnGuardadoInterrumpidoSeBorranAlGuardarDeNuevo) {
+  CTestHost host;
+  CCarpetaTemporal tmp;
+  const std::string ruta = tmp.Escribir("red.nrv", "viejo");
+  // A save killed half-way (its process gone, untouched for an hour); one
+  // still being written by a live process; one of another target; one of
+  // a process gone but written a moment ago (another machine's save).
+  const std::string muerto = tmp.Escribir(".red.nrv.999999999.3.tmp", std::string(1000, 'x'));
+  const std::string vivo = tmp.Escribir(FormatC(".red.nrv.%ld.1.tmp", static_cast<long>(getppid())), "x");
+  const std::string otro = tmp.Escribir(".otra.nrv.999999999.1.tmp", "x");
+  const std::string reciente = tmp.Escribir(".red.nrv.999999998.2.tmp", "x");
+  const std::string parecido = tmp.Escribir(".red.nrv.7.999999999.1.tmp", "x");  // ".red.nrv.7"'s
+  for (const std::string& f : {muerto, vivo, otro, parecido}) {
+    const timespec antes[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, f.c_str(), antes, 0), 0);
+  }
+  CDocPrueba d;
+  Rellenar(d);
+  ASSERT_TRUE(d.OnSaveDocument(ruta));
+  std::vector<std::string> quedan = {".otra.nrv.999999999.1.tmp", ".red.nrv.7.999999999.1.tmp",
+                                     ".red.nrv.999999998.2.tmp",
+                                     FormatC(".red.nrv.%ld.1.tmp", static_cast<long>(getppid())), "red.nrv"};
+  std::sort(quedan.begin(), quedan.end());
+  EXPECT_EQ(Contenido(tmp.Ruta()), quedan);
+  EXPECT_TRUE(host.Textos().empty());
+}
+
+TEST(GuardadoSeguro, UnFicheroConEnlacesDurosLosConserva) {
+  CTestHost host;
+  CCarpetaTemporal tmp;
+  const std::string ruta = tmp.Escribir("red.nrv", std::string(100000, 'v'));
+  const std::string otro = tmp.Fichero("copia.nrv");
+  ASSERT_EQ(link(ruta.c_str(), otro.c_str()), 0);
+  CDocPrueba d;
+  Rellenar(d);
+  ASSERT_TRUE(d.OnSaveDocument(ruta));
+  struct stat a {}, b {};
+  ASSERT_EQ(stat(ruta.c_str(), &a), 0);
+  ASSERT_EQ(stat(otro.c_str(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+  EXPECT_EQ(a.st_nlink, 2u);
+  EXPECT_EQ(LeerFichero(otro), LeerFichero(ruta));
+  CDocPrueba leido;
+  ASSERT_TRUE(leido.OnOpenDocument(otro));  // shorter than before: nothing of the old bytes follows
+  EXPECT_EQ(leido.m_valores, d.m_valores);
+  EXPECT_EQ(Contenido(tmp.Ruta()), (std::vector<std::string>{"copia.nrv", "red.nrv"}));
+}
+
+TEST(GuardadoSeguro, UnFicheroDeOtroDuenoConservaSuDueno) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can make a file of another owner here";
+  CTestHost host;
+  CCarpetaTemporal tmp;
+  const std::string ruta = tmp.Escribir("red.nrv", "viejo");
+  ASSERT_EQ(chown(ruta.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(ruta.c_str(), 0664), 0);
+  CDocPrueba d;
+  Rellenar(d);
+  ASSERT_TRUE(d.OnSaveDocument(ruta));
+  struct stat st {};
+  ASSERT_EQ(stat(ruta.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 0777, 0664u);
+  EXPECT_NE(LeerFichero(ruta), "viejo");
+}
