@@ -607,7 +607,8 @@ BOOL CConjuntoDatos::Completo(const CString& ruta) {
   if (TipoFichero(ruta) != 2) return TRUE;
   UINT entradas = 0, salidas = 0, muestras = 0;
   if (!LeerCabecera(fd.fd(), entradas, salidas, muestras)) return FALSE;
-  return ValoresAnunciados(entradas, salidas, muestras) <= (tam - 12) / sizeof(double);
+  // Without a sample the counts are backed by nothing: at least one.
+  return ValoresAnunciados(entradas, salidas, std::max<UINT>(muestras, 1)) <= (tam - 12) / sizeof(double);
 }
 
 BOOL CConjuntoDatos::Cargar(const CString& ruta) {

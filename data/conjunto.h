@@ -29,8 +29,8 @@ class CConjuntoDatos : public CObject {
   BOOL CargarTexto(const CString& ruta);
   BOOL CargarBinario(const CString& ruta);
   // Whether the file holds every value it announces: a binary file at
-  // least as long as its header says (a text file always does). A network
-  // is made only from whole files.
+  // least as long as its header says, with at least one sample (a text
+  // file always does). A network is made only from whole files.
   static BOOL Completo(const CString& ruta);
 
   // Only regular files are read (a pipe or a device may never end), and

@@ -275,6 +275,9 @@ TEST_F(Hostiles, MedirAplicaLaReglaDelCargadorALaCabecera) {
   EXPECT_FALSE(CConjuntoDatos::Completo(corto));
   EXPECT_FALSE(CConjuntoDatos::Completo(a));
   EXPECT_FALSE(CConjuntoDatos::Completo(carpeta.Escribir("f.bin", U32(1) + U32(1))));
+  // No sample at all: the row length is backed by nothing.
+  EXPECT_FALSE(CConjuntoDatos::Completo(carpeta.Escribir("g.bin", Binario(20000000, 1, 0, {}))));
+  EXPECT_TRUE(CConjuntoDatos::Completo(carpeta.Escribir("h.bin", Binario(2, 1, 1, {1, 2, 3}))));
   EXPECT_TRUE(CConjuntoDatos::Completo(Ejemplo("iris-train.bin")));
   EXPECT_TRUE(CConjuntoDatos::Completo(Ejemplo("iris-train.txt")));
   EXPECT_FALSE(CConjuntoDatos::Completo(carpeta.Fichero("no-existe.txt")));

@@ -104,12 +104,13 @@ class Fiabilidad : public ::testing::Test {
 
 TEST_F(Fiabilidad, UnaCabeceraQueAnunciaMasDeLoQueTieneNoDimensionaLaRed) {
   struct Caso {
-    UINT e, s;
+    UINT e, s, n;
   };
   // 0xFFFFFFFF inputs (the bias column would wrap to 0), 0xFFFFFFFF
-  // outputs, 20 000 000 inputs: each in 12 bytes, as both files.
-  for (Caso c : {Caso{0xFFFFFFFFu, 1}, Caso{1, 0xFFFFFFFFu}, Caso{20000000u, 1}}) {
-    const std::string ruta = carpeta.Escribir("cabecera.bin", Cabecera(c.e, c.s, 1));
+  // outputs, 20 000 000 inputs in one sample or in none: each in 12 bytes,
+  // as both files.
+  for (Caso c : {Caso{0xFFFFFFFFu, 1, 1}, Caso{1, 0xFFFFFFFFu, 1}, Caso{20000000u, 1, 1}, Caso{20000000u, 1, 0}}) {
+    const std::string ruta = carpeta.Escribir("cabecera.bin", Cabecera(c.e, c.s, c.n));
     host.Limpiar();
     CNodusDoc doc;
     EXPECT_FALSE(Nueva(doc, Red(ruta, ruta))) << c.e << " " << c.s;
