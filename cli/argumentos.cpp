@@ -123,7 +123,40 @@ const char* const kAyudaHistorial =
     "Guarda en SALIDA el historial de las épocas completadas: una línea por\n"
     "época con su número, el error máximo, el error total y la tasa de aciertos,\n"
     "separados por tabuladores y con coma decimal. Si SALIDA existe, se\n"
-    "sustituye.\n";
+    "sustituye.\n"
+    "\n"
+    "Opciones:\n"
+    "  --csv   en CSV, para programas de gráficas y hojas de cálculo: la cabecera\n"
+    "          epoca,error_maximo,error_total,tasa_aciertos, una fila por época,\n"
+    "          punto decimal con todas las cifras de cada valor y fin de línea LF\n";
+
+const char* const kAyudaExportar =
+    "Escribe la red en DESTINO como un fichero de C99 autónomo: su forma, los\n"
+    "pesos como literales hexadecimales exactos, la tabla de la sigmoide y la\n"
+    "función\n"
+    "\n"
+    "    void PREFIJO_propagar(const double *entradas, double *salidas);\n"
+    "\n"
+    "que propaga cada muestra como nrv y en su mismo orden, y PREFIJO_ganadora, la\n"
+    "salida ganadora. Compilado con cualquier compilador de C99 y\n"
+    "-ffp-contract=off (cc -std=c99 -ffp-contract=off), da para cada entrada los\n"
+    "mismos bits que nrv. Si DESTINO existe, se sustituye.\n"
+    "\n"
+    "Opciones:\n"
+    "  --nombre PREFIJO   prefijo de los nombres del fichero, un identificador de\n"
+    "                     C; por omisión, el nombre de DESTINO sin la extensión\n"
+    "  --esquema FICHERO  añade PREFIJO_escalar, que escala las medidas en bruto\n"
+    "                     como el esquema con que se importaron los datos, y\n"
+    "                     PREFIJO_clases, los nombres de las clases (con salidas\n"
+    "                     numéricas, PREFIJO_desescalar y sus nombres)\n";
+
+const char* const kAyudaCurvas =
+    "Dibuja en DESTINO, en SVG, las tres gráficas del entrenamiento como las\n"
+    "muestra la vista de la red: el error máximo, el error total y la tasa de\n"
+    "aciertos de cada época, con sus ejes, sus líneas de referencia y sus\n"
+    "colores, y el título y el último valor de cada una. Como en la vista, la\n"
+    "gráfica del error total aparece cuando su último valor baja de 8. Si\n"
+    "DESTINO existe, se sustituye.\n";
 
 const char* const kAyudaPesos =
     "Guarda en SALIDA los pesos de la red: primero la capa oculta, después la de\n"
@@ -153,7 +186,7 @@ const std::vector<DefinicionOrden> kOrdenes = {
      {"matriz", "json"},
      "mide la red sobre un fichero de datos",
      kAyudaVerificar},
-    {"historial", {"RED.nrv", "SALIDA"}, {}, {}, "guarda el historial de entrenamiento", kAyudaHistorial},
+    {"historial", {"RED.nrv", "SALIDA"}, {}, {"csv"}, "guarda el historial de entrenamiento", kAyudaHistorial},
     {"pesos", {"RED.nrv", "SALIDA"}, {}, {}, "guarda los pesos (texto, o binario con .bin o .ie3)", kAyudaPesos},
     {"info", {"RED.nrv"}, {}, {"json"}, "muestra la forma, los parámetros y el estado de la red", kAyudaInfo},
     {"importar",
@@ -169,6 +202,13 @@ const std::vector<DefinicionOrden> kOrdenes = {
      "escribe las salidas de la red para cada muestra (CSV)",
      kAyudaAplicar,
      {"SALIDA"}},
+    {"exportar",
+     {"RED.nrv", "DESTINO.c"},
+     {"esquema", "nombre"},
+     {},
+     "escribe la red como código C que da los mismos resultados",
+     kAyudaExportar},
+    {"curvas", {"RED.nrv", "DESTINO.svg"}, {}, {}, "dibuja las gráficas del entrenamiento en SVG", kAyudaCurvas},
 };
 
 bool Contiene(const std::vector<const char*>& lista, const std::string& nombre) {

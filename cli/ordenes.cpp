@@ -416,7 +416,7 @@ int Exportar(const LineaOrdenes& linea, UINT idComando, FnUpdate actualizar, FnB
 int OrdenHistorial(const LineaOrdenes& linea, CHostLinea&) {
   return Exportar(
       linea, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
-      [](CNodusDoc& d, const CString&) { return BytesHistorial(d); },
+      [&linea](CNodusDoc& d, const CString&) { return linea.Tiene("csv") ? BytesHistorialCsv(d) : BytesHistorial(d); },
       "La red no tiene historial: todavía no ha completado ninguna época.",
       "Historial guardado en %s (%s, épocas: %u).\n");
 }
@@ -475,5 +475,7 @@ int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) {
   if (nombre == "pesos") return OrdenPesos(linea, host);
   if (nombre == "importar") return OrdenImportar(linea, host);
   if (nombre == "aplicar") return OrdenAplicar(linea, host);
+  if (nombre == "exportar") return OrdenExportar(linea, host);
+  if (nombre == "curvas") return OrdenCurvas(linea, host);
   return OrdenInfo(linea, host);
 }

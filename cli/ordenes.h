@@ -15,6 +15,9 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea& host);
 // Tables: importing one into a data file, applying a network (cli/tablas.cpp).
 int OrdenImportar(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenAplicar(const LineaOrdenes& linea, CHostLinea& host);
+// The network as C source, its curves as SVG (cli/exportaciones.cpp).
+int OrdenExportar(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenCurvas(const LineaOrdenes& linea, CHostLinea& host);
 
 // Runs the command of the line.
 int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host);

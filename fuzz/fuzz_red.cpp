@@ -1,8 +1,10 @@
 // A network document (".nrv") of any bytes, read the way opening a document
-// reads it. What loads must then train one epoch, verify, export both ways
-// and save again without reading past any of its vectors.
+// reads it. What loads must then train one epoch, verify, export both ways,
+// as C and as the curves' picture, and save again without reading past any
+// of its vectors.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -13,7 +15,11 @@
 #include "network/aritmetica.h"
 #include "network/dialogos.h"
 #include "network/epoca.h"
+#include "network/exportar.h"
+#include "network/exportar_c.h"
 #include "network/nodusdoc.h"
+#include "ui/plan/lamina.h"
+#include "ui/plan/svg.h"
 
 namespace {
 
@@ -109,6 +115,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
   host.m_strRuta = pesosBinarios.Ruta();
   doc.OnGuardarPesos();
   host.m_strRuta.clear();
+  (void)BytesHistorialCsv(doc);
+
+  // The C source and the curves' picture, as nrv-cli writes them.
+  OpcionesFuenteC op;
+  op.strPrefijo = "red";
+  if (!FuenteC(doc.GetRed(), op)) std::abort();
+  EntradaPlan e;
+  e.nMaxEpocas = doc.m_nMaxEpocas;
+  e.dErrorMaximo = doc.m_dErrorMaximo;
+  e.bHayPuntos = doc.m_nPuntos.load() != 0;
+  e.n = std::min({doc.m_nPuntos.load(), doc.m_arrErrorMaximo.m_nTam, doc.m_arrErrorTotal.m_nTam, doc.m_arrAciertos.m_nTam});
+  e.pErrorMaximo = doc.m_arrErrorMaximo.m_pDatos;
+  e.pErrorTotal = doc.m_arrErrorTotal.m_pDatos;
+  e.pAciertos = doc.m_arrAciertos.m_pDatos;
+  if (SvgLamina(PlanificarLamina(e), doc.m_strFicheroEntrenamiento).empty()) std::abort();
 
   // What was loaded saves, and the saved bytes load again.
   std::vector<BYTE> guardado;

@@ -25,13 +25,21 @@ void AnadirFloat(std::string& s, double v) {
 
 }  // namespace
 
+namespace {
+
+// Whether epoch e is complete and stored: only the epochs completed before a
+// run in progress count (the thread writes entries from m_nEpoca on and
+// raises it only when the run ends).
+bool EpocaGuardada(const CNodusDoc& doc, UINT e) {
+  return e < doc.m_nEpoca.load(std::memory_order_acquire) && e < doc.m_arrErrorMaximo.m_nTam &&
+         e < doc.m_arrErrorTotal.m_nTam && e < doc.m_arrAciertos.m_nTam;
+}
+
+}  // namespace
+
 std::string BytesHistorial(const CNodusDoc& doc) {
-  // Only the epochs completed before a run in progress: the thread writes
-  // entries from m_nEpoca on and raises it only when the run ends.
   std::string texto;
-  for (UINT e = 0; e < doc.m_nEpoca.load(std::memory_order_acquire) && e < doc.m_arrErrorMaximo.m_nTam &&
-                   e < doc.m_arrErrorTotal.m_nTam && e < doc.m_arrAciertos.m_nTam;
-       ++e) {
+  for (UINT e = 0; EpocaGuardada(doc, e); ++e) {
     CString linea = FormatC("%u\t%7.6f\t%7.6f\t%7.4f", e, doc.m_arrErrorMaximo.m_pDatos[e],
                             doc.m_arrErrorTotal.m_pDatos[e], doc.m_arrAciertos.m_pDatos[e]);
     for (char& c : linea)
@@ -39,6 +47,14 @@ std::string BytesHistorial(const CNodusDoc& doc) {
     texto += linea;
     texto += "\r\n";
   }
+  return texto;
+}
+
+std::string BytesHistorialCsv(const CNodusDoc& doc) {
+  std::string texto = "epoca,error_maximo,error_total,tasa_aciertos\n";
+  for (UINT e = 0; EpocaGuardada(doc, e); ++e)
+    texto += FormatC("%u,", e) + TextoExacto(doc.m_arrErrorMaximo.m_pDatos[e]) + "," +
+             TextoExacto(doc.m_arrErrorTotal.m_pDatos[e]) + "," + TextoExacto(doc.m_arrAciertos.m_pDatos[e]) + "\n";
   return texto;
 }
 

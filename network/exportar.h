@@ -14,6 +14,11 @@ class CNodusDoc;
 // One line per epoch completed before any run in progress (below
 // m_nEpoca): "%u\t%7.6f\t%7.6f\t%7.4f" with every point made a comma, CR LF.
 std::string BytesHistorial(const CNodusDoc& doc);
+// The same epochs for plotting tools and spreadsheets in any locale: the
+// header "epoca,error_maximo,error_total,tasa_aciertos", then one row per
+// epoch, numbers with a point in the shortest form that reads back to the
+// same double, LF.
+std::string BytesHistorialCsv(const CNodusDoc& doc);
 
 // Whether a weights file takes the binary form: its name's extension is
 // exactly "bin" or "ie3".

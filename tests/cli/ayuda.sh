@@ -6,7 +6,7 @@ for forma in --help -h help; do
   ejecutar $forma
   espera_rc 0 "nrv-cli $forma"
   [ -z "$ERRORES" ] || fallo "nrv-cli $forma ha escrito en la salida de errores"
-  for orden in nueva entrenar verificar historial pesos info importar aplicar; do
+  for orden in nueva entrenar verificar historial pesos info importar aplicar exportar curvas; do
     grep -qE "^  $orden +[a-z]" salida.txt || fallo "nrv-cli $forma no presenta la orden $orden"
   done
 done
@@ -24,11 +24,13 @@ uso() {  # uso COMMAND USAGE-LINE
 uso nueva "Uso: nrv-cli nueva RED.nrv ENTRENAMIENTO VERIFICACION [opciones]"
 uso entrenar "Uso: nrv-cli entrenar RED.nrv [opciones]"
 uso verificar "Uso: nrv-cli verificar RED.nrv DATOS [opciones]"
-uso historial "Uso: nrv-cli historial RED.nrv SALIDA"
+uso historial "Uso: nrv-cli historial RED.nrv SALIDA [opciones]"
 uso pesos "Uso: nrv-cli pesos RED.nrv SALIDA"
 uso info "Uso: nrv-cli info RED.nrv [opciones]"
 uso importar "Uso: nrv-cli importar TABLA DESTINO [opciones]"
 uso aplicar "Uso: nrv-cli aplicar RED.nrv DATOS [SALIDA] [opciones]"
+uso exportar "Uso: nrv-cli exportar RED.nrv DESTINO.c [opciones]"
+uso curvas "Uso: nrv-cli curvas RED.nrv DESTINO.svg"
 
 # The defaults named are the dialog's.
 ejecutar nueva --help

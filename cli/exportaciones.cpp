@@ -1,0 +1,144 @@
+// nrv-cli exportar and curvas: the network as C source and its curves as a
+// picture, through the core's generator and the graphs' drawing plan that
+// the window uses too.
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "cli/ordenes.h"
+#include "data/esquema.h"
+#include "framework/dialogo.h"
+#include "framework/texto.h"
+#include "network/exportar.h"
+#include "network/exportar_c.h"
+#include "network/nodusdoc.h"
+#include "ui/plan/lamina.h"
+#include "ui/plan/svg.h"
+
+namespace {
+
+bool MismoFichero(const CString& a, const CString& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+CString Tamano(const CString& ruta) {
+  std::error_code ec;
+  const auto n = std::filesystem::file_size(ruta, ec);
+  return ec ? CString() : FormatC("%llu bytes", static_cast<unsigned long long>(n));
+}
+
+CString NombreFichero(const CString& ruta) {
+  const std::size_t barra = ruta.rfind('/');
+  return barra == CString::npos ? ruta : ruta.substr(barra + 1);
+}
+
+// The destination of an export: given, and neither the network nor another
+// input of the command.
+bool DestinoValido(const CString& destino, const CString& red, const CString& otro) {
+  if (destino.empty()) {
+    Avisar("No ha introducido un fichero");
+    return false;
+  }
+  if (MismoFichero(destino, red) || (!otro.empty() && MismoFichero(destino, otro))) {
+    Avisar(FormatC("El fichero de salida %s es %s; elija otro.", destino.c_str(),
+                   MismoFichero(destino, red) ? "la propia red" : "el esquema"));
+    return false;
+  }
+  return true;
+}
+
+int Escribir(const CString& destino, const std::string& bytes) {
+  const Resultado<Hecho> r = EscribirExportacion(destino, bytes);
+  if (r) return SALIDA_EXITO;
+  Avisar(r.Mensaje());
+  return SALIDA_FALLO;
+}
+
+}  // namespace
+
+int OrdenExportar(const LineaOrdenes& linea, CHostLinea&) {
+  const CString& ruta = linea.posicionales[0];
+  const CString& destino = linea.posicionales[1];
+  const auto it = linea.opciones.find("nombre");
+  const CString prefijo = it != linea.opciones.end() ? CString(it->second) : PrefijoCDeRuta(destino);
+  if (!PrefijoCValido(prefijo)) {
+    Avisar(FormatC("El nombre «%s» no sirve de prefijo en C: ha de empezar por una letra o «_» y seguir con "
+                   "letras sin tilde, cifras o «_».",
+                   prefijo.c_str()));
+    return SALIDA_USO;
+  }
+  const auto itEsquema = linea.opciones.find("esquema");
+  const CString rutaEsquema = itEsquema != linea.opciones.end() ? CString(itEsquema->second) : CString();
+  if (itEsquema != linea.opciones.end() && rutaEsquema.empty()) {
+    Avisar("Falta el fichero de --esquema.");
+    return SALIDA_USO;
+  }
+  CNodusDoc doc;
+  if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
+  if (!DestinoValido(destino, ruta, rutaEsquema)) return SALIDA_USO;
+  std::unique_ptr<CEsquema> esquema;
+  if (!rutaEsquema.empty()) {
+    Resultado<CEsquema> e = LeerEsquema(rutaEsquema);
+    if (!e) {
+      Avisar(e.Mensaje());
+      return SALIDA_FALLO;
+    }
+    esquema = std::make_unique<CEsquema>(std::move(*e));
+  }
+  OpcionesFuenteC op;
+  op.strPrefijo = prefijo;
+  op.strRed = ruta;
+  op.strFichero = NombreFichero(destino);
+  op.pEsquema = esquema.get();
+  op.strEsquema = rutaEsquema;
+  const Resultado<std::string> fuente = FuenteC(doc.GetRed(), op);
+  if (!fuente) {
+    Avisar(fuente.Mensaje());
+    return SALIDA_FALLO;
+  }
+  if (const int r = Escribir(destino, *fuente); r != SALIDA_EXITO) return r;
+  CString nombres = prefijo + "_propagar, " + prefijo + "_ganadora";
+  if (esquema) {
+    nombres += ", " + prefijo + "_escalar";
+    nombres += esquema->Clase() ? ", " + prefijo + "_clases" : ", " + prefijo + "_desescalar, " + prefijo + "_nombres_salidas";
+  }
+  Imprimir(FormatC("Red exportada en C en %s (%s): %s.\n", destino.c_str(), Tamano(destino).c_str(), nombres.c_str()));
+  return SALIDA_EXITO;
+}
+
+int OrdenCurvas(const LineaOrdenes& linea, CHostLinea&) {
+  const CString& ruta = linea.posicionales[0];
+  const CString& destino = linea.posicionales[1];
+  // A picture of another kind would be SVG under a misleading name.
+  CString ext = AfxExtensionFichero(destino);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+  for (const char* otra : {"png", "jpg", "jpeg", "gif", "bmp", "tif", "tiff", "webp", "pdf", "ps", "eps"})
+    if (ext == otra) {
+      Avisar(FormatC("nrv-cli curvas solo escribe SVG, no .%s; las imágenes PNG y los PDF se guardan con "
+                     "«Archivo › Exportar gráficas...» de nrv.",
+                     ext.c_str()));
+      return SALIDA_USO;
+    }
+  CNodusDoc doc;
+  if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
+  if (!DestinoValido(destino, ruta, CString())) return SALIDA_USO;
+
+  // What a view just opened on the network shows: the entries recorded
+  // (never past the stored history), the total-error frame by its rule.
+  EntradaPlan e;
+  e.nMaxEpocas = doc.m_nMaxEpocas;
+  e.dErrorMaximo = doc.m_dErrorMaximo;
+  e.bHayPuntos = doc.m_nPuntos.load() != 0;
+  e.n = std::min({doc.m_nPuntos.load(), doc.m_arrErrorMaximo.m_nTam, doc.m_arrErrorTotal.m_nTam, doc.m_arrAciertos.m_nTam});
+  e.pErrorMaximo = doc.m_arrErrorMaximo.m_pDatos;
+  e.pErrorTotal = doc.m_arrErrorTotal.m_pDatos;
+  e.pAciertos = doc.m_arrAciertos.m_pDatos;
+  e.bMarcoTotalVisible = false;
+  const Lamina lamina = PlanificarLamina(e);
+  if (const int r = Escribir(destino, SvgLamina(lamina, "Curvas de entrenamiento de " + NombreFichero(ruta)));
+      r != SALIDA_EXITO)
+    return r;
+  Imprimir(FormatC("Gráficas guardadas en %s (%s, épocas: %u).\n", destino.c_str(), Tamano(destino).c_str(), e.n));
+  return SALIDA_EXITO;
+}
