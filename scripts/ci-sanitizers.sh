@@ -55,9 +55,10 @@ fuzz() {
   local t0=$SECONDS
   paso "libFuzzer: build-fuzz, $segundos s per target"
   configurar build-fuzz -DNRV_SANITIZE=address -DNRV_BUILD_FUZZ=ON -DNRV_BUILD_GUI=OFF
-  cmake --build build-fuzz -j "$jobs" --target fuzz_red fuzz_texto fuzz_binario fuzz_tabla fuzz_esquema fuzz_corpus
+  local objetivos=(red texto binario tabla esquema nueva epoca)
+  cmake --build build-fuzz -j "$jobs" --target "${objetivos[@]/#/fuzz_}" fuzz_corpus
   local resumen=()
-  for objetivo in red texto binario tabla esquema; do
+  for objetivo in "${objetivos[@]}"; do
     local trabajo=build-fuzz/fuzz/trabajo/$objetivo registro=build-fuzz/fuzz/$objetivo.log
     mkdir -p "$trabajo" build-fuzz/fuzz/hallazgos
     # New inputs go to a corpus of the run's own; the seeds stay as built.
