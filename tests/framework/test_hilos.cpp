@@ -178,6 +178,7 @@ TEST(HilosDeTrabajo, ElEstadoSigueValidoTrasSoltarElObjetoDelHilo) {
 // can be read: a waiting user-interface thread needs no look at a clock.
 class CHostFinHilos : public CTestHost {
  public:
+  ~CHostFinHilos() override { Retirar(); }
   void ThreadEnded() override {
     std::lock_guard<std::mutex> lock(m_mutex);
     codigos.push_back(pEstado ? pEstado->CodigoSalida() : STILL_ACTIVE);

@@ -22,6 +22,7 @@
 // The training thread's posts and message boxes wake the waiting test.
 class CHostEspera : public CTestHost {
  public:
+  ~CHostEspera() override { Retirar(); }
   void WakeUi() override {
     {
       std::lock_guard<std::mutex> lock(m_mutexAvisos);

@@ -14,9 +14,13 @@ CTestHost::CTestHost() : m_pAnterior(&AfxGetHost()) {
   AfxSetHost(this);
 }
 
-CTestHost::~CTestHost() {
+CTestHost::~CTestHost() { Retirar(); }
+
+void CTestHost::Retirar() {
+  if (m_bRetirado) return;
   AfxPumpMessages();
   AfxSetHost(m_pAnterior);
+  m_bRetirado = true;
 }
 
 int CTestHost::MessageBox(const CString& texto, UINT estilo, UINT ayuda) {

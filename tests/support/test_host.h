@@ -46,10 +46,17 @@ class CTestHost : public IAfxHost {
   std::deque<CString> respuestasFichero;
   std::vector<CFileDialog> dialogosFichero;
 
+ protected:
+  // Runs what is still queued and puts the previous host back, once. A host
+  // whose overrides use members of its own calls it first in its destructor:
+  // a training thread that ends may be telling the host so until then.
+  void Retirar();
+
  private:
   mutable std::mutex m_mutex;
   std::vector<MensajeRegistrado> m_mensajes;
   IAfxHost* m_pAnterior;
+  bool m_bRetirado = false;
 };
 
 // Checks every property of a file dialog that the program set up (mode,
