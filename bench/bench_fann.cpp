@@ -176,7 +176,7 @@ void Contadores(benchmark::State& st, const Caso& c, const Datos& d) {
 void BM_Nrv(benchmark::State& st) {
   const Caso& c = kCasos[st.range(0)];
   const Datos& d = DatosDe(c);
-  LadoNrv nrv(c, d, VarianteMotor(st.range(1)));
+  LadoNrv nrv(c, d, VarianteMotor(st.range(1)), 1);
   st.SetLabel(CMotorPerceptron::Nombre(nrv.motor->Variante()));
   for (auto _ : st) benchmark::DoNotOptimize(nrv.Epoca());
   Contadores(st, c, d);
@@ -207,6 +207,7 @@ void BM_Hilos(benchmark::State& st) {
   }
   st.counters["hilos"] = dos.motor->Hilos();
   st.counters["hilos_auto"] = automatico.motor->Hilos();
+  st.counters["parte_varios_auto"] = automatico.motor->ParteConVarios();
   st.counters["razon"] = tUno / tDos;
   st.counters["razon_auto"] = tUno / tAuto;
 }
@@ -236,7 +237,7 @@ void BM_Fann(benchmark::State& st) {
 void BM_LadoALado(benchmark::State& st) {
   const Caso& c = kCasos[st.range(0)];
   const Datos& d = DatosDe(c);
-  LadoNrv nrv(c, d, VarianteMotor::Automatica);
+  LadoNrv nrv(c, d, VarianteMotor::Automatica, 1);  // one thread, as FANN
   LadoFann fann(c, d);
   st.SetLabel(CMotorPerceptron::Nombre(nrv.motor->Variante()));
   double tNrv = 0.0, tFann = 0.0;

@@ -93,10 +93,16 @@ bool OtrosMotores(std::thread::id id) {
 constexpr UINT kSinFijar = ~0u;
 std::atomic<UINT> g_nHilosFijados{kSinFijar};
 
-// An automatic choice that has lost a trial waits this many epochs, twice as
-// many after every further loss, up to kEpocasMaximas, before the next.
-constexpr UINT kEpocasEntrePruebas = 16;
-constexpr UINT kEpocasMaximas = 1024;
+// The automatic choice goes by stretches of samples of about this long: a
+// few meetings' worth of the threads' hand-over, short enough to follow the
+// machine's load within one long pass. The first stretch, before any time
+// is known, has kPrimerTramo samples.
+constexpr double kSegundosTramo = 0.002;
+constexpr UINT kPrimerTramo = 32;
+// A choice that has lost a trial waits this many stretches, twice as many
+// after every further loss, up to kTramosMaximos, before the next.
+constexpr UINT kTramosEntrePruebas = 16;
+constexpr UINT kTramosMaximos = 1024;
 
 UINT NucleosDisponibles() {
   cpu_set_t cpus;
@@ -385,15 +391,20 @@ struct CuerpoMotor {
   // after the hidden outputs of a sample (the outputs need all of them) and
   // after its output error terms (every hidden error term needs all of
   // those); everything else a thread reads or writes is its own.
+  // Samples [desde, hasta) of the epoch; the hidden outputs of sample
+  // desde are there already unless it is the first.
   template <bool Varios>
-  static NRV_EN_LINEA void Epoca(M& m, const P& p, const CConjuntoDatos& c, double a, double mom) {
+  static NRV_EN_LINEA void Epoca(M& m, const P& p, const CConjuntoDatos& c, double a, double mom, UINT desde,
+                                 UINT hasta) {
     const UINT n = c.m_nMuestras;
     const bool hayX = m.m_red.nEntradas != 0, hayT = m.m_red.nSalidas != 0;
     double* const* X = c.m_matEntradas.m_ppFilas;
     double* const* T = c.m_matSalidas.m_ppFilas;
-    SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? X[0] : nullptr);
-    Activaciones(m, p);
-    for (UINT s = 0; s < n; ++s) {
+    if (desde == 0) {
+      SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? X[0] : nullptr);
+      Activaciones(m, p);
+    }
+    for (UINT s = desde; s < hasta; ++s) {
       const double* x = hayX ? X[s] : nullptr;
       if constexpr (Varios) m.m_barrera.Esperar();
       Salidas(m, p.c0, p.c1);
@@ -413,13 +424,13 @@ struct CuerpoMotor {
   // The measuring pass: every thread its hidden outputs, thread 0 the
   // outputs and the measures.
   template <bool Varios>
-  static NRV_EN_LINEA void Medir(M& m, const P& p, const CConjuntoDatos& c) {
-    MedidasConjunto r{0.0, 0.0, 0, 0.0};
-    const UINT n = c.m_nMuestras, nS = m.m_red.nSalidas;
+  static NRV_EN_LINEA void Medir(M& m, const P& p, const CConjuntoDatos& c, UINT desde, UINT hasta) {
+    const UINT nS = m.m_red.nSalidas;
     const bool hayX = m.m_red.nEntradas != 0;
     const double* o = m.m_pO.get();
-    double dSuma = 0.0;
-    for (UINT s = 0; s < n; ++s) {
+    double dSuma = m.m_dSumaErrores, dMaximo = m.m_dErrorMaximo;
+    UINT nAciertos = m.m_nAciertos;
+    for (UINT s = desde; s < hasta; ++s) {
       SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? c.m_matEntradas.m_ppFilas[s] : nullptr);
       Activaciones(m, p);
       if constexpr (Varios) m.m_barrera.Esperar();
@@ -433,28 +444,28 @@ struct CuerpoMotor {
           cuadrados += d * d;
         }
         const double e = std::sqrt(cuadrados);
-        if (Ganador(o, nS) == Ganador(t, nS)) ++r.nAciertos;
+        if (Ganador(o, nS) == Ganador(t, nS)) ++nAciertos;
         dSuma += e;
-        if (e > r.dErrorMaximo) r.dErrorMaximo = e;
+        if (e > dMaximo) dMaximo = e;
       }
       if constexpr (Varios) m.m_barrera.Esperar();
     }
-    // Every task ends with a meeting, also over an empty set: the caller
-    // hands out the next one only when each thread has read this one.
+    // Every task ends with a meeting, also over no sample: the caller hands
+    // out the next one only when each thread has read this one.
     if constexpr (Varios) m.m_barrera.Esperar();
     if (p.nHilo == 0) {
-      r.dErrorTotal = std::sqrt(dSuma);
-      r.dTasaAciertos = n == 0 ? 0.0 : 100.0 * r.nAciertos / n;
-      m.m_medidas = r;
+      m.m_dSumaErrores = dSuma;
+      m.m_dErrorMaximo = dMaximo;
+      m.m_nAciertos = nAciertos;
     }
   }
 
   template <bool Varios>
   static NRV_EN_LINEA void Tarea(M& m, M::Tarea tarea, const P& p) {
     if (tarea == M::Tarea::Epoca)
-      Epoca<Varios>(m, p, *m.m_pConjunto, m.m_dAprendizaje, m.m_dMomento);
+      Epoca<Varios>(m, p, *m.m_pConjunto, m.m_dAprendizaje, m.m_dMomento, m.m_nDesde, m.m_nHasta);
     else
-      Medir<Varios>(m, p, *m.m_pConjunto);
+      Medir<Varios>(m, p, *m.m_pConjunto, m.m_nDesde, m.m_nHasta);
   }
 };
 
@@ -544,22 +555,61 @@ void CMotorPerceptron::Repartir(UINT nHilos) {
     m_partes[t] = Parte{t, nB * t / nHilos, nB * (t + 1) / nHilos, nC * t / nHilos, nC * (t + 1) / nHilos};
 }
 
-// How many threads the next epoch takes. Fixed: all. Automatic: one while
-// other engines train; else all, kept while an epoch on all takes no longer
-// per sample than the last epoch on one, with a trial of the other choice
-// now and then, since the machine's load changes (a helper the system puts
-// aside makes every meeting wait).
-UINT CMotorPerceptron::ElegirHilos() {
+// How many threads the next stretch of samples takes. Fixed: all.
+// Automatic: one while another thread has an engine; else all, kept while a
+// stretch on all takes no longer per sample than the last one on one, with
+// a trial of the other choice now and then, since the machine's load
+// changes (a helper that the system puts aside makes every meeting wait).
+UINT CMotorPerceptron::ElegirHilos(Eleccion& e) {
   if (m_nHilosMaximo <= 1) return 1;
   if (m_nHilosPedidos != 0) return m_nHilosMaximo;
   if (OtrosMotores(m_idHilo)) return 1;
-  if (m_dSegundosVarios == 0.0) return m_nHilosMaximo;
-  if (m_dSegundosUno == 0.0) return 1;
-  const bool varios = m_dSegundosVarios <= m_dSegundosUno;
-  m_bPrueba = m_nEpocasHastaProbar == 0;
-  if (m_bPrueba) return varios ? 1 : m_nHilosMaximo;
-  --m_nEpocasHastaProbar;
+  if (e.dSegundosVarios == 0.0) return m_nHilosMaximo;
+  if (e.dSegundosUno == 0.0) return 1;
+  const bool varios = e.dSegundosVarios <= e.dSegundosUno;
+  e.bPrueba = e.nHastaProbar == 0;
+  if (e.bPrueba) return varios ? 1 : m_nHilosMaximo;
+  --e.nHastaProbar;
   return varios ? m_nHilosMaximo : 1;
+}
+
+// A trial that lost waits twice as long for the next; one that won has
+// changed the choice, and the next comes soon.
+void CMotorPerceptron::Anotar(Eleccion& e, UINT nHilos, double dSegundosMuestra) {
+  (nHilos > 1 ? e.dSegundosVarios : e.dSegundosUno) = dSegundosMuestra;
+  if (!e.bPrueba) return;
+  const bool gano = nHilos > 1 ? dSegundosMuestra < e.dSegundosUno : dSegundosMuestra < e.dSegundosVarios;
+  e.nIntervalo = gano ? kTramosEntrePruebas : std::min(kTramosMaximos, 2 * e.nIntervalo);
+  e.nHastaProbar = e.nIntervalo;
+  e.bPrueba = false;
+}
+
+// The samples in stretches of about kSegundosTramo, each on the threads
+// chosen for it; with nothing to choose, in one.
+void CMotorPerceptron::Recorrer(Tarea tarea, UINT nMuestras, Eleccion& e) {
+  const bool automatico = m_nHilosMaximo > 1 && m_nHilosPedidos == 0;
+  UINT nVarios = 0;
+  UINT desde = 0;
+  do {
+    const UINT nHilos = automatico ? ElegirHilos(e) : m_nHilosMaximo;
+    UINT tramo = nMuestras - desde;
+    if (automatico) {
+      const double s = nHilos > 1 ? e.dSegundosVarios : e.dSegundosUno;
+      const double n = s > 0.0 ? kSegundosTramo / s : double(kPrimerTramo);
+      tramo = std::min<UINT>(tramo, UINT(std::clamp(n, 1.0, double(nMuestras))));
+    }
+    const auto inicio = std::chrono::steady_clock::now();
+    m_nDesde = desde;
+    m_nHasta = desde + tramo;
+    m_nHilosTarea = nHilos;
+    Ejecutar(tarea);
+    if (automatico && tramo != 0)
+      Anotar(e, nHilos, std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count() / tramo);
+    m_nHilosUltimos = nHilos;
+    if (nHilos > 1) nVarios += tramo;
+    desde += tramo;
+  } while (desde < nMuestras);
+  m_dParteConVarios = nMuestras ? double(nVarios) / nMuestras : 0.0;
 }
 
 void CMotorPerceptron::FijarHilos(UINT nHilos) { g_nHilosFijados.store(nHilos, std::memory_order_relaxed); }
@@ -769,30 +819,12 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
     }
     return;
   }
-  m_bEntrena = true;
-  const UINT nHilos = ElegirHilos();
-  const auto inicio = std::chrono::steady_clock::now();
   Cargar();
   m_pConjunto = &entrenamiento;
   m_dAprendizaje = dAprendizaje;
   m_dMomento = dMomento;
-  m_nHilosTarea = nHilos;
-  Ejecutar(Tarea::Epoca);
+  Recorrer(Tarea::Epoca, entrenamiento.m_nMuestras, m_eleccionEpoca);
   Devolver();
-  m_nHilosUltimos = nHilos;
-  if (m_nHilosMaximo > 1 && m_nHilosPedidos == 0) {
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count() /
-                     entrenamiento.m_nMuestras;
-    (nHilos > 1 ? m_dSegundosVarios : m_dSegundosUno) = s;
-    if (m_bPrueba) {
-      // A trial that lost waits twice as long for the next; one that won
-      // has changed the choice, and the next comes soon.
-      const bool gano = nHilos > 1 ? s < m_dSegundosUno : s < m_dSegundosVarios;
-      m_nIntervaloPruebas = gano ? kEpocasEntrePruebas : std::min(kEpocasMaximas, 2 * m_nIntervaloPruebas);
-      m_nEpocasHastaProbar = m_nIntervaloPruebas;
-      m_bPrueba = false;
-    }
-  }
 }
 
 MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, CMatrizReales* pSalidas) {
@@ -808,14 +840,14 @@ MedidasConjunto CMotorPerceptron::MedirConjunto(const CConjuntoDatos& conjunto, 
       Propagar(m_red, m_red.nEntradas ? conjunto.m_matEntradas.m_ppFilas[s] : nullptr, m_pH.get(), salidas[s]);
     return ::MedirConjunto(m_red, conjunto, m_pH.get(), m_pO.get());
   }
-  // As many threads as the last epoch; before any, the automatic choice.
-  m_nHilosTarea = m_bEntrena ? m_nHilosUltimos
-                  : m_nHilosMaximo > 1 && (m_nHilosPedidos != 0 || !OtrosMotores(m_idHilo)) ? m_nHilosMaximo
-                                                                                           : 1;
-  m_nHilosUltimos = m_nHilosTarea;
   Cargar();
   m_pConjunto = &conjunto;
   m_ppSalidas = salidas;
-  Ejecutar(Tarea::Medir);
-  return m_medidas;
+  m_dSumaErrores = 0.0;
+  m_dErrorMaximo = 0.0;
+  m_nAciertos = 0;
+  Recorrer(Tarea::Medir, conjunto.m_nMuestras, m_eleccionMedir);
+  const UINT n = conjunto.m_nMuestras;
+  return MedidasConjunto{m_dErrorMaximo, std::sqrt(m_dSumaErrores), m_nAciertos,
+                         n == 0 ? 0.0 : 100.0 * m_nAciertos / n};
 }

@@ -10,7 +10,8 @@
 // A large network runs its hidden layer on several threads: each thread owns
 // a run of the groups of eight neurons and does all of their sums and
 // updates, in the same order as one thread would, so the bits never depend
-// on the number of threads. The threads meet twice per sample.
+// on the number of threads. The threads meet twice per sample, and the
+// number of threads may change from one stretch of samples to the next.
 #pragma once
 
 #include <atomic>
@@ -55,8 +56,10 @@ class CMotorPerceptron {
 
   VarianteMotor Variante() const { return m_variante; }
   bool Reducido() const { return m_bReducido; }
-  // Threads that ran the last epoch or measuring pass.
+  // Threads that ran the last stretch of samples of the last epoch or
+  // measuring pass, and the share of its samples that ran on several.
   UINT Hilos() const { return m_nHilosUltimos; }
+  double ParteConVarios() const { return m_dParteConVarios; }
   static bool Disponible(VarianteMotor variante);
   static const char* Nombre(VarianteMotor variante);
 
@@ -68,8 +71,10 @@ class CMotorPerceptron {
   // Automatic choice: more than one thread only for a hidden layer of at
   // least this many weights (below it the two meetings per sample cost more
   // than they save), only while no other thread of the process has an
-  // engine (another network training), and only while the epochs show that
-  // it pays (see ElegirHilos).
+  // engine (another network training), and only while the samples show
+  // that it pays: an epoch or a measuring pass runs in stretches of a few
+  // milliseconds, each on one thread or on all, as the times of the last
+  // ones say (see ElegirHilos). The bits do not depend on it.
   static constexpr std::size_t kPesosParaHilos = 16384;
 
   // For the compiled loops: what one thread does, its groups of hidden
@@ -104,10 +109,23 @@ class CMotorPerceptron {
   static void Despertar(std::atomic<UINT>& v);
   static void EsperarCambio(std::atomic<UINT>& v, UINT valor, std::atomic<UINT>& durmientes);
 
+  // The automatic choice's evidence for one kind of pass: seconds per
+  // sample on one thread and on all, and the stretches until the next trial
+  // of the choice not taken.
+  struct Eleccion {
+    double dSegundosUno = 0.0, dSegundosVarios = 0.0;
+    UINT nHastaProbar = 16, nIntervalo = 16;
+    bool bPrueba = false;
+  };
+
   void Cargar();
   void Devolver();
-  UINT ElegirHilos();
+  UINT ElegirHilos(Eleccion& e);
+  void Anotar(Eleccion& e, UINT nHilos, double dSegundosMuestra);
   void Repartir(UINT nHilos);
+  // The task over samples [desde, hasta) on as many threads as chosen,
+  // stretch by stretch.
+  void Recorrer(Tarea tarea, UINT nMuestras, Eleccion& e);
   void Ejecutar(Tarea tarea);
   void Trabajar(Tarea tarea, const Parte& parte);
   void Ayudante(UINT nHilo);
@@ -143,18 +161,17 @@ class CMotorPerceptron {
   CBarrera m_barrera;
   alignas(64) std::atomic<UINT> m_nEncargo{0};  // grows by one per task handed out
   std::atomic<UINT> m_nDurmientesEncargo{0};
+  // The task handed out: what, on how many threads, over which samples.
   Tarea m_tarea = Tarea::Ninguna;
   UINT m_nHilosTarea = 1;
+  UINT m_nDesde = 0, m_nHasta = 0;
   const CConjuntoDatos* m_pConjunto = nullptr;
   double* const* m_ppSalidas = nullptr;  // each sample's outputs, when asked for
   double m_dAprendizaje = 0.0, m_dMomento = 0.0;
-  MedidasConjunto m_medidas{};
-  // The automatic choice's evidence: seconds per sample with one thread and
-  // with all, and epochs until the next look at the one it did not take.
-  double m_dSegundosUno = 0.0, m_dSegundosVarios = 0.0;
-  UINT m_nEpocasHastaProbar = 16;
-  UINT m_nIntervaloPruebas = 16;
-  bool m_bPrueba = false;
-  bool m_bEntrena = false;  // has run an epoch
+  // The measuring pass's running totals, from stretch to stretch.
+  double m_dSumaErrores = 0.0, m_dErrorMaximo = 0.0;
+  UINT m_nAciertos = 0;
+  Eleccion m_eleccionEpoca, m_eleccionMedir;
+  double m_dParteConVarios = 0.0;
   std::thread::id m_idHilo = std::this_thread::get_id();  // the thread that made it
 };

@@ -510,6 +510,42 @@ TEST(MotorHilos, EleccionAutomatica) {
   EXPECT_GT(solo.Hilos(), 1u);
 }
 
+// The automatic choice goes by stretches of samples: the first on all the
+// cores, the next on one (to know both times), and on from there as the
+// times say. Within one epoch and one measuring pass the bits are those of
+// one thread.
+TEST(MotorHilos, LaEleccionCambiaEnMitadDeUnaPasada) {
+  if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "un solo núcleo";
+  CMotorPerceptron::FijarHilos(0);
+  for (VarianteMotor v : Variantes()) {
+    SCOPED_TRACE(CMotorPerceptron::Nombre(v));
+    std::mt19937_64 gen(51);
+    Red ref(200, 96, 10), rap(200, 96, 10);
+    Rellenar(ref.oculta, gen, 0.2);
+    Rellenar(ref.salida, gen, 0.5);
+    rap.CopiarDe(ref);
+    CConjuntoDatos c;
+    Conjunto(c, 200, 10, 90, gen);
+    CMotorPerceptron motor(rap.red, v);
+    EsperarIguales(MedirReferencia(ref.red, c), motor.MedirConjunto(c));
+    EXPECT_GT(motor.ParteConVarios(), 0.0);
+    EXPECT_LT(motor.ParteConVarios(), 1.0);
+    for (int epoca = 0; epoca < 3; ++epoca) {
+      EpocaReferencia(ref.red, c, 0.3, 0.8);
+      motor.EntrenarEpoca(c, 0.3, 0.8);
+      if (epoca == 0) {
+        EXPECT_GT(motor.ParteConVarios(), 0.0);
+        EXPECT_LT(motor.ParteConVarios(), 1.0);
+      }
+      ASSERT_EQ(Diferencia(ref.oculta, rap.oculta, "oculta"), "");
+      ASSERT_EQ(Diferencia(ref.salida, rap.salida, "salida"), "");
+      ASSERT_EQ(Diferencia(ref.incOculta, rap.incOculta, "incOculta"), "");
+      ASSERT_EQ(Diferencia(ref.incSalida, rap.incSalida, "incSalida"), "");
+      EsperarIguales(MedirReferencia(ref.red, c), motor.MedirConjunto(c));
+    }
+  }
+}
+
 // The engine keeps no state of its own between epochs: weights changed in
 // the document between two epochs are the ones the next epoch starts from.
 TEST(MotorBits, LasMatricesDelDocumentoSonElEstado) {
