@@ -93,6 +93,9 @@ class CFileDialog {
   DWORD m_dwFlags;
   std::vector<FiltroFichero> m_filtros;
   CString m_strTitulo;
+  // A name typed without extension takes the chosen filter's (its first
+  // pattern "*.ext"), not m_strDefExt: the filter says what is written.
+  BOOL m_bExtensionDelFiltro = FALSE;
   CString m_strPathName;  // set by the host on IDOK (the default extension added)
 };
 

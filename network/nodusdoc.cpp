@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "network/aritmetica.h"
 #include "network/dialogos.h"
 #include "network/exportar.h"
+#include "network/exportar_c.h"
 #include "network/motor.h"
 #include "network/registro.h"
 #include "network/verificacion.h"
@@ -304,6 +306,10 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI) OnUpdateGuardarPesos(pCmdUI);
       else OnGuardarPesos();
       return true;
+    case ID_EXPORTAR_C:
+      if (pCmdUI) pCmdUI->Enable(TRUE);
+      else OnExportarC();
+      return true;
     default:
       return CDocument::OnCmdMsg(id, pCmdUI);
   }
@@ -554,6 +560,35 @@ void CNodusDoc::OnGuardarPesos() {
                   "Guardar Pesos");
   if (dlg.DoModal() != IDOK) return;
   Escribir(dlg.GetPathName(), BytesPesos(GetRed(), PesosBinarios(dlg.GetPathName())));
+}
+
+void CNodusDoc::OnExportarC() {
+  // The weights as training leaves them, as Guardar pesos takes them.
+  OnDetener();
+  CFileDialog dlg(FALSE, "c", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  {{"Ficheros C (*.c)", "*.c"}, {"Todos los ficheros (*.*)", "*.*"}}, "Exportar como C");
+  // Written over, the network's own file would be lost.
+  const auto esLaRed = [this](const CString& ruta) {
+    std::error_code ec;
+    return !GetPathName().empty() && (ruta == GetPathName() || std::filesystem::equivalent(ruta, GetPathName(), ec));
+  };
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    if (!esLaRed(dlg.GetPathName())) break;
+    AfxMessageBox(FormatC("El fichero de salida %s es la propia red; elija otro.", dlg.GetPathName().c_str()),
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
+  const CString destino = dlg.GetPathName();
+  OpcionesFuenteC op;
+  op.strPrefijo = PrefijoCDeRuta(destino);
+  op.strRed = GetPathName().empty() ? GetTitle() : GetPathName();
+  op.strFichero = destino.substr(destino.rfind('/') == CString::npos ? 0 : destino.rfind('/') + 1);
+  const Resultado<std::string> fuente = FuenteC(GetRed(), op);
+  if (!fuente) {
+    AfxMessageBox(fuente.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  Escribir(destino, *fuente);
 }
 
 // ---------------------------------------------------------------- Cerrar todas

@@ -52,8 +52,8 @@ class CNodusDoc : public CDocument {
 
   void Serialize(CArchive& ar) override;
   BOOL OnNewDocument() override;
-  // The document's commands: Entrenar, Detener, Verificar, Guardar historial
-  // and Guardar pesos.
+  // The document's commands: Entrenar, Detener, Verificar, Guardar historial,
+  // Guardar pesos and Exportar como C.
   bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
 
   void OnEntrenar();
@@ -65,6 +65,9 @@ class CNodusDoc : public CDocument {
   void OnUpdateGuardarHistorial(CCmdUI* pCmdUI);
   void OnGuardarPesos();
   void OnUpdateGuardarPesos(CCmdUI* pCmdUI);
+  // The network as one C source file (exportar_c.h), its names prefixed
+  // after the file's name.
+  void OnExportarC();
   // "Cerrar todas" asks through dialog 139: 1 keeps the document open, 0
   // lets it be closed.
   int PreguntarGuardar();

@@ -48,6 +48,8 @@
 #define ID_GUARDAR_HISTORIAL 32778
 #define ID_TEMAS_AYUDA 32779
 #define ID_GUARDAR_PESOS 32781
+#define ID_EXPORTAR_C 32782
+#define ID_EXPORTAR_GRAFICAS 32783
 
 // Commands of the framework.
 #define ID_FILE_NEW 57600

@@ -1,8 +1,13 @@
 #include "ui/grafica.h"
 
+#include <QBuffer>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPaintEvent>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
 
 #include <algorithm>
@@ -70,12 +75,15 @@ void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fue
   // high-density screen): the painter maps the frame's pixels onto them,
   // so lines, texts and the border come out at the screen's resolution.
   const QSizeF tam = superficie.deviceIndependentSize();
-  const double w = tam.width();
-  const double h = tam.height();
   QPainter p(&superficie);
+  PintarPlanMarco(p, tam.width(), tam.height(), plan, fuente);
+}
+
+void PintarPlanMarco(QPainter& p, double w, double h, const PlanMarco& plan, const QFont& fuente) {
+  p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setFont(fuente);
-  const QFontMetrics fm(fuente, &superficie);
+  const QFontMetrics fm(fuente, p.device());
 
   const Mapeo& m = plan.mapeo;
   const bool mapeable = m.vistaX > 0 && m.vistaY < 0 && m.ventanaX > 0 && m.ventanaY > 0;
@@ -136,6 +144,82 @@ void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fue
       }
     }
   }
+  p.restore();
+}
+
+QFont FuenteLamina(const QFont& fuenteFormulario) {
+  QFont f = fuenteFormulario;
+  f.setPixelSize(QFontInfo(fuenteFormulario).pixelSize());
+  return f;
+}
+
+void PintarLamina(QPainter& p, const Lamina& lamina, const QFont& fuente) {
+  p.save();
+  p.fillRect(QRectF(0, 0, lamina.ancho, lamina.alto), AColor(lamina.fondo));
+  for (const MarcoLamina& m : lamina.marcos) {
+    if (!m.bVisible) continue;
+    p.save();
+    p.translate(m.x, m.y);
+    p.setClipRect(QRectF(0, 0, m.ancho, m.alto), Qt::IntersectClip);
+    PintarPlanMarco(p, m.ancho, m.alto, m.plan, fuente);
+    p.restore();
+  }
+  p.setFont(fuente);
+  p.setPen(AColor(kColorNegro));
+  for (const TextoLamina& t : lamina.textos) {
+    int alineacion = t.alineacion == Alineacion::Derecha  ? Qt::AlignRight
+                     : t.alineacion == Alineacion::Centro ? Qt::AlignHCenter
+                                                          : Qt::AlignLeft;
+    alineacion |= t.bCentradoV ? Qt::AlignVCenter : Qt::AlignTop;
+    p.drawText(QRect(t.x, t.y, t.ancho, t.alto), alineacion, QString::fromUtf8(t.texto.c_str()));
+  }
+  p.restore();
+}
+
+QByteArray PngLamina(const Lamina& lamina, const QFont& fuente, double escala) {
+  if (!(escala >= 1.0) || escala > 16.0) escala = 1.0;
+  QImage img(QSize(static_cast<int>(std::ceil(std::max(1, lamina.ancho) * escala)),
+                   static_cast<int>(std::ceil(std::max(1, lamina.alto) * escala))),
+             QImage::Format_RGB32);
+  img.setDevicePixelRatio(escala);
+  // Printed, the picture keeps the size it has on a 96-dpi screen.
+  const int puntosPorMetro = static_cast<int>(std::lround(96.0 * escala / 0.0254));
+  img.setDotsPerMeterX(puntosPorMetro);
+  img.setDotsPerMeterY(puntosPorMetro);
+  img.fill(AColor(lamina.fondo));
+  {
+    QPainter p(&img);
+    PintarLamina(p, lamina, fuente);
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!img.save(&buffer, "PNG")) return QByteArray();
+  return bytes;
+}
+
+QByteArray PdfLamina(const Lamina& lamina, const QFont& fuente, const QString& titulo) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter pdf(&buffer);
+    pdf.setTitle(titulo);
+    pdf.setCreator(QStringLiteral("nrv"));
+    pdf.setResolution(1200);
+    constexpr double kPuntosPorPixel = 72.0 / 96.0;
+    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(std::max(1, lamina.ancho) * kPuntosPorPixel,
+                                                   std::max(1, lamina.alto) * kPuntosPorPixel),
+                                            QPageSize::Point),
+                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter p;
+    if (!p.begin(&pdf)) return QByteArray();
+    const double escala = pdf.resolution() / 96.0;
+    p.scale(escala, escala);
+    PintarLamina(p, lamina, fuente);
+    p.end();
+  }
+  return bytes;
 }
 
 CMarcoGrafica::CMarcoGrafica(QWidget* padre) : QWidget(padre) {

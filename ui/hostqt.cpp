@@ -129,11 +129,26 @@ INT_PTR CHostQt::DoModal(CFileDialog& dlg) {
     fd.setNameFilters(filtros);
     fd.selectNameFilter(filtros.front());
   }
-  if (!dlg.m_strDefExt.empty()) fd.setDefaultSuffix(QString::fromStdString(dlg.m_strDefExt));
+  // The extension of a name typed without one: the chosen filter's, once
+  // the dialog is closed, or else the default one.
+  const bool extensionDelFiltro = dlg.m_bExtensionDelFiltro && !dlg.m_bOpenFileDialog;
+  if (!dlg.m_strDefExt.empty() && !extensionDelFiltro) fd.setDefaultSuffix(QString::fromStdString(dlg.m_strDefExt));
   if (!dlg.m_strFileName.empty()) fd.selectFile(QString::fromStdString(dlg.m_strFileName));
   for (;;) {
     if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty()) return IDCANCEL;
-    const QString ruta = fd.selectedFiles().front();
+    QString ruta = fd.selectedFiles().front();
+    if (extensionDelFiltro && QFileInfo(ruta).suffix().isEmpty()) {
+      // The filter's first pattern: "*.svg" of "*.svg;*.svgz".
+      const qsizetype i = filtros.indexOf(fd.selectedNameFilter());
+      QString ext = QString::fromStdString(dlg.m_strDefExt);
+      if (i >= 0) {
+        const QString patron = QString::fromStdString(dlg.m_filtros[static_cast<std::size_t>(i)].patron)
+                                   .section(QLatin1Char(';'), 0, 0)
+                                   .trimmed();
+        if (patron.startsWith(QLatin1String("*.")) && patron != QLatin1String("*.*")) ext = patron.mid(2);
+      }
+      if (!ext.isEmpty()) ruta += QLatin1Char('.') + ext;
+    }
     if (!dlg.m_bOpenFileDialog && (dlg.m_dwFlags & OFN_OVERWRITEPROMPT) && QFileInfo::exists(ruta)) {
       const CString pregunta = QStringLiteral("%1 ya existe.\n¿Desea reemplazarlo?").arg(ruta).toStdString();
       if (MessageBox(pregunta, MB_YESNO | MB_ICONEXCLAMATION, 0) != IDYES) continue;

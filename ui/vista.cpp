@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -12,12 +13,16 @@
 
 #include <algorithm>
 
+#include "framework/dialogo.h"
 #include "framework/host.h"
 #include "framework/texto.h"
+#include "network/exportar.h"
 #include "network/nodusdoc.h"
 #include "resources/resource.h"
 #include "ui/formulario.h"
 #include "ui/grafica.h"
+#include "ui/plan/lamina.h"
+#include "ui/plan/svg.h"
 
 namespace {
 
@@ -140,9 +145,19 @@ void CNodusView::OnDraw() { Graficas(Pasada::Completa); }
 void CNodusView::Graficas(Pasada pasada) {
   CNodusDoc* pDoc = GetDocument();
   if (pDoc == nullptr) return;
+  const PlanGraficas plan = PlanificarGraficas(pasada, EntradaVista());
+  if (plan.bMostrarMarcoTotal) m_ctlMarcoErrorTotal->ShowWindow(SW_SHOW);
+  for (int k = 0; k < 3; ++k) {
+    if (m_marcos[k]) m_marcos[k]->Pintar(plan.marcos[k]);
+  }
+}
+
+EntradaPlan CNodusView::EntradaVista() {
+  EntradaPlan e;
+  CNodusDoc* pDoc = GetDocument();
+  if (pDoc == nullptr) return e;
   if (m_ctlMarcoErrorTotal == nullptr) m_ctlMarcoErrorTotal = GetDlgItem(IDC_GRAFICA_ERROR_TOTAL);
 
-  EntradaPlan e;
   e.nMaxEpocas = pDoc->m_nMaxEpocas;
   e.dErrorMaximo = pDoc->m_dErrorMaximo;
   e.bHayPuntos = pDoc->m_nPuntos.load(std::memory_order_acquire) != 0;
@@ -158,12 +173,7 @@ void CNodusView::Graficas(Pasada pasada) {
     e.ancho[k] = m ? m->width() : 0;
     e.alto[k] = m ? m->height() : 0;
   }
-
-  const PlanGraficas plan = PlanificarGraficas(pasada, e);
-  if (plan.bMostrarMarcoTotal) m_ctlMarcoErrorTotal->ShowWindow(SW_SHOW);
-  for (int k = 0; k < 3; ++k) {
-    if (m_marcos[k]) m_marcos[k]->Pintar(plan.marcos[k]);
-  }
+  return e;
 }
 
 // ---------------------------------------------------------------- messages
@@ -195,6 +205,10 @@ LRESULT CNodusView::OnFinEntrenamiento(WPARAM, LPARAM) {
 
 bool CNodusView::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
   switch (id) {
+    case ID_EXPORTAR_GRAFICAS:
+      if (pCmdUI != nullptr) pCmdUI->Enable(GetDocument() != nullptr);
+      else OnExportarGraficas();
+      return true;
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
     case ID_FILE_PRINT_PREVIEW:
@@ -229,9 +243,24 @@ BOOL CNodusView::DoPreparePrinting(CPrintInfo* pInfo) {
   return s_dialogoImprimir(*pInfo->m_pPD, padre) ? TRUE : FALSE;
 }
 
+namespace {
+
+// The form is wider than tall: its page lies on its side unless the user
+// says otherwise.
+void PrepararImpresora(QPrinter& impresora, CDocument* pDoc) {
+  if (pDoc != nullptr) impresora.setDocName(QString::fromStdString(pDoc->GetTitle()));
+  impresora.setPageOrientation(QPageLayout::Landscape);
+}
+
+QRect AreaImprimible(QPrinter& impresora) {
+  return QRect(QPoint(0, 0), impresora.pageLayout().paintRectPixels(impresora.resolution()).size());
+}
+
+}  // namespace
+
 void CNodusView::OnFilePrint() {
   QPrinter impresora;
-  if (CDocument* pDoc = CView::GetDocument()) impresora.setDocName(QString::fromStdString(pDoc->GetTitle()));
+  PrepararImpresora(impresora, CView::GetDocument());
   CPrintInfo info;
   info.m_pPD = &impresora;
   // A cancelled dialog ends the job before it starts.
@@ -241,6 +270,8 @@ void CNodusView::OnFilePrint() {
     AfxMessageBox("No se ha podido iniciar la impresión.", MB_OK | MB_ICONEXCLAMATION, 0);
     return;
   }
+  info.m_pDC = &pagina;
+  info.m_rectDraw = AreaImprimible(impresora);
   OnBeginPrinting(&info);
   OnPrint(&info);
   OnEndPrinting(&info);
@@ -249,20 +280,112 @@ void CNodusView::OnFilePrint() {
 
 void CNodusView::OnFilePrintPreview() {
   QPrinter impresora;
+  PrepararImpresora(impresora, CView::GetDocument());
   CPrintInfo info;
   info.m_pPD = &impresora;
   info.m_bPreview = TRUE;
   if (!OnPreparePrinting(&info)) return;
   QWidget* lienzo = AfxWidgetDe(this);
   QPrintPreviewDialog dlg(&impresora, lienzo ? lienzo->window() : nullptr);
+  dlg.setWindowTitle(QStringLiteral("Presentación preliminar"));
   QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [this, &info](QPrinter* p) {
     QPainter pagina(p);
     info.m_pPD = p;
+    info.m_pDC = &pagina;
+    info.m_rectDraw = AreaImprimible(*p);
     OnBeginPrinting(&info);
     OnPrint(&info);
     OnEndPrinting(&info);
+    info.m_pDC = nullptr;
   });
   dlg.exec();
+}
+
+void CNodusView::OnPrint(CPrintInfo* pInfo) {
+  if (pInfo->m_pDC != nullptr) PintarPagina(*pInfo->m_pDC, pInfo->m_rectDraw);
+}
+
+void CNodusView::PintarPagina(QPainter& p, const QRect& pagina) {
+  QWidget* lienzo = AfxWidgetDe(this);
+  if (lienzo == nullptr || GetDocument() == nullptr || pagina.isEmpty()) return;
+  const QSize tam = lienzo->size().expandedTo(QSize(1, 1));
+  const double escala = std::min(pagina.width() / double(tam.width()), pagina.height() / double(tam.height()));
+  // The plan first: painting the form below runs a full redraw, which may
+  // show the total-error frame.
+  const EntradaPlan e = EntradaVista();
+  const PlanGraficas plan = PlanificarGraficas(Pasada::Completa, e);
+  p.save();
+  p.translate(pagina.left() + (pagina.width() - tam.width() * escala) / 2.0, pagina.top());
+  p.scale(escala, escala);
+  lienzo->render(&p, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  // The surfaces hold the graphs at the screen's pixels; the page has many
+  // more, so the plan is drawn again over them.
+  const QFont fuente = FuenteLamina(FuenteDialogo());
+  for (int id : kMarcos) {
+    const int k = IndiceDe(id);
+    QWidget* marco = AfxWidgetDe(GetDlgItem(id));
+    if (marco == nullptr || e.ancho[k] <= 0 || e.alto[k] <= 0) continue;
+    const bool visible = k != kMarcoErrorTotal || e.bMarcoTotalVisible || plan.bMostrarMarcoTotal;
+    if (!visible) continue;
+    p.save();
+    p.translate(marco->mapTo(lienzo, QPoint(0, 0)));
+    p.setClipRect(QRect(0, 0, e.ancho[k], e.alto[k]), Qt::IntersectClip);
+    PintarPlanMarco(p, e.ancho[k], e.alto[k], plan.marcos[k], fuente);
+    p.restore();
+  }
+  p.restore();
+}
+
+// ---------------------------------------------------------------- picture of the graphs
+
+Lamina CNodusView::LaminaVista() {
+  const UnidadesBase u = UnidadesDialogo(FuenteDialogo());
+  BaseDialogo base;
+  base.x = u.x;
+  base.y = u.y;
+  return PlanificarLamina(EntradaVista(), base);
+}
+
+void CNodusView::OnExportarGraficas() {
+  CNodusDoc* pDoc = GetDocument();
+  if (pDoc == nullptr) return;
+  CFileDialog dlg(FALSE, "png", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  {{"Imágenes PNG (*.png)", "*.png"},
+                   {"Imágenes SVG (*.svg)", "*.svg"},
+                   {"Documentos PDF (*.pdf)", "*.pdf"}},
+                  "Exportar gráficas");
+  dlg.m_bExtensionDelFiltro = TRUE;
+  CString tipo;
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    tipo = dlg.GetFileExt();
+    std::transform(tipo.begin(), tipo.end(), tipo.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    if (tipo == "png" || tipo == "svg" || tipo == "pdf") break;
+    AfxMessageBox(FormatC("Las gráficas se guardan como imagen PNG, SVG o PDF; el nombre %s ha de acabar en "
+                          ".png, .svg o .pdf.",
+                          dlg.GetPathName().c_str()),
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
+  const Lamina lamina = LaminaVista();
+  const CString titulo = "Curvas de entrenamiento de " + pDoc->GetTitle();
+  std::string bytes;
+  if (tipo == "svg") {
+    bytes = SvgLamina(lamina, titulo);
+  } else {
+    const QFont fuente = FuenteLamina(FuenteDialogo());
+    QWidget* lienzo = AfxWidgetDe(this);
+    const QByteArray b = tipo == "png" ? PngLamina(lamina, fuente, lienzo ? lienzo->devicePixelRatioF() : 1.0)
+                                       : PdfLamina(lamina, fuente, QString::fromUtf8(titulo.c_str()));
+    if (b.isEmpty()) {
+      AfxMessageBox(FormatC("No se han podido dibujar las gráficas para %s.", dlg.GetPathName().c_str()),
+                    MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
+    bytes.assign(b.constData(), static_cast<std::size_t>(b.size()));
+  }
+  const Resultado<Hecho> r = EscribirExportacion(dlg.GetPathName(), bytes);
+  if (!r) AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // ---------------------------------------------------------------- the Qt side

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRect>
 
 #include <array>
 #include <functional>
@@ -14,7 +15,9 @@
 class CNodusDoc;
 class CMarcoGrafica;
 class QMdiSubWindow;
+class QPainter;
 class QPrinter;
+struct Lamina;
 class QWidget;
 
 // The state of one print job, as the print hooks see it.
@@ -22,6 +25,8 @@ struct CPrintInfo {
   QPrinter* m_pPD = nullptr;
   UINT m_nCurPage = 1;
   BOOL m_bPreview = FALSE;
+  QPainter* m_pDC = nullptr;  // the page's painter while OnPrint runs
+  QRect m_rectDraw;           // the printable area in its coordinates
 };
 
 // The one-way transfer of the form: members to controls.
@@ -50,10 +55,11 @@ class CNodusView : public CView {
   LRESULT OnActualizar(WPARAM wParam, LPARAM lParam);
   LRESULT OnFinEntrenamiento(WPARAM wParam, LPARAM lParam);
 
-  // Printing: the standard flow, with hooks that draw nothing.
+  // Printing: the standard flow; the page is the form as it shows
+  // (PintarPagina).
   virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
   virtual void OnBeginPrinting(CPrintInfo* pInfo) { (void)pInfo; }
-  virtual void OnPrint(CPrintInfo* pInfo) { (void)pInfo; }
+  virtual void OnPrint(CPrintInfo* pInfo);
   virtual void OnEndPrinting(CPrintInfo* pInfo) { (void)pInfo; }
   BOOL DoPreparePrinting(CPrintInfo* pInfo);
   void OnFilePrint();
@@ -61,6 +67,16 @@ class CNodusView : public CView {
   // The print dialog; replaceable so that a test answers it. Returns true
   // when the user confirms.
   static std::function<bool(QPrinter&, QWidget* padre)> s_dialogoImprimir;
+  // The form with its texts and buttons as it shows, scaled to fit the
+  // rectangle whole (centred across, at its top), its graphs drawn again
+  // from the view's plan at the painter's resolution.
+  void PintarPagina(QPainter& p, const QRect& pagina);
+
+  // The three graphs as a picture: PNG, SVG or PDF by the name's extension.
+  void OnExportarGraficas();
+  // The right-hand panel of the form as the view shows it: its graphs,
+  // titles and latest values, at the form's scale.
+  Lamina LaminaVista();
 
   void DoDataExchange(CIntercambioVista* pDX);
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -87,6 +103,9 @@ class CNodusView : public CView {
  private:
   // One pass over the three frames.
   void Graficas(Pasada pasada);
+  // What a pass reads: the document's history up to the entries shown,
+  // the total-error frame as it stands, the frames' sizes on screen.
+  EntradaPlan EntradaVista();
   // Gives each graph frame on screen its surface, once the host has built
   // the form's widgets.
   void AsegurarSuperficies();

@@ -1,11 +1,13 @@
-// The history and weight exports: their file dialogs, both weight forms
-// byte for byte, the history with decimal commas, and failures that say so.
+// The history, weight and C exports: their file dialogs, both weight forms
+// and the C source byte for byte, the history with decimal commas, and
+// failures that say so.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "framework/texto.h"
 #include "network/exportar.h"
+#include "network/exportar_c.h"
 #include "tests/network/documento_apoyo.h"
 
 namespace {
@@ -305,4 +307,68 @@ TEST_F(Exportar, LasFuncionesDelNucleoDanLosBytesDeLasOrdenes) {
   ASSERT_FALSE(r);
   EXPECT_EQ(r.Mensaje().rfind("No se ha podido crear el fichero " + carpeta.Fichero("no/h.txt") + ": ", 0), 0u);
   EXPECT_TRUE(host.Textos().empty());
+}
+
+// ---------------------------------------------------------------- C
+
+// Exportar como C stops a run as Guardar pesos does and writes the core's
+// source for the weights that training left, named after the file.
+TEST_F(Exportar, ExportarComoCDetieneElEntrenamientoYEscribeLaFuenteDelNucleo) {
+  CNodusDoc doc;
+  Crear(doc, "400");
+  EXPECT_TRUE(Habilitado(doc, ID_EXPORTAR_C));
+  CVistaPrueba vista;
+  doc.AddView(&vista);
+  doc.OnEntrenar();
+  host.respuestasFichero.push_back(carpeta.Fichero("xor-3.c"));
+  doc.OnCmdMsg(ID_EXPORTAR_C, nullptr);
+  EXPECT_FALSE(doc.m_bEntrenando);
+  EXPECT_EQ(doc.m_pHilo, nullptr);
+  EXPECT_FALSE(vista.Habilitado(ID_DETENER));
+  ASSERT_EQ(host.dialogosFichero.size(), 1u);
+  ComprobarDialogoFichero(host.dialogosFichero[0],
+                          CFileDialog(FALSE, "c", "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      {{"Ficheros C (*.c)", "*.c"}, {"Todos los ficheros (*.*)", "*.*"}},
+                                      "Exportar como C"));
+  OpcionesFuenteC op;
+  op.strPrefijo = "xor_3";
+  op.strRed = doc.GetTitle();
+  op.strFichero = "xor-3.c";
+  const Resultado<std::string> fuente = FuenteC(doc.GetRed(), op);
+  ASSERT_TRUE(fuente);
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("xor-3.c")), *fuente);
+  EXPECT_NE(fuente->find("void xor_3_propagar(const double *entradas, double *salidas)"), std::string::npos);
+  EXPECT_TRUE(host.Textos().empty());
+  // Cancelled: training stays stopped all the same, nothing is written.
+  doc.OnEntrenar();
+  doc.OnExportarC();
+  EXPECT_FALSE(doc.m_bEntrenando);
+  EXPECT_EQ(Ficheros(), (std::vector<std::string>{"HNRV.TXT", "xor-3.c"}));
+}
+
+// The network's own file is never written over; a destination that cannot
+// be written says why and leaves nothing.
+TEST_F(Exportar, ExportarComoCNoPisaLaRedYDiceLosFallos) {
+  CNodusDoc doc;
+  Crear(doc);
+  ASSERT_TRUE(doc.OnSaveDocument(carpeta.Fichero("red.nrv")));
+  doc.SetPathName(carpeta.Fichero("red.nrv"));
+  const std::string red = LeerFichero(carpeta.Fichero("red.nrv"));
+  host.respuestasFichero.push_back(carpeta.Fichero("red.nrv"));
+  host.respuestasFichero.push_back(carpeta.Fichero("no/existe.c"));
+  doc.OnExportarC();
+  EXPECT_EQ(host.dialogosFichero.size(), 2u);
+  const std::vector<CString> textos = host.Textos();
+  ASSERT_EQ(textos.size(), 2u);
+  EXPECT_EQ(textos[0], "El fichero de salida " + carpeta.Fichero("red.nrv") + " es la propia red; elija otro.");
+  EXPECT_EQ(textos[1].rfind("No se ha podido crear el fichero " + carpeta.Fichero("no/existe.c"), 0), 0u) << textos[1];
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("red.nrv")), red);
+  EXPECT_EQ(Ficheros(), std::vector<std::string>{"red.nrv"});
+  // Saved, the network names its file in the source's opening comment.
+  host.Limpiar();
+  host.respuestasFichero.push_back(carpeta.Fichero("9red.c"));
+  doc.OnExportarC();
+  const std::string fuente = LeerFichero(carpeta.Fichero("9red.c"));
+  EXPECT_EQ(fuente.rfind("/* 9red.c: la red " + carpeta.Fichero("red.nrv") + " de nrv", 0), 0u) << fuente.substr(0, 80);
+  EXPECT_NE(fuente.find("red_9red_propagar("), std::string::npos);
 }

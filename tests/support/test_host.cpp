@@ -74,6 +74,7 @@ void ComprobarDialogoFichero(const CFileDialog& visto, const CFileDialog& espera
   EXPECT_EQ(visto.m_strFileName, esperado.m_strFileName);
   EXPECT_EQ(visto.m_dwFlags, esperado.m_dwFlags);
   EXPECT_EQ(visto.m_strTitulo, esperado.m_strTitulo);
+  EXPECT_EQ(visto.m_bExtensionDelFiltro, esperado.m_bExtensionDelFiltro);
   ASSERT_EQ(visto.m_filtros.size(), esperado.m_filtros.size());
   for (std::size_t i = 0; i < visto.m_filtros.size(); ++i) {
     EXPECT_EQ(visto.m_filtros[i].nombre, esperado.m_filtros[i].nombre) << "filtro " << i;

@@ -305,7 +305,7 @@ class PruebaVista : public QObject {
     QVERIFY(Visible(IDC_GRAFICA_ERROR_TOTAL));
   }
 
-  void imprimirUnaPaginaVacia() {
+  void imprimirUnaPaginaTrasElDialogo() {
     QVERIFY(NuevaRed(Xor()));
     const QString pdf = m_entorno->Ruta(QStringLiteral("pagina.pdf"));
     int dialogos = 0;
