@@ -286,8 +286,11 @@ void CNodusView::OnFilePrintPreview() {
   info.m_bPreview = TRUE;
   if (!OnPreparePrinting(&info)) return;
   QWidget* lienzo = AfxWidgetDe(this);
-  QPrintPreviewDialog dlg(&impresora, lienzo ? lienzo->window() : nullptr);
+  QWidget* padre = lienzo ? lienzo->window() : nullptr;
+  QPrintPreviewDialog dlg(&impresora, padre);
   dlg.setWindowTitle(QStringLiteral("Presentación preliminar"));
+  // Large enough to read the page: the main window's size.
+  if (padre != nullptr) dlg.resize(padre->size());
   QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [this, &info](QPrinter* p) {
     QPainter pagina(p);
     info.m_pPD = p;

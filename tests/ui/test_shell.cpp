@@ -485,7 +485,7 @@ class PruebaShell : public QObject {
     m->EjecutarComando(ID_FILE_PRINT);
     QCOMPARE(m_pGuion->Dialogos(), QStringList{QStringLiteral("Imprimir")});
 
-    // Confirmed, Ctrl+P prints one empty page.
+    // Confirmed, Ctrl+P prints one page.
     const QString pdf = m_pEntorno->Ruta(QStringLiteral("pagina.pdf"));
     const auto anterior = CNodusView::s_dialogoImprimir;
     CNodusView::s_dialogoImprimir = [pdf](QPrinter& p, QWidget*) {
