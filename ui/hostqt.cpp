@@ -147,7 +147,7 @@ INT_PTR CHostQt::DoModal(CFileDialog& dlg) {
                                    .trimmed();
         if (patron.startsWith(QLatin1String("*.")) && patron != QLatin1String("*.*")) ext = patron.mid(2);
       }
-      if (!ext.isEmpty()) ruta += QLatin1Char('.') + ext;
+      if (!ext.isEmpty()) ruta += (ruta.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) + ext;
     }
     if (!dlg.m_bOpenFileDialog && (dlg.m_dwFlags & OFN_OVERWRITEPROMPT) && QFileInfo::exists(ruta)) {
       const CString pregunta = QStringLiteral("%1 ya existe.\n¿Desea reemplazarlo?").arg(ruta).toStdString();

@@ -177,6 +177,8 @@ class PruebaImprimir : public QObject {
     ExportarGraficas(QStringLiteral("Imágenes SVG (*.svg)"), m_entorno->Ruta(QStringLiteral("graficas")));
     const std::string svg = SvgLamina(lamina, "Curvas de entrenamiento de " + Vista()->GetDocument()->GetTitle());
     QCOMPARE(Leer(m_entorno->Ruta(QStringLiteral("graficas.svg"))), QByteArray::fromStdString(svg));
+    ExportarGraficas(QStringLiteral("Imágenes SVG (*.svg)"), m_entorno->Ruta(QStringLiteral("punto.")));
+    QVERIFY(QFile::exists(m_entorno->Ruta(QStringLiteral("punto.svg"))));
 
     ExportarGraficas(QString(), m_entorno->Ruta(QStringLiteral("graficas.PDF")));
     const QByteArray pdf = Leer(m_entorno->Ruta(QStringLiteral("graficas.PDF")));
