@@ -325,48 +325,22 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
 int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
   RedAbierta red;
   if (!Abrir(red, linea.posicionales[0])) return SALIDA_FALLO;
-  const RedPerceptron r = red.doc.GetRed();
   const CString& datos = linea.posicionales[1];
-  std::optional<CEsquema> esquema;
   CString rutaEsquema;
   if (auto it = linea.opciones.find("esquema"); it != linea.opciones.end()) {
     rutaEsquema = it->second;
-    Resultado<CEsquema> e = LeerEsquema(rutaEsquema);
-    if (!e) {
-      Avisar(e.Mensaje());
-      return SALIDA_FALLO;
-    }
-    if (Resultado<Hecho> c = ComprobarEsquemaRed(r, *e, rutaEsquema); !c) {
-      Avisar(c.Mensaje());
-      return SALIDA_FALLO;
-    }
-    esquema = std::move(*e);
-  }
-  ResultadosVerificacion v;
-  if (esquema && LeerComoTabla(datos)) {
-    const Resultado<DatosRed> d = CargarDatosRed(r, datos, &*esquema, rutaEsquema, OpcionesTabla(), true);
-    if (!d) {
-      Avisar(d.Mensaje());
-      return d.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
-    }
-    v = VerificarConjunto(r, *d->pConjunto);
-  } else {
-    // As the window: the dialog's check of the path, then the file's shape
-    // (both refusals), then the measure.
-    Resultado<Hecho> c = ComprobarFicheroDatos(datos);
-    if (c) c = ComprobarDimensiones(r, datos);
-    if (!c) {
-      Avisar(c.Mensaje());
+    if (rutaEsquema.empty()) {
+      Avisar("Falta el fichero de --esquema.");
       return SALIDA_USO;
     }
-    Resultado<ResultadosVerificacion> m = VerificarFichero(r, datos);
-    if (!m) {
-      Avisar(m.Mensaje());
-      return SALIDA_FALLO;
-    }
-    v = std::move(*m);
   }
-  const std::vector<CString> nombres = NombresSalidas(r.nSalidas, esquema ? esquema->NombresSalidas() : std::vector<CString>{});
+  const Resultado<VerificacionDatos> m = VerificarDatos(red.doc.GetRed(), datos, rutaEsquema);
+  if (!m) {
+    Avisar(m.Mensaje());
+    return m.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
+  }
+  const ResultadosVerificacion& v = m->resultados;
+  const std::vector<CString>& nombres = m->nombres;
   const bool matriz = linea.Tiene("matriz");
   if (linea.Tiene("json")) {
     Imprimir(JsonVerificacion(datos, v, nombres, matriz));

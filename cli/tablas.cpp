@@ -1,7 +1,6 @@
 // nrv-cli importar and aplicar: tables in, results out, through the core's
 // functions that the window's dialogs call too.
 #include <cstdlib>
-#include <filesystem>
 
 #include "cli/ordenes.h"
 #include "data/importar.h"
@@ -18,21 +17,6 @@ CString Valor(const LineaOrdenes& linea, const char* opcion) {
 }
 
 bool Dada(const LineaOrdenes& linea, const char* opcion) { return linea.opciones.count(opcion) != 0; }
-
-bool MismoFichero(const CString& a, const CString& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
-}
-
-CString Cuenta(UINT n, const char* singular, const char* plural) {
-  return FormatC("%u %s", n, n == 1 ? singular : plural);
-}
-
-CString Lista(const std::vector<CString>& v) {
-  CString s;
-  for (std::size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + v[i];
-  return s;
-}
 
 // The options of importar; false (the reason said) when one is refused.
 bool LeerOpciones(const LineaOrdenes& linea, OpcionesImportacion& op) {
@@ -114,19 +98,9 @@ int OrdenImportar(const LineaOrdenes& linea, CHostLinea&) {
     Avisar(g.Mensaje());
     return g.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
   }
-  const CConjuntoDatos& c = *imp->pConjunto;
-  const Tabla& t = imp->tabla;
-  CString s = "Tabla " + tabla + " importada en " + destino + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") +
-              ", " + Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " + Cuenta(c.m_nSalidas, "salida", "salidas") +
-              ".\n";
-  s += FormatC("Leída con separador «%s», marca decimal «%c» y %s.\n", NombreSeparador(t.cSeparador).c_str(),
-               t.cDecimal, t.bCabecera ? "cabecera" : "sin cabecera");
-  const ColumnaEsquema* clase = imp->esquema.Clase();
-  s += (clase ? "Clases, en el orden de las salidas: " : "Salidas: ") + Lista(imp->esquema.NombresSalidas()) + ".\n";
+  CString s = ResumenImportacion(*imp, destino, esquema);
   if (esquema.empty())
     s += "Sin --esquema la escala no se guarda: dé un fichero de esquema para importar otras tablas igual.\n";
-  else
-    s += (imp->bEsquemaNuevo ? "Esquema escrito en " : "Esquema aplicado: ") + esquema + ".\n";
   Imprimir(s);
   return SALIDA_EXITO;
 }
@@ -139,47 +113,31 @@ int OrdenAplicar(const LineaOrdenes& linea, CHostLinea&) {
   CNodusDoc doc;
   if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
   if (haySalida) {
-    if (salida.empty()) {
-      Avisar("No ha introducido un fichero");
-      return SALIDA_USO;
-    }
-    if (MismoFichero(salida, ruta) || MismoFichero(salida, datos)) {
-      Avisar(FormatC("El fichero de salida %s es %s; elija otro.", salida.c_str(),
-                     MismoFichero(salida, ruta) ? "la propia red" : "el de los datos"));
+    const Resultado<Hecho> c = ComprobarSalidaAplicacion(salida, ruta, datos);
+    if (!c) {
+      Avisar(c.Mensaje());
       return SALIDA_USO;
     }
   }
   const CString rutaEsquema = Valor(linea, "esquema");
-  std::unique_ptr<CEsquema> esquema;
-  if (Dada(linea, "esquema")) {
-    Resultado<CEsquema> e = LeerEsquema(rutaEsquema);
-    if (!e) {
-      Avisar(e.Mensaje());
-      return SALIDA_FALLO;
-    }
-    esquema = std::make_unique<CEsquema>(std::move(*e));
+  if (Dada(linea, "esquema") && rutaEsquema.empty()) {
+    Avisar("Falta el fichero de --esquema.");
+    return SALIDA_USO;
   }
-  const RedPerceptron red = doc.GetRed();
-  const Resultado<DatosRed> d = CargarDatosRed(red, datos, esquema.get(), rutaEsquema, OpcionesTabla(), false);
-  if (!d) {
-    Avisar(d.Mensaje());
-    return d.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
+  const Resultado<AplicacionFichero> a = AplicarFichero(doc.GetRed(), datos, rutaEsquema);
+  if (!a) {
+    Avisar(a.Mensaje());
+    return a.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
   }
-  const Aplicacion a = AplicarConjunto(red, *d->pConjunto, d->bObjetivos);
-  const std::string texto = TextoAplicacion(a, esquema.get());
   if (!haySalida) {
-    Imprimir(texto);
+    Imprimir(a->strCsv);
     return SALIDA_EXITO;
   }
-  const Resultado<Hecho> r = EscribirExportacion(salida, texto);
+  const Resultado<Hecho> r = EscribirExportacion(salida, a->strCsv);
   if (!r) {
     Avisar(r.Mensaje());
     return SALIDA_FALLO;
   }
-  CString s = "Resultados de " + Cuenta(a.nMuestras, "muestra", "muestras") + " escritos en " + salida;
-  if (a.bObjetivos)
-    s += FormatC(" (aciertos: %u de %u, %.4f %%)", a.Aciertos(), a.nMuestras,
-                 a.nMuestras ? 100.0 * a.Aciertos() / a.nMuestras : 0.0);
-  Imprimir(s + ".\n");
+  Imprimir(ResumenAplicacion(a->aplicacion, salida) + "\n");
   return SALIDA_EXITO;
 }

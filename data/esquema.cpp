@@ -359,16 +359,17 @@ Resultado<Hecho> ConcuerdaEsquema(const CEsquema& e, const CString& ruta, const 
 
 // ---------------------------------------------------------------- applied to a table
 
-Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, const CString& strRutaEsquema,
-                                          bool bObjetivos) {
+Resultado<ColumnasTabla> ColumnasEsquema(const Tabla& t, const CEsquema& e, const CString& strRutaEsquema,
+                                         bool bObjetivos) {
   const char* tabla = t.strRuta.c_str();
   const char* esquema = strRutaEsquema.c_str();
-  if (Resultado<Hecho> r = ComprobarCeldas(t); !r) return r.GetFallo();
-
   // Where each of the scheme's columns is in the table (-1: not there).
   const std::size_t nCol = e.columnas.size();
-  std::vector<long> pos(nCol, -1);
-  bool conObjetivos = true;
+  ColumnasTabla r;
+  std::vector<long>& pos = r.posiciones;
+  pos.assign(nCol, -1);
+  bool& conObjetivos = r.bObjetivos;
+  conObjetivos = true;
   if (e.ConNombres() && t.bCabecera) {
     std::map<CString, long> indice;
     for (std::size_t i = t.cabecera.size(); i-- > 0;) indice[t.cabecera[i]] = static_cast<long>(i);
@@ -407,6 +408,19 @@ Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, con
                            esquema, nCol, entradas)};
     }
   }
+  return r;
+}
+
+Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, const CString& strRutaEsquema,
+                                          bool bObjetivos) {
+  const char* tabla = t.strRuta.c_str();
+  const char* esquema = strRutaEsquema.c_str();
+  if (Resultado<Hecho> r = ComprobarCeldas(t); !r) return r.GetFallo();
+  const Resultado<ColumnasTabla> columnas = ColumnasEsquema(t, e, strRutaEsquema, bObjetivos);
+  if (!columnas) return columnas.GetFallo();
+  const std::vector<long>& pos = columnas->posiciones;
+  const bool conObjetivos = columnas->bObjetivos;
+  const std::size_t nCol = e.columnas.size();
 
   ConjuntoEsquema r;
   r.bObjetivos = conObjetivos;

@@ -79,5 +79,14 @@ struct ConjuntoEsquema {
   std::unique_ptr<CConjuntoDatos> pConjunto;
   bool bObjetivos = false;
 };
+// Where each of the scheme's columns is in the table (-1: not there), and
+// whether the targets are: the matching AplicarEsquema reads the table by,
+// with its refusals of missing columns.
+struct ColumnasTabla {
+  std::vector<long> posiciones;
+  bool bObjetivos = false;
+};
+Resultado<ColumnasTabla> ColumnasEsquema(const Tabla& tabla, const CEsquema& e, const CString& strRutaEsquema,
+                                         bool bObjetivos);
 Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& tabla, const CEsquema& e, const CString& strRutaEsquema,
                                           bool bObjetivos);

@@ -45,6 +45,16 @@ bool MismoFichero(const CString& a, const CString& b) {
   return a == b || std::filesystem::equivalent(a, b, ec);
 }
 
+CString Cuenta(UINT n, const char* singular, const char* plural) {
+  return FormatC("%u %s", n, n == 1 ? singular : plural);
+}
+
+CString Lista(const std::vector<CString>& v) {
+  CString s;
+  for (std::size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + v[i];
+  return s;
+}
+
 CString Nombres(const std::vector<CString>& v) {
   CString s;
   for (const CString& n : v) s += " " + n;
@@ -76,6 +86,69 @@ Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& str
   if (!c) return c.GetFallo();
   imp.pConjunto = std::move(c->pConjunto);
   return imp;
+}
+
+Resultado<VistaPrevia> VistaPreviaImportacion(const CString& strTabla, const CString& strEsquema,
+                                              const OpcionesImportacion& op, UINT nFilas) {
+  // One row more: the header, when there is one, is among those read.
+  Resultado<Tabla> t = LeerTabla(strTabla, op.tabla, nFilas + 1);
+  if (!t) return t.GetFallo();
+  VistaPrevia v;
+  v.tabla = std::move(*t);
+  if (v.tabla.filas.size() > nFilas) {
+    v.tabla.filas.resize(nFilas);
+    v.tabla.lineas.resize(nFilas);
+    v.tabla.bCompleta = false;
+  }
+  std::error_code ec;
+  v.bEsquemaExistente = !strEsquema.empty() && std::filesystem::exists(strEsquema, ec);
+  if (!op.esquema.strClase.empty() && op.esquema.nSalidas != 0) {
+    v.strAviso = "Elija la columna de la clase o el número de salidas, no ambos.";
+    return v;
+  }
+  if (!v.bEsquemaExistente) {
+    const Resultado<CEsquema> e = CrearEsquema(v.tabla, op.esquema);
+    if (!e) {
+      v.strAviso = e.Mensaje();
+      return v;
+    }
+    for (const ColumnaEsquema& c : e->columnas) v.usos.push_back(c.uso);
+    return v;
+  }
+  const Resultado<CEsquema> e = LeerEsquema(strEsquema);
+  if (!e) {
+    v.strAviso = e.Mensaje();
+    return v;
+  }
+  const Resultado<ColumnasTabla> c = ColumnasEsquema(v.tabla, *e, strEsquema, true);
+  if (!c) {
+    v.strAviso = c.Mensaje();
+    return v;
+  }
+  // A column that the scheme does not name is left out of the data file.
+  v.usos.assign(v.tabla.nColumnas, std::nullopt);
+  for (std::size_t k = 0; k < e->columnas.size(); ++k) {
+    const long p = c->posiciones[k];
+    if (p >= 0 && static_cast<UINT>(p) < v.tabla.nColumnas) v.usos[static_cast<std::size_t>(p)] = e->columnas[k].uso;
+  }
+  return v;
+}
+
+CString TextoLectura(const Tabla& t) {
+  return FormatC("Leída con separador «%s», marca decimal «%c» y %s.", NombreSeparador(t.cSeparador).c_str(),
+                 t.cDecimal, t.bCabecera ? "cabecera" : "sin cabecera");
+}
+
+CString ResumenImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
+  const CConjuntoDatos& c = *imp.pConjunto;
+  CString s = "Tabla " + imp.tabla.strRuta + " importada en " + strDestino + ": " +
+              Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " + Cuenta(c.m_nEntradas, "entrada", "entradas") +
+              ", " + Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
+  s += TextoLectura(imp.tabla) + "\n";
+  s += (imp.esquema.Clase() ? "Clases, en el orden de las salidas: " : "Salidas: ") +
+       Lista(imp.esquema.NombresSalidas()) + ".\n";
+  if (!strEsquema.empty()) s += (imp.bEsquemaNuevo ? "Esquema escrito en " : "Esquema aplicado: ") + strEsquema + ".\n";
+  return s;
 }
 
 std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios) {
@@ -111,11 +184,8 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
   const CConjuntoDatos& c = *imp.pConjunto;
   std::vector<CString> comentarios;
   const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();
-  const auto cuenta = [](UINT n, const char* singular, const char* plural) {
-    return FormatC("%u %s", n, n == 1 ? singular : plural);
-  };
-  comentarios.push_back(nombre + ": " + cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
-                        cuenta(c.m_nEntradas, "entrada", "entradas") + ", " + cuenta(c.m_nSalidas, "salida", "salidas"));
+  comentarios.push_back(nombre + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
+                        Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " + Cuenta(c.m_nSalidas, "salida", "salidas"));
   std::vector<CString> entradas;
   for (const ColumnaEsquema& col : imp.esquema.columnas)
     if (col.uso == UsoColumna::Entrada) entradas.push_back(col.strNombre);

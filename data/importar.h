@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "data/conjunto.h"
 #include "data/esquema.h"
@@ -30,6 +31,32 @@ struct Importacion {
 // table must then hold the scheme's columns, outputs or class included).
 Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& strEsquema,
                                      const OpcionesImportacion& opciones);
+
+// The import dialog's view of a table while its choices are made: the
+// first rows as they will be read, with the syntax found or forced, and
+// what each column of the table becomes: by the scheme file when it exists,
+// else by the scheme these rows would make with the options. Without a use
+// (usos empty), strAviso says why, in the words the import would refuse
+// with. Fails only when the table cannot be read at all.
+struct VistaPrevia {
+  Tabla tabla;  // its first rows
+  bool bEsquemaExistente = false;
+  // One per table column: its use, or none when the scheme leaves it out;
+  // empty when not known.
+  std::vector<std::optional<UsoColumna>> usos;
+  CString strAviso;
+};
+Resultado<VistaPrevia> VistaPreviaImportacion(const CString& strTabla, const CString& strEsquema,
+                                              const OpcionesImportacion& opciones, UINT nFilas);
+
+// How the table was read: "Leída con separador «,», marca decimal «.» y
+// cabecera." (or "sin cabecera").
+CString TextoLectura(const Tabla& tabla);
+// What an import wrote, one line each ("\n" after each): the data file
+// with its samples, inputs and outputs; how the table was read; the classes
+// or outputs in order; the scheme written or applied (nothing about the
+// scheme when none was given: each host says how to give one).
+CString ResumenImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema);
 
 // Writes the data file (binary or text as TipoFichero tells by its name)
 // and, when the scheme is new and strEsquema is given, the scheme: both or

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "framework/controles.h"
 #include "framework/host.h"
 #include "framework/plantilla.h"
 #include "framework/texto.h"
@@ -131,7 +132,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate) {
   if (plantilla->titulo) m_strTexto = plantilla->titulo;
   for (const ControlPlantilla& c : plantilla->controles) {
     if (c.id == IDC_STATIC) continue;
-    CWnd* ctl = AddControl(c.id, c.texto ? CString(c.texto) : CString());
+    CWnd* ctl = AddControl(c.id, c.texto ? CString(c.texto) : CString(), AfxNuevoControl(c.tipo));
     if (c.estilo & WS_DISABLED_) ctl->EnableWindow(FALSE);
     if (c.estilo & WS_OCULTO_) ctl->ShowWindow(SW_HIDE);
   }

@@ -50,6 +50,9 @@ class CDialog : public CWnd {
   virtual void OnOK();
   virtual void OnCancel();
   virtual bool OnCommand(int id) { (void)id; return false; }
+  // A control's notification (CBN_SELCHANGE, EN_KILLFOCUS), as the classic
+  // command message carries it.
+  virtual bool OnNotificacion(int id, UINT nCodigo) { (void)id; (void)nCodigo; return false; }
   virtual void DoDataExchange(CDataExchange* pDX) { (void)pDX; }
 
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);

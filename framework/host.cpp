@@ -74,3 +74,5 @@ void AfxReportarExcepcion() {
   } catch (...) {
   }
 }
+
+BOOL AfxSetClipboardText(const CString& texto) { return AfxGetHost().SetClipboardText(texto); }

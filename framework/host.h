@@ -25,6 +25,11 @@ class IAfxHost {
   // already readable): whoever waits for it must learn it at once, so the
   // host wakes its user-interface thread without delay.
   virtual void ThreadEnded() { WakeUi(); }
+  // Puts a text on the clipboard; FALSE where there is none.
+  virtual BOOL SetClipboardText(const CString& texto) {
+    (void)texto;
+    return FALSE;
+  }
 };
 
 void AfxSetHost(IAfxHost* host);
@@ -51,3 +56,6 @@ int AfxMessageBox(const CString& texto, UINT estilo = MB_OK, UINT ayuda = 0);
 // allocation) and lets the program go on. Commands, dialogs, posted
 // messages and worker threads end this way instead of ending the process.
 void AfxReportarExcepcion();
+
+// The text on the clipboard, through the host (user-interface thread).
+BOOL AfxSetClipboardText(const CString& texto);

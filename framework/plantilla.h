@@ -16,6 +16,8 @@ enum class TipoControl {
   MarcoNegro,    // black frame (border only)
   LineaHundida,  // sunken line or frame
   Icono,         // icon; texto holds the icon's resource number
+  Combo,         // drop-down list (a combo box that takes no typing); h is the closed box's
+  Lista,         // list control in report view: columns with headings, rows of cells
 };
 
 // Style bits of a control.
@@ -28,6 +30,7 @@ constexpr UINT SS_CENTRO_V = 0x0080;       // static: vertically centred
 constexpr UINT WS_TABSTOP_ = 0x0100;
 constexpr UINT WS_DISABLED_ = 0x0200;
 constexpr UINT WS_OCULTO_ = 0x0400;        // created hidden
+constexpr UINT SS_AJUSTE = 0x0800;         // static: the words wrapped over its lines
 
 constexpr int IDC_STATIC = -1;
 

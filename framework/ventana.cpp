@@ -49,11 +49,13 @@ CWnd* CWnd::FromHandle(HWND h) {
 
 CWnd* CWnd::GetDlgItem(int id) { return AddControl(id); }
 
-CWnd* CWnd::AddControl(int id, const CString& texto) {
+CWnd* CWnd::AddControl(int id, const CString& texto) { return AddControl(id, texto, nullptr); }
+
+CWnd* CWnd::AddControl(int id, const CString& texto, std::unique_ptr<CWnd> nuevo) {
   std::lock_guard<std::mutex> lock(m_mutexControles);
   for (const auto& c : m_controles)
     if (c->m_nID == id) return c.get();  // already there: keep its state
-  auto ctl = std::make_unique<CWnd>();
+  std::unique_ptr<CWnd> ctl = nuevo ? std::move(nuevo) : std::make_unique<CWnd>();
   ctl->m_nID = id;
   ctl->m_pParent = this;
   ctl->m_strTexto = texto;

@@ -42,6 +42,9 @@ class CWnd : public CCmdTarget {
   // locked); the control itself follows the rules below.
   CWnd* GetDlgItem(int id);
   CWnd* AddControl(int id, const CString& texto = CString());
+  // The same with the control's own object (a combo box, a list control),
+  // taken when the control is not there yet.
+  CWnd* AddControl(int id, const CString& texto, std::unique_ptr<CWnd> nuevo);
   const std::vector<std::unique_ptr<CWnd>>& Controls() const { return m_controles; }
   CWnd* GetParent() const { return m_pParent; }
 

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 
 #include "framework/fichero.h"
 #include "framework/texto.h"
@@ -26,7 +28,78 @@ CString Forma(UINT nEntradas, UINT nSalidas) {
                  nSalidas == 1 ? "salida" : "salidas");
 }
 
+bool MismoFichero(const CString& a, const CString& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+CString Cuenta(UINT n, const char* singular, const char* plural) {
+  return FormatC("%u %s", n, n == 1 ? singular : plural);
+}
+
 }  // namespace
+
+Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, const CString& strRed, const CString& strDatos) {
+  if (strSalida.empty()) return Rechazo("No ha introducido un fichero");
+  const bool red = !strRed.empty() && MismoFichero(strSalida, strRed);
+  if (red || MismoFichero(strSalida, strDatos))
+    return Rechazo(FormatC("El fichero de salida %s es %s; elija otro.", strSalida.c_str(),
+                           red ? "la propia red" : "el de los datos"));
+  return Hecho{};
+}
+
+Resultado<AplicacionFichero> AplicarFichero(const RedPerceptron& red, const CString& strDatos,
+                                            const CString& strEsquema) {
+  std::optional<CEsquema> esquema;
+  if (!strEsquema.empty()) {
+    Resultado<CEsquema> e = LeerEsquema(strEsquema);
+    if (!e) return e.GetFallo();
+    esquema = std::move(*e);
+  }
+  const CEsquema* pEsquema = esquema ? &*esquema : nullptr;
+  const Resultado<DatosRed> d = CargarDatosRed(red, strDatos, pEsquema, strEsquema, OpcionesTabla(), false);
+  if (!d) return d.GetFallo();
+  AplicacionFichero r;
+  r.aplicacion = AplicarConjunto(red, *d->pConjunto, d->bObjetivos);
+  r.strCsv = TextoAplicacion(r.aplicacion, pEsquema);
+  return r;
+}
+
+CString ResumenAplicacion(const Aplicacion& a, const CString& strSalida) {
+  CString s = "Resultados de " + Cuenta(a.nMuestras, "muestra", "muestras") + " escritos en " + strSalida;
+  if (a.bObjetivos)
+    s += FormatC(" (aciertos: %u de %u, %.4f %%)", a.Aciertos(), a.nMuestras,
+                 a.nMuestras ? 100.0 * a.Aciertos() / a.nMuestras : 0.0);
+  return s + ".";
+}
+
+Resultado<VerificacionDatos> VerificarDatos(const RedPerceptron& red, const CString& strDatos,
+                                            const CString& strEsquema) {
+  std::optional<CEsquema> esquema;
+  if (!strEsquema.empty()) {
+    Resultado<CEsquema> e = LeerEsquema(strEsquema);
+    if (!e) return e.GetFallo();
+    if (Resultado<Hecho> c = ComprobarEsquemaRed(red, *e, strEsquema); !c) return c.GetFallo();
+    esquema = std::move(*e);
+  }
+  VerificacionDatos r;
+  if (esquema && LeerComoTabla(strDatos)) {
+    const Resultado<DatosRed> d = CargarDatosRed(red, strDatos, &*esquema, strEsquema, OpcionesTabla(), true);
+    if (!d) return d.GetFallo();
+    r.resultados = VerificarConjunto(red, *d->pConjunto);
+  } else {
+    // As the Verificar command: the dialog's check of the path, then the
+    // file's shape (both refusals), then the measure.
+    Resultado<Hecho> c = ComprobarFicheroDatos(strDatos);
+    if (c) c = ComprobarDimensiones(red, strDatos);
+    if (!c) return c.GetFallo();
+    Resultado<ResultadosVerificacion> m = VerificarFichero(red, strDatos);
+    if (!m) return m.GetFallo();
+    r.resultados = std::move(*m);
+  }
+  r.nombres = NombresSalidas(red.nSalidas, esquema ? esquema->NombresSalidas() : std::vector<CString>{});
+  return r;
+}
 
 bool LeerComoTabla(const CString& ruta) {
   if (CConjuntoDatos::TipoFichero(ruta) != 0) return false;

@@ -50,6 +50,40 @@ struct Aplicacion {
 
 Aplicacion AplicarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, bool bObjetivos);
 
+// The check of a results file before anything is read or written: a name
+// given, and neither the network's own file (strRed; empty for a network
+// never saved) nor the data's.
+Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, const CString& strRed, const CString& strDatos);
+
+// Applying a network to a file, whole: the scheme read when strEsquema is
+// given (a table is then read through it), the samples loaded and checked
+// against the network's shape, run through it, and the CSV made.
+// nrv-cli aplicar and the window's Aplicar a fichero differ only in where
+// the CSV goes.
+struct AplicacionFichero {
+  Aplicacion aplicacion;
+  std::string strCsv;
+};
+Resultado<AplicacionFichero> AplicarFichero(const RedPerceptron& red, const CString& strDatos,
+                                            const CString& strEsquema);
+// "Resultados de N muestras escritos en SALIDA", with the hits when the
+// targets were known, and a final point.
+CString ResumenAplicacion(const Aplicacion& a, const CString& strSalida);
+
+// Verification with the confusion matrix, the names of the outputs beside
+// it: a data file as the Verificar command measures it (the path checked,
+// the file's shape compared, then loaded), or, with a scheme, a table read
+// through it, its class or output columns required (a data file is still
+// read as one). A scheme of another shape than the network's is refused;
+// it names the outputs. The refusals of the path and of the shape are rechazos: the window asks
+// for another file.
+struct VerificacionDatos {
+  ResultadosVerificacion resultados;
+  std::vector<CString> nombres;
+};
+Resultado<VerificacionDatos> VerificarDatos(const RedPerceptron& red, const CString& strDatos,
+                                            const CString& strEsquema);
+
 // The results as CSV (CR LF): a header, then one row per sample: muestra
 // (from 1), the outputs (named after the scheme's classes or output
 // columns, numeric outputs back in their units; else salida1...), ganadora

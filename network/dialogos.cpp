@@ -19,12 +19,6 @@ void Avisar(CDataExchange* pDX, const CString& texto) {
 std::mutex g_mutexValores;
 CNuevaRedDlg::Valores g_valores;
 
-std::vector<FiltroFichero> FiltrosDatos() {
-  return {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
-          {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
-          {"Todos los ficheros (*.*)", "*.*"}};
-}
-
 // The open-file dialog of the "Examinar..." buttons; empty when cancelled.
 CString ExaminarDatos() {
   CFileDialog dlg(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, FiltrosDatos(),
@@ -34,6 +28,12 @@ CString ExaminarDatos() {
 }
 
 }  // namespace
+
+std::vector<FiltroFichero> FiltrosDatos() {
+  return {{"Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat"},
+          {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
+          {"Todos los ficheros (*.*)", "*.*"}};
+}
 
 // ---------------------------------------------------------------- validators
 

@@ -5,6 +5,9 @@
 #include "framework/dialogo.h"
 #include "resources/resource.h"
 
+// The filters of every dialog that chooses a data file: text, binary, all.
+std::vector<FiltroFichero> FiltrosDatos();
+
 // Validation of a data-file field: refuses an empty path and one that
 // cannot be opened for reading.
 void DDV_Fichero(CDataExchange* pDX, CString& value);

@@ -17,8 +17,10 @@
 #include "framework/host.h"
 #include "framework/mensajes.h"
 #include "framework/texto.h"
+#include "network/aplicar.h"
 #include "network/aritmetica.h"
 #include "network/dialogos.h"
+#include "network/dialogos_tablas.h"
 #include "network/exportar.h"
 #include "network/exportar_c.h"
 #include "network/motor.h"
@@ -298,6 +300,14 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI) pCmdUI->Enable(TRUE);
       else OnVerificar();
       return true;
+    case ID_MATRIZ_CONFUSION:
+      if (pCmdUI) OnUpdateMatrizConfusion(pCmdUI);
+      else OnMatrizConfusion();
+      return true;
+    case ID_APLICAR_FICHERO:
+      if (pCmdUI) OnUpdateAplicarFichero(pCmdUI);
+      else OnAplicarFichero();
+      return true;
     case ID_GUARDAR_HISTORIAL:
       if (pCmdUI) OnUpdateGuardarHistorial(pCmdUI);
       else OnGuardarHistorial();
@@ -536,6 +546,57 @@ void CNodusDoc::OnVerificar() {
   resultados.m_strErrorTotal = t.strErrorTotal;
   resultados.m_strMuestras = t.strMuestras;
   resultados.DoModal();
+}
+
+void CNodusDoc::OnUpdateMatrizConfusion(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+
+void CNodusDoc::OnUpdateAplicarFichero(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+
+void CNodusDoc::OnMatrizConfusion() {
+  OnDetener();
+  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+
+  CMatrizDlg dlg;
+  Resultado<VerificacionDatos> m = Fallo{};
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    m = VerificarDatos(GetRed(), dlg.m_strFichero, dlg.m_strEsquema);
+    if (m) break;
+    AfxMessageBox(m.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    // A refused file or shape: another file; anything else ends the command.
+    if (!m.EsRechazo()) return;
+  }
+  const TextosResultados t = TextosVerificacion(dlg.m_strFichero, m->resultados);
+  CResultadosMatrizDlg resultados;
+  resultados.m_strFichero = t.strFichero;
+  resultados.m_strMuestras = t.strMuestras;
+  resultados.m_strAciertos = t.strAciertos;
+  resultados.m_celdas = CeldasMatriz(m->resultados, m->nombres, false);
+  resultados.m_strTabulado = TextoMatriz(m->resultados, m->nombres, true);
+  resultados.DoModal();
+}
+
+void CNodusDoc::OnAplicarFichero() {
+  OnDetener();
+  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+
+  CAplicarDlg dlg;
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    Resultado<AplicacionFichero> a = Fallo{};
+    if (const Resultado<Hecho> c = ComprobarSalidaAplicacion(dlg.m_strSalida, GetPathName(), dlg.m_strFichero); !c)
+      a = c.GetFallo();
+    else
+      a = AplicarFichero(GetRed(), dlg.m_strFichero, dlg.m_strEsquema);
+    if (a) {
+      const Resultado<Hecho> r = EscribirExportacion(dlg.m_strSalida, a->strCsv);
+      if (!r) AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+      else AfxMessageBox(ResumenAplicacion(a->aplicacion, dlg.m_strSalida), MB_OK | MB_ICONINFORMATION);
+      return;
+    }
+    AfxMessageBox(a.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    if (!a.EsRechazo()) return;
+  }
 }
 
 // ---------------------------------------------------------------- exports

@@ -52,8 +52,9 @@ class CNodusDoc : public CDocument {
 
   void Serialize(CArchive& ar) override;
   BOOL OnNewDocument() override;
-  // The document's commands: Entrenar, Detener, Verificar, Guardar historial,
-  // Guardar pesos and Exportar como C.
+  // The document's commands: Entrenar, Detener, Verificar, Matriz de
+  // confusión, Aplicar a fichero, Guardar historial, Guardar pesos and
+  // Exportar como C.
   bool OnCmdMsg(UINT id, CCmdUI* pCmdUI) override;
 
   void OnEntrenar();
@@ -61,6 +62,12 @@ class CNodusDoc : public CDocument {
   void OnUpdateEntrenar(CCmdUI* pCmdUI);
   void OnUpdateDetener(CCmdUI* pCmdUI);
   void OnVerificar();
+  // Like Verificar, both stop a running training first: the matrix of a
+  // file, and the network applied to a file (results in CSV).
+  void OnMatrizConfusion();
+  void OnAplicarFichero();
+  void OnUpdateMatrizConfusion(CCmdUI* pCmdUI);
+  void OnUpdateAplicarFichero(CCmdUI* pCmdUI);
   void OnGuardarHistorial();
   void OnUpdateGuardarHistorial(CCmdUI* pCmdUI);
   void OnGuardarPesos();

@@ -138,17 +138,15 @@ std::vector<CString> NombresSalidas(UINT nSalidas, const std::vector<CString>& n
   return v;
 }
 
-CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombresDados, bool bTabulado) {
+std::vector<std::vector<CString>> CeldasMatriz(const ResultadosVerificacion& v,
+                                               const std::vector<CString>& nombresDados, bool bTabulado) {
   const std::vector<CString> nombres = NombresSalidas(v.nSalidas, nombresDados);
   const UINT n = v.nSalidas;
-  const CString esquina = "objetivo \\ red";
-  const CString sensibilidad = "Sensibilidad";
-  const CString precision = "Precisión";
   // Each row: its label, n cells, then the last column.
   std::vector<std::vector<CString>> filas;
-  filas.push_back({esquina});
+  filas.push_back({"objetivo \\ red"});
   for (const CString& s : nombres) filas.back().push_back(s);
-  filas.back().push_back(sensibilidad);
+  filas.back().push_back("Sensibilidad");
   for (UINT t = 0; t < n; ++t) {
     std::vector<CString> f{nombres[t]};
     for (UINT o = 0; o < n; ++o) f.push_back(FormatC("%u", v.Cuenta(t, o)));
@@ -157,7 +155,7 @@ CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>&
     f.push_back(Porcentaje(hay, d, bTabulado));
     filas.push_back(std::move(f));
   }
-  std::vector<CString> ultima{precision};
+  std::vector<CString> ultima{"Precisión"};
   for (UINT o = 0; o < n; ++o) {
     double d = 0.0;
     const bool hay = v.Precision(o, d);
@@ -165,7 +163,12 @@ CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>&
   }
   ultima.push_back(CString());
   filas.push_back(std::move(ultima));
+  return filas;
+}
 
+CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombresDados, bool bTabulado) {
+  const UINT n = v.nSalidas;
+  const std::vector<std::vector<CString>> filas = CeldasMatriz(v, nombresDados, bTabulado);
   CString s;
   if (bTabulado) {
     for (const auto& f : filas) {

@@ -64,5 +64,12 @@ CString LineasVerificacion(const TextosResultados& t);
 // tab-separated for a spreadsheet. nombres names the outputs (classes); when
 // empty they are numbered. Lines end with "\n".
 CString TextoMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombres, bool bTabulado);
+// Its cells, row by row: the headings ("objetivo \\ red", the outputs,
+// "Sensibilidad"), one row per target output (its name, the counts, the
+// recall), then "Precisión" with each output's precision and an empty
+// last cell. Percentages in "%7.4f %" (bTabulado: "%.4f"), "-" where
+// there is nothing to divide.
+std::vector<std::vector<CString>> CeldasMatriz(const ResultadosVerificacion& v, const std::vector<CString>& nombres,
+                                               bool bTabulado);
 // The outputs' names: the classes given, else "salida1", "salida2", ...
 std::vector<CString> NombresSalidas(UINT nSalidas, const std::vector<CString>& nombres);

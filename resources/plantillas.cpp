@@ -11,6 +11,7 @@ using T = TipoControl;
 constexpr UINT EDIT = ES_AUTOHSCROLL_ | WS_TABSTOP_;
 constexpr UINT EDIT_DERECHA = ES_DERECHA | ES_AUTOHSCROLL_ | WS_TABSTOP_;
 constexpr UINT BOTON = WS_TABSTOP_;
+constexpr UINT LISTA = WS_TABSTOP_;
 
 const std::vector<PlantillaDialogo>& Plantillas() {
   static const std::vector<PlantillaDialogo> plantillas = {
@@ -133,6 +134,110 @@ const std::vector<PlantillaDialogo>& Plantillas() {
            {IDC_STATIC, T::Estatico, "Fichero Datos:", 7, 19, 52, 8, SS_IZQUIERDA},
            {IDC_FICHERO_ENTRENAMIENTO, T::Edit, "", 62, 16, 230, 14, EDIT},
            {IDC_EXAMINAR, T::Boton, "Examinar...", 299, 16, 50, 14, BOTON},
+       }},
+
+      // Importing a table: its syntax, a preview of its first rows, the
+      // outputs and the scaling, and the two files written.
+      {IDD_IMPORTAR,
+       "Importar datos",
+       440,
+       257,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Tabla:", 7, 10, 56, 8, SS_IZQUIERDA},
+           {IDC_TABLA, T::Edit, "", 66, 7, 310, 14, EDIT},
+           {IDC_EXAMINAR_TABLA, T::Boton, "Examinar...", 383, 7, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Separador:", 7, 29, 38, 8, SS_IZQUIERDA},
+           {IDC_SEPARADOR, T::Combo, "", 48, 26, 110, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Marca decimal:", 166, 29, 50, 8, SS_IZQUIERDA},
+           {IDC_DECIMAL, T::Combo, "", 218, 26, 85, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Cabecera:", 311, 29, 34, 8, SS_IZQUIERDA},
+           {IDC_CABECERA, T::Combo, "", 348, 26, 85, 14, BOTON},
+           {IDC_VISTA_PREVIA, T::Lista, "", 7, 45, 426, 100, LISTA},
+           {IDC_LECTURA, T::Estatico, "", 7, 149, 426, 16, SS_IZQUIERDA | SS_AJUSTE},
+           {IDC_STATIC, T::LineaHundida, "", 7, 168, 426, 1, 0},
+           {IDC_STATIC, T::Estatico, "Clase:", 7, 176, 56, 8, SS_IZQUIERDA},
+           {IDC_CLASE, T::Combo, "", 66, 173, 140, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Salidas numéricas:", 214, 176, 64, 8, SS_IZQUIERDA},
+           {IDC_SALIDAS, T::Edit, "", 280, 173, 30, 14, EDIT_DERECHA},
+           {IDC_STATIC, T::Estatico, "Escala:", 320, 176, 26, 8, SS_IZQUIERDA},
+           {IDC_ESCALA, T::Combo, "", 348, 173, 85, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Fichero de datos:", 7, 195, 58, 8, SS_IZQUIERDA},
+           {IDC_DESTINO, T::Edit, "", 66, 192, 310, 14, EDIT},
+           {IDC_EXAMINAR_DESTINO, T::Boton, "Examinar...", 383, 192, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Esquema:", 7, 214, 56, 8, SS_IZQUIERDA},
+           {IDC_ESQUEMA, T::Edit, "", 66, 211, 310, 14, EDIT},
+           {IDC_EXAMINAR_ESQUEMA, T::Boton, "Examinar...", 383, 211, 50, 14, BOTON},
+           {IDOK, T::BotonDefecto, "OK", 327, 236, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 383, 236, 50, 14, BOTON},
+       }},
+
+      // Applying the network to a file: the data (a table with its
+      // scheme) and the CSV of results.
+      {IDD_APLICAR,
+       "Aplicar a fichero",
+       356,
+       101,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Fichero Datos:", 7, 10, 60, 8, SS_IZQUIERDA},
+           {IDC_FICHERO_ENTRENAMIENTO, T::Edit, "", 70, 7, 222, 14, EDIT},
+           {IDC_EXAMINAR, T::Boton, "Examinar...", 299, 7, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Esquema:", 7, 30, 60, 8, SS_IZQUIERDA},
+           {IDC_ESQUEMA, T::Edit, "", 70, 27, 222, 14, EDIT},
+           {IDC_EXAMINAR_ESQUEMA, T::Boton, "Examinar...", 299, 27, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Resultados (CSV):", 7, 50, 60, 8, SS_IZQUIERDA},
+           {IDC_SALIDA_CSV, T::Edit, "", 70, 47, 222, 14, EDIT},
+           {IDC_EXAMINAR_SALIDA, T::Boton, "Examinar...", 299, 47, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "El esquema solo hace falta para leer una tabla.", 70, 65, 222, 8, SS_IZQUIERDA},
+           {IDOK, T::BotonDefecto, "OK", 243, 80, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 299, 80, 50, 14, BOTON},
+       }},
+
+      // The file of the confusion matrix.
+      {IDD_MATRIZ,
+       "Matriz de confusión",
+       356,
+       81,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Fichero Datos:", 7, 10, 60, 8, SS_IZQUIERDA},
+           {IDC_FICHERO_ENTRENAMIENTO, T::Edit, "", 70, 7, 222, 14, EDIT},
+           {IDC_EXAMINAR, T::Boton, "Examinar...", 299, 7, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Esquema:", 7, 30, 60, 8, SS_IZQUIERDA},
+           {IDC_ESQUEMA, T::Edit, "", 70, 27, 222, 14, EDIT},
+           {IDC_EXAMINAR_ESQUEMA, T::Boton, "Examinar...", 299, 27, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "El esquema solo hace falta para leer una tabla.", 70, 45, 222, 8, SS_IZQUIERDA},
+           {IDOK, T::BotonDefecto, "OK", 243, 60, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 299, 60, 50, 14, BOTON},
+       }},
+
+      // The confusion matrix and its figures.
+      {IDD_RESULTADOS_MATRIZ,
+       "Matriz de confusión",
+       364,
+       205,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Fichero:", 14, 10, 56, 8, SS_IZQUIERDA},
+           {IDC_RES_FICHERO, T::Estatico, "", 74, 10, 280, 8, SS_IZQUIERDA},
+           {IDC_STATIC, T::Estatico, "Nº Muestras:", 14, 24, 56, 8, SS_IZQUIERDA},
+           {IDC_RES_MUESTRAS, T::Estatico, "", 74, 24, 80, 8, SS_IZQUIERDA},
+           {IDC_STATIC, T::Estatico, "Tasa Aciertos:", 14, 38, 56, 8, SS_IZQUIERDA},
+           {IDC_ACIERTOS, T::Estatico, "", 74, 38, 80, 8, SS_IZQUIERDA},
+           {IDC_STATIC, T::Estatico, "Filas: la salida mayor del objetivo; columnas: la de la red.", 14, 54, 336, 8,
+            SS_IZQUIERDA},
+           {IDC_MATRIZ, T::Lista, "", 14, 66, 336, 110, LISTA},
+           {IDC_COPIAR, T::Boton, "Copiar", 244, 184, 50, 14, BOTON},
+           {IDOK, T::BotonDefecto, "OK", 300, 184, 50, 14, BOTON},
        }},
 
       // "Cerrar todas": save before closing?

@@ -44,8 +44,9 @@ cp "$out/ventanas/nueva-red-principal.png" docs/captura.png
 cp "$out/ventanas/principal.png" docs/vista.png
 cp "$out/ventanas/mosaico.png" docs/mosaico.png
 cp "$out/ventanas/ayuda.png" docs/ayuda.png
+cp "$out/ventanas/importar.png" docs/importar.png
 # The manual's: each window cut to its frame.
-for f in principal vista nueva-red verificar resultados mosaico maximizada cerrar-todas; do
+for f in principal vista nueva-red verificar resultados mosaico maximizada cerrar-todas importar matriz aplicar; do
   cp "$out/ventanas/$f.png" "docs/manual/imagenes/$f.png"
 done
 echo "screenshots in $out and $out/escala2; pictures in docs/ and docs/manual/imagenes/"

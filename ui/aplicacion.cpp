@@ -12,6 +12,9 @@
 
 #include <algorithm>
 
+#include "data/importar.h"
+#include "framework/host.h"
+#include "network/dialogos_tablas.h"
 #include "network/nodusdoc.h"
 #include "resources/recursos.h"
 #include "resources/resource.h"
@@ -200,6 +203,10 @@ bool CNodusApp::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
     case ID_FILE_PRINT_SETUP:
       if (!pCmdUI) OnFilePrintSetup();
       return true;
+    case ID_IMPORTAR_DATOS:
+      if (pCmdUI) pCmdUI->Enable(TRUE);
+      else OnImportarDatos();
+      return true;
     case ID_APP_EXIT:
       if (!pCmdUI && m_pMainWnd) m_pMainWnd->close();
       return true;
@@ -223,6 +230,27 @@ void CNodusApp::OnFileOpen() {
                   OFN_HIDEREADONLY, m_pPlantilla->Filtros(), "Abrir");
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CNodusApp::OnImportarDatos() {
+  CImportarDlg dlg;
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    // nrv-cli importar's two steps: the whole table in memory, then both
+    // files or neither. A refusal shows the dialog again with its choices.
+    const Resultado<Importacion> imp = ImportarTabla(dlg.m_strTabla, dlg.m_strEsquema, dlg.Opciones());
+    const Resultado<Hecho> g = imp ? GuardarImportacion(*imp, dlg.m_strDestino, dlg.m_strEsquema) : imp.GetFallo();
+    if (!g) {
+      AfxMessageBox(g.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+      continue;
+    }
+    CString s = ResumenImportacion(*imp, dlg.m_strDestino, dlg.m_strEsquema);
+    if (dlg.m_strEsquema.empty())
+      s += "Sin fichero de esquema la escala no se ha guardado: dé uno para importar otras tablas igual.\n";
+    if (!s.empty() && s.back() == '\n') s.pop_back();
+    AfxMessageBox(s, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
 }
 
 void CNodusApp::OnFilePrintSetup() {

@@ -59,6 +59,8 @@ class CNodusApp : public CWinApp {
   void OnFileNew();
   void OnFileOpen();
   void OnFilePrintSetup();
+  // Archivo › Importar datos: a table into a data file and its scheme.
+  void OnImportarDatos();
   CDocument* OpenDocumentFile(const CString& ruta) override;
   BOOL SaveAllModified() override;
   void CloseAllDocuments() override;

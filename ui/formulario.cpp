@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
@@ -11,6 +14,8 @@
 #include <QString>
 
 #include <cstdlib>
+
+#include "framework/controles.h"
 
 QFont FuenteDialogo() {
   QFont f(QStringLiteral("Sans Serif"));
@@ -75,6 +80,7 @@ QIcon ImagenBarra(const char* nombre) {
 // wider than the one the templates were drawn with. The label grows from
 // its anchor (left, right or centre) as far as the form allows.
 static void AjustarAncho(QLabel* l, const QRect& base) {
+  if (l->wordWrap()) return;  // its lines take the text
   const int necesario = l->fontMetrics().horizontalAdvance(l->text()) + 1;
   QRect r = base;
   if (necesario > base.width()) {
@@ -122,6 +128,12 @@ class CPeerControl : public IPeerQt {
         AjustarAncho(l, m_pWidget->property("nrvRect").toRect());
         break;
       }
+      case TipoControl::Combo:
+        MostrarCombo(static_cast<CComboBox&>(wnd), static_cast<QComboBox*>(m_pWidget));
+        break;
+      case TipoControl::Lista:
+        MostrarLista(static_cast<CListCtrl&>(wnd), static_cast<QTableWidget*>(m_pWidget));
+        break;
       case TipoControl::MarcoNegro:
       case TipoControl::LineaHundida:
       case TipoControl::Icono:
@@ -139,6 +151,45 @@ class CPeerControl : public IPeerQt {
   TipoControl Tipo() const { return m_tipo; }
 
  private:
+  // The items only when they changed, so the open list is not rebuilt.
+  static void MostrarCombo(const CComboBox& cb, QComboBox* w) {
+    QStringList elementos;
+    for (const CString& e : cb.Elementos()) elementos << Q(e);
+    const QSignalBlocker bloqueo(w);
+    QStringList actuales;
+    for (int i = 0; i < w->count(); ++i) actuales << w->itemText(i);
+    if (actuales != elementos) {
+      w->clear();
+      w->addItems(elementos);
+    }
+    if (w->currentIndex() != cb.GetCurSel()) w->setCurrentIndex(cb.GetCurSel());
+  }
+
+  static void MostrarLista(const CListCtrl& lc, QTableWidget* w) {
+    const auto& columnas = lc.Columnas();
+    const auto& filas = lc.Filas();
+    w->clear();
+    w->setColumnCount(static_cast<int>(columnas.size()));
+    w->setRowCount(static_cast<int>(filas.size()));
+    QStringList titulos;
+    for (const auto& c : columnas) titulos << Q(c.strTitulo);
+    w->setHorizontalHeaderLabels(titulos);
+    for (int c = 0; c < static_cast<int>(columnas.size()); ++c) {
+      Qt::Alignment a = Qt::AlignLeft;
+      if (columnas[static_cast<std::size_t>(c)].nFormato == LVCFMT_RIGHT) a = Qt::AlignRight;
+      if (columnas[static_cast<std::size_t>(c)].nFormato == LVCFMT_CENTER) a = Qt::AlignHCenter;
+      if (QTableWidgetItem* h = w->horizontalHeaderItem(c)) h->setTextAlignment(a | Qt::AlignVCenter);
+      for (int f = 0; f < static_cast<int>(filas.size()); ++f) {
+        const auto& fila = filas[static_cast<std::size_t>(f)];
+        auto* item = new QTableWidgetItem(static_cast<std::size_t>(c) < fila.size() ? Q(fila[static_cast<std::size_t>(c)]) : QString());
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        item->setTextAlignment(a | Qt::AlignVCenter);
+        w->setItem(f, c, item);
+      }
+    }
+    w->resizeColumnsToContents();
+  }
+
   CWnd& m_ctl;
   QWidget* m_pWidget;
   TipoControl m_tipo;
@@ -183,8 +234,31 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
         if (c.estilo & SS_DERECHA) a = Qt::AlignRight;
         a |= (c.estilo & SS_CENTRO_V) ? Qt::AlignVCenter : Qt::AlignTop;
         l->setAlignment(a);
+        l->setWordWrap((c.estilo & SS_AJUSTE) != 0);
         l->setText(texto);
         w = l;
+        break;
+      }
+      case TipoControl::Combo: {
+        auto* cb = new QComboBox(lienzo);
+        cb->setEditable(false);
+        cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        w = cb;
+        break;
+      }
+      case TipoControl::Lista: {
+        // A report-view list: headings, whole rows selected, nothing edited.
+        auto* t = new QTableWidget(lienzo);
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        t->setSelectionBehavior(QAbstractItemView::SelectRows);
+        t->setSelectionMode(QAbstractItemView::SingleSelection);
+        t->verticalHeader()->setVisible(false);
+        t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
+        t->horizontalHeader()->setHighlightSections(false);
+        t->setShowGrid(false);
+        t->setWordWrap(false);
+        t->setTabKeyNavigation(false);
+        w = t;
         break;
       }
       case TipoControl::MarcoNegro: {
@@ -239,7 +313,7 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
     m_widgets.emplace_back(c.id, w);
 
     if (c.id == IDC_STATIC) continue;
-    CWnd* ctl = modelo.AddControl(c.id, c.texto);
+    CWnd* ctl = modelo.AddControl(c.id, c.texto, AfxNuevoControl(c.tipo));
     auto peer = std::make_unique<CPeerControl>(*ctl, w, c.tipo);
     ctl->SetPeer(peer.get());
     const int id = c.id;
@@ -254,6 +328,16 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
       QObject::connect(edit, &QLineEdit::textEdited, m_pContexto.get(),
                        [ctl](const QString& t) { ctl->SetWindowText(t.toStdString()); });
+      QObject::connect(edit, &QLineEdit::editingFinished, m_pContexto.get(), [this, id] {
+        if (alNotificar) alNotificar(id, EN_KILLFOCUS);
+      });
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+      QObject::connect(cb, &QComboBox::activated, m_pContexto.get(), [this, ctl, id](int i) {
+        if (auto* modelo = dynamic_cast<CComboBox*>(ctl); modelo && modelo->GetCurSel() != i) {
+          modelo->SetCurSel(i);
+          if (alNotificar) alNotificar(id, CBN_SELCHANGE);
+        }
+      });
     }
     m_peers.push_back(std::move(peer));
   }
@@ -278,6 +362,9 @@ void CFormulario::LeerControles() {
     } else if (p->Tipo() == TipoControl::Casilla) {
       const int c = static_cast<QCheckBox*>(p->Widget())->isChecked() ? 1 : 0;
       if (p->Control().GetCheck() != c) p->Control().SetCheck(c);
+    } else if (p->Tipo() == TipoControl::Combo) {
+      const int i = static_cast<QComboBox*>(p->Widget())->currentIndex();
+      if (auto* cb = dynamic_cast<CComboBox*>(&p->Control()); cb && cb->GetCurSel() != i) cb->SetCurSel(i);
     }
   }
 }

@@ -74,6 +74,9 @@ class CFormulario {
 
   // A push button was clicked.
   std::function<void(int id)> alPulsar;
+  // A control notifies: the user chose in a combo box (CBN_SELCHANGE), an
+  // edit lost the focus or took Return (EN_KILLFOCUS).
+  std::function<void(int id, UINT nCodigo)> alNotificar;
 
  private:
   const PlantillaDialogo& m_plantilla;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -37,6 +38,13 @@ void CHostQt::Bombear() {
   m_bPendiente.store(false, std::memory_order_release);
   AfxPumpMessages();
   emit mensajesAtendidos();
+}
+
+BOOL CHostQt::SetClipboardText(const CString& texto) {
+  QClipboard* p = QGuiApplication::clipboard();
+  if (!p) return FALSE;
+  p->setText(QString::fromStdString(texto));
+  return TRUE;
 }
 
 QWidget* CHostQt::VentanaPadre() {
@@ -169,6 +177,7 @@ CDialogoQt::CDialogoQt(CDialog& dlg, const PlantillaDialogo& plantilla, QWidget*
   m_pFormulario = std::make_unique<CFormulario>(plantilla, dlg, this);
   setFixedSize(m_pFormulario->Tamano());
   m_pFormulario->alPulsar = [this](int id) { Pulsado(id); };
+  m_pFormulario->alNotificar = [this](int id, UINT nCodigo) { Notificado(id, nCodigo); };
 }
 
 INT_PTR CDialogoQt::Ejecutar() {
@@ -208,6 +217,15 @@ bool CAplicacionQt::notify(QObject* receptor, QEvent* evento) {
     AfxReportarExcepcion();
     return false;
   }
+}
+
+void CDialogoQt::Notificado(int id, UINT nCodigo) {
+  // An edit that loses the focus to Cancel or to a closing dialog says
+  // nothing more.
+  if (m_dlg.IsEnded() || !isVisible()) return;
+  m_pFormulario->LeerControles();
+  m_dlg.OnNotificacion(id, nCodigo);
+  Terminar();
 }
 
 void CDialogoQt::reject() {

@@ -28,6 +28,7 @@ class CHostQt : public QObject, public IAfxHost {
   void WakeUi() override;
   // Pumps the queue (the thread's last messages), then emits hiloTerminado.
   void ThreadEnded() override;
+  BOOL SetClipboardText(const CString& texto) override;
 
   // The window that owns the host's modal windows: the active modal one, or
   // the main window.
@@ -73,6 +74,7 @@ class CDialogoQt : public QDialog {
 
  private:
   void Pulsado(int id);
+  void Notificado(int id, UINT nCodigo);
   void Terminar();
   CDialog& m_dlg;
   std::unique_ptr<CFormulario> m_pFormulario;

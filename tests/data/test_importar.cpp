@@ -298,3 +298,83 @@ TEST_F(Importar, SeEscribeTodoONada) {
   // The core shows nothing of its own.
   EXPECT_TRUE(host.Textos().empty());
 }
+
+// The dialog's preview: as many data rows as asked for whether or not a
+// header comes first, the syntax it was read with, what each column
+// becomes by the scheme it would make or by the one on disk, and why
+// nothing can be said yet.
+TEST_F(Importar, VistaPreviaDeLaTabla) {
+  std::string texto = "x;y;k\n";
+  for (int i = 0; i < 30; ++i) texto += std::to_string(i) + ",5;" + std::to_string(2 * i) + ";" + (i % 2 ? "p" : "q") + "\n";
+  const std::string tabla = carpeta.Escribir("v.csv", texto);
+  Resultado<VistaPrevia> v = VistaPreviaImportacion(tabla, "", {}, 20);
+  ASSERT_TRUE(v) << v.Mensaje();
+  EXPECT_EQ(v->tabla.filas.size(), 20u);
+  EXPECT_EQ(v->tabla.lineas.front(), 2u);
+  EXPECT_FALSE(v->tabla.bCompleta);
+  EXPECT_EQ(TextoLectura(v->tabla), "Leída con separador «;», marca decimal «,» y cabecera.");
+  ASSERT_EQ(v->usos.size(), 3u);
+  EXPECT_EQ(*v->usos[2], UsoColumna::Clase);
+  EXPECT_EQ(*v->usos[0], UsoColumna::Entrada);
+  EXPECT_FALSE(v->bEsquemaExistente);
+  EXPECT_EQ(v->strAviso, "");
+
+  // Without a header the first row is data: still 20 rows.
+  OpcionesImportacion sin;
+  sin.tabla.nCabecera = 0;
+  v = VistaPreviaImportacion(tabla, "", sin, 20);
+  ASSERT_TRUE(v);
+  EXPECT_EQ(v->tabla.filas.size(), 20u);
+  EXPECT_EQ(v->tabla.lineas.front(), 1u);
+  EXPECT_TRUE(v->usos.empty());
+  EXPECT_EQ(v->strAviso, tabla + ", línea 1, columna 1: «x» no es un número.");
+
+  // Numeric outputs, and both choices at once.
+  OpcionesImportacion numericas;
+  numericas.esquema.nSalidas = 1;
+  const std::string sinClase = carpeta.Escribir("n.csv", "a,b,c\n1,2,3\n4,5,6\n");
+  v = VistaPreviaImportacion(sinClase, "", numericas, 20);
+  ASSERT_TRUE(v);
+  EXPECT_TRUE(v->tabla.bCompleta);
+  ASSERT_EQ(v->usos.size(), 3u);
+  EXPECT_EQ(*v->usos[2], UsoColumna::Salida);
+  numericas.esquema.strClase = "c";
+  EXPECT_EQ(VistaPreviaImportacion(sinClase, "", numericas, 20)->strAviso,
+            "Elija la columna de la clase o el número de salidas, no ambos.");
+
+  // An existing scheme: its uses, matched by name; a column it does not
+  // name has none; a table without its class column is told.
+  const std::string esquema = carpeta.Fichero("f.json");
+  Resultado<Importacion> imp = ImportarTabla(carpeta.Escribir("f.csv", kFlores), esquema, {});
+  ASSERT_TRUE(imp);
+  ASSERT_TRUE(GuardarImportacion(*imp, carpeta.Fichero("f.txt"), esquema));
+  v = VistaPreviaImportacion(carpeta.Escribir("g.csv", "especie,nota,ancho,largo\na,x,1,2\n"), esquema, {}, 20);
+  ASSERT_TRUE(v) << v.Mensaje();
+  EXPECT_TRUE(v->bEsquemaExistente);
+  ASSERT_EQ(v->usos.size(), 4u);
+  EXPECT_EQ(*v->usos[0], UsoColumna::Clase);
+  EXPECT_FALSE(v->usos[1].has_value());
+  EXPECT_EQ(*v->usos[3], UsoColumna::Entrada);
+  v = VistaPreviaImportacion(carpeta.Escribir("h.csv", "ancho,largo\n1,2\n"), esquema, {}, 20);
+  ASSERT_TRUE(v);
+  EXPECT_TRUE(v->usos.empty());
+  EXPECT_NE(v->strAviso.find("le falta la columna «especie»"), std::string::npos);
+
+  // A table that cannot be read fails as the import does.
+  EXPECT_EQ(VistaPreviaImportacion(carpeta.Fichero("no.csv"), "", {}, 20).Mensaje(),
+            "No se ha podido abrir la tabla " + carpeta.Fichero("no.csv") + ".");
+}
+
+// What an import says it wrote, with and without a scheme.
+TEST_F(Importar, ResumenDeLoEscrito) {
+  const std::string tabla = carpeta.Escribir("f.csv", kFlores);
+  Resultado<Importacion> imp = ImportarTabla(tabla, "", {});
+  ASSERT_TRUE(imp);
+  EXPECT_EQ(ResumenImportacion(*imp, "d.txt", ""),
+            "Tabla " + tabla + " importada en d.txt: 4 muestras, 2 entradas, 3 salidas.\n"
+            "Leída con separador «,», marca decimal «.» y cabecera.\n"
+            "Clases, en el orden de las salidas: a, b, c.\n");
+  imp = ImportarTabla(tabla, carpeta.Fichero("e.json"), {});
+  ASSERT_TRUE(imp);
+  EXPECT_NE(ResumenImportacion(*imp, "d.txt", "e.json").find("\nEsquema escrito en e.json.\n"), std::string::npos);
+}

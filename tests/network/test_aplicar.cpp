@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/importar.h"
+#include "framework/texto.h"
 #include "network/aplicar.h"
 #include "tests/support/test_host.h"
 
@@ -149,4 +150,52 @@ TEST(Aplicar, DatosDeFicheroODeTabla) {
   EXPECT_TRUE(LeerComoTabla(tabla));
   EXPECT_FALSE(LeerComoTabla(datos));
   EXPECT_FALSE(LeerComoTabla("x.bin"));
+}
+
+// The whole of Aplicar a fichero and of the matrix as the window and
+// nrv-cli call them: the results path checked first, the scheme's names
+// on the outputs, and the refusals that let the window ask again.
+TEST(Aplicar, FicherosDeLaVentanaYDeNrvCli) {
+  CTestHost host;
+  CCarpetaTemporal carpeta;
+  const std::string tabla = carpeta.Escribir("t.csv", "a,b,k\n1,2,x\n3,4,y\n5,6,x\n");
+  const std::string esquema = carpeta.Fichero("e.json");
+  Resultado<Importacion> imp = ImportarTabla(tabla, esquema, {});
+  ASSERT_TRUE(imp);
+  const std::string datos = carpeta.Fichero("d.txt");
+  ASSERT_TRUE(GuardarImportacion(*imp, datos, esquema));
+
+  EXPECT_EQ(ComprobarSalidaAplicacion("", "r.nrv", datos).Mensaje(), "No ha introducido un fichero");
+  EXPECT_EQ(ComprobarSalidaAplicacion("r.nrv", "r.nrv", datos).Mensaje(),
+            "El fichero de salida r.nrv es la propia red; elija otro.");
+  EXPECT_TRUE(ComprobarSalidaAplicacion(datos, "", datos).EsRechazo());
+  EXPECT_TRUE(ComprobarSalidaAplicacion("s.csv", "", datos));
+
+  Red r(2, 4, 2, 3);
+  const Resultado<AplicacionFichero> a = AplicarFichero(r.red, tabla, esquema);
+  ASSERT_TRUE(a) << a.Mensaje();
+  EXPECT_EQ(a->strCsv.substr(0, a->strCsv.find("\r\n")), "muestra,x,y,ganadora,objetivo,acierto");
+  EXPECT_EQ(ResumenAplicacion(a->aplicacion, "s.csv"),
+            FormatC("Resultados de 3 muestras escritos en s.csv (aciertos: %u de 3, %.4f %%).", a->aplicacion.Aciertos(),
+                    100.0 * a->aplicacion.Aciertos() / 3));
+
+  // The matrix: the table through the scheme and the data file made from
+  // it count alike; only the names differ.
+  const Resultado<VerificacionDatos> m = VerificarDatos(r.red, tabla, esquema);
+  const Resultado<VerificacionDatos> md = VerificarDatos(r.red, datos, "");
+  ASSERT_TRUE(m) << m.Mensaje();
+  ASSERT_TRUE(md) << md.Mensaje();
+  EXPECT_EQ(m->nombres, (std::vector<CString>{"x", "y"}));
+  EXPECT_EQ(md->nombres, (std::vector<CString>{"salida1", "salida2"}));
+  EXPECT_EQ(m->resultados.matriz, md->resultados.matriz);
+  EXPECT_EQ(m->resultados.medidas.nAciertos, a->aplicacion.Aciertos());
+  // A data file of another shape and a missing file are refusals; a
+  // broken scheme is not.
+  Red otra(3, 4, 2, 3);
+  EXPECT_EQ(VerificarDatos(otra.red, datos, "").Mensaje(), "Dimensiones Incorrectas del Fichero de Verificación");
+  EXPECT_TRUE(VerificarDatos(otra.red, datos, "").EsRechazo());
+  EXPECT_TRUE(VerificarDatos(r.red, carpeta.Fichero("no.txt"), "").EsRechazo());
+  const Resultado<VerificacionDatos> roto = VerificarDatos(r.red, tabla, carpeta.Escribir("roto.json", "{"));
+  EXPECT_FALSE(roto);
+  EXPECT_FALSE(roto.EsRechazo());
 }

@@ -28,6 +28,10 @@ class CTestHost : public IAfxHost {
   INT_PTR DoModal(CDialog& dlg) override;
   INT_PTR DoModal(CFileDialog& dlg) override;
   void WakeUi() override {}
+  BOOL SetClipboardText(const CString& texto) override {
+    portapapeles = texto;
+    return TRUE;
+  }
 
   // Texts of the boxes shown so far, in order.
   std::vector<CString> Textos() const;
@@ -45,6 +49,8 @@ class CTestHost : public IAfxHost {
   // recorded for the test to look at.
   std::deque<CString> respuestasFichero;
   std::vector<CFileDialog> dialogosFichero;
+  // What was last put on the clipboard.
+  CString portapapeles;
 
  protected:
   // Runs what is still queued and puts the previous host back, once. A host

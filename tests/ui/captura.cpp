@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   // The working folder holds the example's data files: the dialogs show
   // their bare names, as a user working there types them.
   CEntornoPrueba entorno;
-  for (const char* f : {"iris-train.txt", "iris-test.txt"})
+  for (const char* f : {"iris-train.txt", "iris-test.txt", "iris-train.csv", "iris-test.csv", "iris-nuevas.csv"})
     QFile::copy(Ejemplo(QString::fromUtf8(f)), entorno.Ruta(QString::fromUtf8(f)));
   QTemporaryDir copias;
 
@@ -128,6 +128,48 @@ int main(int argc, char** argv) {
       Pulsar(d, IDOK);
     });
     marco->EjecutarComando(ID_VERIFICAR);
+
+    // A table imported: the preview with what was detected, then what was
+    // written.
+    guion.Ventana([&guion](QDialog* d) {
+      Escribir(d, IDC_TABLA, QStringLiteral("iris-train.csv"));
+      Dejar(d, IDC_TABLA);
+      Escribir(d, IDC_DESTINO, QStringLiteral("entrenamiento.txt"));
+      Escribir(d, IDC_ESQUEMA, QStringLiteral("iris.json"));
+      Dejar(d, IDC_ESQUEMA);
+      Capturar(QStringLiteral("importar"), {d});
+      guion.alVerMensaje = [](QDialog* m) { Capturar(QStringLiteral("importar-hecho"), {m}); };
+      Pulsar(d, IDOK);
+      guion.alVerMensaje = nullptr;
+    });
+    guion.Respuesta(QStringLiteral("Aceptar"));
+    marco->EjecutarComando(ID_IMPORTAR_DATOS);
+
+    // The confusion matrix of the test table, read through the scheme.
+    guion.Ventana([](QDialog* d) {
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, QStringLiteral("iris-test.csv"));
+      Escribir(d, IDC_ESQUEMA, QStringLiteral("iris.json"));
+      Capturar(QStringLiteral("matriz-fichero"), {d});
+      Pulsar(d, IDOK);
+    });
+    guion.Ventana([](QDialog* d) {
+      Capturar(QStringLiteral("matriz"), {d});
+      Pulsar(d, IDOK);
+    });
+    marco->EjecutarComando(ID_MATRIZ_CONFUSION);
+
+    // The network applied to new flowers.
+    guion.Ventana([&guion](QDialog* d) {
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, QStringLiteral("iris-nuevas.csv"));
+      Escribir(d, IDC_ESQUEMA, QStringLiteral("iris.json"));
+      Escribir(d, IDC_SALIDA_CSV, QStringLiteral("resultados.csv"));
+      Capturar(QStringLiteral("aplicar"), {d});
+      guion.alVerMensaje = [](QDialog* m) { Capturar(QStringLiteral("aplicar-hecho"), {m}); };
+      Pulsar(d, IDOK);
+      guion.alVerMensaje = nullptr;
+    });
+    guion.Respuesta(QStringLiteral("Aceptar"));
+    marco->EjecutarComando(ID_APLICAR_FICHERO);
 
     guion.Ventana([](QDialog* d) {
       Capturar(QStringLiteral("examinar"), {d});

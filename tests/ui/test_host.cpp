@@ -99,7 +99,8 @@ class PruebaHost : public QObject {
   // No text of any dialog is cut, and every control lies inside its dialog.
   void ningunTextoCortado_data() {
     QTest::addColumn<int>("plantilla");
-    for (int id : {IDD_ACERCADE, IDD_NUEVA_RED, IDD_RESULTADOS, IDD_VERIFICAR, IDD_GUARDAR_CAMBIOS})
+    for (int id : {IDD_ACERCADE, IDD_NUEVA_RED, IDD_RESULTADOS, IDD_VERIFICAR, IDD_GUARDAR_CAMBIOS, IDD_IMPORTAR,
+                   IDD_APLICAR, IDD_MATRIZ, IDD_RESULTADOS_MATRIZ})
       QTest::newRow(qPrintable(QString::number(id))) << id;
   }
   void ningunTextoCortado() {

@@ -107,7 +107,8 @@ class PruebaShell : public QObject {
     QCOMPARE(m_pGuion->Dialogos(), QStringList());
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
     QCOMPARE(TextosMenu(m), (QStringList{"&Archivo", "&Ver", "Ay&uda"}));
-    QCOMPARE(Elementos(m, 0), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "", "Archivo reciente", "",
+    QCOMPARE(Elementos(m, 0), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Importar datos...", "",
+                                           "Archivo reciente", "",
                                            "&Salir"}));
     QCOMPARE(Elementos(m, 1), (QStringList{"Barra de &herramientas", "Barra de &estado"}));
     QCOMPARE(Elementos(m, 2), (QStringList{"&Acerca de nodus...", "&Temas de ayuda"}));
@@ -144,7 +145,8 @@ class PruebaShell : public QObject {
     QVERIFY(!m->MarcoActivo()->isWindowModified());
     QCOMPARE(m->windowTitle(), QStringLiteral("Perceptrón Multicapa - iris.nrv"));
     QCOMPARE(TextosMenu(m), (QStringList{"&Archivo", "&Ver", "Ven&tana", "&NRV", "Ay&uda"}));
-    QCOMPARE(Elementos(m, 3), (QStringList{"&Entrenar", "&Detener", "&Verificar..."}));
+    QCOMPARE(Elementos(m, 3), (QStringList{"&Entrenar", "&Detener", "&Verificar...", "&Matriz de confusión...",
+                                           "&Aplicar a fichero..."}));
     QCOMPARE(Elementos(m, 2).mid(0, 3), (QStringList{"&Cascada", "&Mosaico", "C&errar todas"}));
     QVERIFY(Elementos(m, 2).contains(QStringLiteral("&1 iris.nrv")));  // the list of windows
     QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{ruta});

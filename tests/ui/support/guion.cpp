@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 
 CGuion::CGuion() { qApp->installEventFilter(this); }
@@ -103,6 +105,45 @@ void Pulsar(QWidget* dlg, int id) {
   auto* b = qobject_cast<QAbstractButton*>(Control(dlg, id));
   QVERIFY2(b, qPrintable(QStringLiteral("no button %1").arg(id)));
   b->click();
+}
+
+void Elegir(QWidget* dlg, int id, int indice) {
+  auto* c = qobject_cast<QComboBox*>(Control(dlg, id));
+  QVERIFY2(c, qPrintable(QStringLiteral("no combo box %1").arg(id)));
+  QVERIFY2(c->isEnabled(), qPrintable(QStringLiteral("combo box %1 disabled").arg(id)));
+  c->setCurrentIndex(indice);
+  emit c->activated(indice);
+}
+
+void Dejar(QWidget* dlg, int id) {
+  auto* e = qobject_cast<QLineEdit*>(Control(dlg, id));
+  QVERIFY2(e, qPrintable(QStringLiteral("no edit %1").arg(id)));
+  emit e->editingFinished();
+}
+
+QStringList ElementosCombo(QWidget* dlg, int id) {
+  QStringList t;
+  if (auto* c = qobject_cast<QComboBox*>(Control(dlg, id)))
+    for (int i = 0; i < c->count(); ++i) t << c->itemText(i);
+  return t;
+}
+
+QStringList Encabezados(QWidget* dlg, int id) {
+  QStringList t;
+  if (auto* l = qobject_cast<QTableWidget*>(Control(dlg, id)))
+    for (int i = 0; i < l->columnCount(); ++i) t << (l->horizontalHeaderItem(i) ? l->horizontalHeaderItem(i)->text() : QString());
+  return t;
+}
+
+QString Celda(QWidget* dlg, int id, int fila, int columna) {
+  auto* l = qobject_cast<QTableWidget*>(Control(dlg, id));
+  QTableWidgetItem* i = l ? l->item(fila, columna) : nullptr;
+  return i ? i->text() : QString();
+}
+
+int Filas(QWidget* dlg, int id) {
+  auto* l = qobject_cast<QTableWidget*>(Control(dlg, id));
+  return l ? l->rowCount() : -1;
 }
 
 void ElegirFichero(QDialog* fd, const QString& ruta) {

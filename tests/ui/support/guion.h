@@ -59,6 +59,15 @@ QString Texto(QWidget* dlg, int id);
 void Escribir(QWidget* dlg, int id, const QString& texto);
 // Clicks a push button or check box.
 void Pulsar(QWidget* dlg, int id);
+// Chooses an item of a drop-down list as the user does (it notifies).
+void Elegir(QWidget* dlg, int id, int indice);
+// Leaves an edit, as Tab or a click elsewhere does (it notifies).
+void Dejar(QWidget* dlg, int id);
+// The items of a drop-down list; the headings and cells of a list.
+QStringList ElementosCombo(QWidget* dlg, int id);
+QStringList Encabezados(QWidget* dlg, int id);
+QString Celda(QWidget* dlg, int id, int fila, int columna);
+int Filas(QWidget* dlg, int id);
 // A file dialog: the path chosen, or cancelled.
 void ElegirFichero(QDialog* fd, const QString& ruta);
 void Cancelar(QDialog* dlg);
