@@ -336,7 +336,7 @@ class PruebaShell : public QObject {
     m = Arrancar();
     QCOMPARE(m_pApp->Recientes().Rutas(), esperado);
     const QStringList elementos = Elementos(m, 0);
-    QCOMPARE(elementos.mid(3, 4), (QStringList{"&1 " + rutas[4], "&2 " + rutas[3], "&3 " + rutas[2], "&4 " + rutas[1]}));
+    QCOMPARE(elementos.mid(4, 4), (QStringList{"&1 " + rutas[4], "&2 " + rutas[3], "&3 " + rutas[2], "&4 " + rutas[1]}));
     QVERIFY(!elementos.contains(QStringLiteral("Archivo reciente")));
     QVERIFY(m->AccionMenu(ID_FILE_MRU_FILE1 + 2)->isEnabled());
     m->EjecutarComando(ID_FILE_MRU_FILE1 + 2);
