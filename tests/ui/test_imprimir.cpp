@@ -209,10 +209,10 @@ class PruebaImprimir : public QObject {
     QStringList textos;
     for (QAction* a : archivo->actions())
       if (a->isVisible() && !a->isSeparator()) textos << a->text();
-    QVERIFY(textos.size() >= 10);
-    QCOMPARE(textos.mid(0, 10), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Cerrar", "&Guardar\tCtrl+G",
+    QVERIFY(textos.size() >= 11);
+    QCOMPARE(textos.mid(0, 11), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Cerrar", "&Guardar\tCtrl+G",
                                              "Guardar c&omo...", "Guardar &historial...", "Guardar &pesos...",
-                                             "&Exportar como C...", "Exportar g&ráficas...",
+                                             "&Exportar como C...", "Exportar g&ráficas...", "&Importar datos...",
                                              "Presentación preli&minar"}));
     for (UINT id : {UINT(ID_EXPORTAR_C), UINT(ID_EXPORTAR_GRAFICAS), UINT(ID_FILE_PRINT_PREVIEW)})
       QVERIFY(m_app->m_pMainWnd->AccionMenu(id)->isEnabled());
