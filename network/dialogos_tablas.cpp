@@ -288,19 +288,18 @@ void CImportarDlg::ActualizarVistaPrevia() {
   GetDlgItem(IDC_LECTURA)->SetWindowText(lectura);
 }
 
-// ---------------------------------------------------------------- CAplicarDlg
+// ---------------------------------------------------------- CDatosEsquemaDlg
 
-CAplicarDlg::CAplicarDlg(CWnd* pParent) : CDialog(IDD_APLICAR, pParent) {}
+CDatosEsquemaDlg::CDatosEsquemaDlg(UINT nIDTemplate, CWnd* pParent) : CDialog(nIDTemplate, pParent) {}
 
-void CAplicarDlg::DoDataExchange(CDataExchange* pDX) {
+void CDatosEsquemaDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFichero);
   DDV_Fichero(pDX, m_strFichero);
   DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
-  DDX_Text(pDX, IDC_SALIDA_CSV, m_strSalida);
 }
 
-bool CAplicarDlg::OnCommand(int id) {
+bool CDatosEsquemaDlg::OnCommand(int id) {
   switch (id) {
     case IDC_EXAMINAR:
       OnExaminar();
@@ -308,15 +307,12 @@ bool CAplicarDlg::OnCommand(int id) {
     case IDC_EXAMINAR_ESQUEMA:
       OnExaminarEsquema();
       return true;
-    case IDC_EXAMINAR_SALIDA:
-      OnExaminarSalida();
-      return true;
     default:
       return CDialog::OnCommand(id);
   }
 }
 
-void CAplicarDlg::OnExaminar() {
+void CDatosEsquemaDlg::OnExaminar() {
   const CString ruta = Examinar(TRUE, CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, FiltrosDatosYTablas(),
                                 "Examinar Archivos");
   if (ruta.empty()) return;
@@ -324,11 +320,26 @@ void CAplicarDlg::OnExaminar() {
   GetDlgItem(IDC_FICHERO_ENTRENAMIENTO)->SetWindowText(ruta);
 }
 
-void CAplicarDlg::OnExaminarEsquema() {
+void CDatosEsquemaDlg::OnExaminarEsquema() {
   const CString ruta = Examinar(TRUE, CString(), OFN_HIDEREADONLY, FiltrosEsquemas(), "Examinar Archivos");
   if (ruta.empty()) return;
   m_strEsquema = ruta;
   GetDlgItem(IDC_ESQUEMA)->SetWindowText(ruta);
+}
+
+// ---------------------------------------------------------------- CAplicarDlg
+
+CAplicarDlg::CAplicarDlg(CWnd* pParent) : CDatosEsquemaDlg(IDD_APLICAR, pParent) {}
+
+void CAplicarDlg::DoDataExchange(CDataExchange* pDX) {
+  CDatosEsquemaDlg::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_SALIDA_CSV, m_strSalida);
+}
+
+bool CAplicarDlg::OnCommand(int id) {
+  if (id != IDC_EXAMINAR_SALIDA) return CDatosEsquemaDlg::OnCommand(id);
+  OnExaminarSalida();
+  return true;
 }
 
 void CAplicarDlg::OnExaminarSalida() {
@@ -341,42 +352,7 @@ void CAplicarDlg::OnExaminarSalida() {
 
 // ---------------------------------------------------------------- CMatrizDlg
 
-CMatrizDlg::CMatrizDlg(CWnd* pParent) : CDialog(IDD_MATRIZ, pParent) {}
-
-void CMatrizDlg::DoDataExchange(CDataExchange* pDX) {
-  CDialog::DoDataExchange(pDX);
-  DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFichero);
-  DDV_Fichero(pDX, m_strFichero);
-  DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
-}
-
-bool CMatrizDlg::OnCommand(int id) {
-  switch (id) {
-    case IDC_EXAMINAR:
-      OnExaminar();
-      return true;
-    case IDC_EXAMINAR_ESQUEMA:
-      OnExaminarEsquema();
-      return true;
-    default:
-      return CDialog::OnCommand(id);
-  }
-}
-
-void CMatrizDlg::OnExaminar() {
-  const CString ruta = Examinar(TRUE, CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, FiltrosDatosYTablas(),
-                                "Examinar Archivos");
-  if (ruta.empty()) return;
-  m_strFichero = ruta;
-  GetDlgItem(IDC_FICHERO_ENTRENAMIENTO)->SetWindowText(ruta);
-}
-
-void CMatrizDlg::OnExaminarEsquema() {
-  const CString ruta = Examinar(TRUE, CString(), OFN_HIDEREADONLY, FiltrosEsquemas(), "Examinar Archivos");
-  if (ruta.empty()) return;
-  m_strEsquema = ruta;
-  GetDlgItem(IDC_ESQUEMA)->SetWindowText(ruta);
-}
+CMatrizDlg::CMatrizDlg(CWnd* pParent) : CDatosEsquemaDlg(IDD_MATRIZ, pParent) {}
 
 // ---------------------------------------------------------------- CResultadosMatrizDlg
 

@@ -66,30 +66,33 @@ class CImportarDlg : public CDialog {
   CString m_strEsquemaVista;
 };
 
-class CAplicarDlg : public CDialog {
+// A data file, or a table with the scheme that reads it: what the matrix
+// and applying the network ask for.
+class CDatosEsquemaDlg : public CDialog {
+ public:
+  explicit CDatosEsquemaDlg(UINT nIDTemplate, CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+  void OnExaminar();
+  void OnExaminarEsquema();
+
+  CString m_strFichero;
+  CString m_strEsquema;
+};
+
+class CAplicarDlg : public CDatosEsquemaDlg {
  public:
   explicit CAplicarDlg(CWnd* pParent = nullptr);
   void DoDataExchange(CDataExchange* pDX) override;
   bool OnCommand(int id) override;
-  void OnExaminar();
-  void OnExaminarEsquema();
   void OnExaminarSalida();
 
-  CString m_strFichero;
-  CString m_strEsquema;
   CString m_strSalida;
 };
 
-class CMatrizDlg : public CDialog {
+class CMatrizDlg : public CDatosEsquemaDlg {
  public:
   explicit CMatrizDlg(CWnd* pParent = nullptr);
-  void DoDataExchange(CDataExchange* pDX) override;
-  bool OnCommand(int id) override;
-  void OnExaminar();
-  void OnExaminarEsquema();
-
-  CString m_strFichero;
-  CString m_strEsquema;
 };
 
 class CResultadosMatrizDlg : public CDialog {
