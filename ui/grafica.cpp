@@ -35,38 +35,6 @@ QPen APen(const Pluma& pluma) {
   return pen;
 }
 
-// Cuts a segment to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky).
-// Values far outside the frame come from the history unlimited; they are
-// cut here so that the rasteriser only sees coordinates near the surface.
-bool Recortar(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
-  const double dx = bx - ax;
-  const double dy = by - ay;
-  double t0 = 0.0, t1 = 1.0;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0.0) {
-      if (q[i] < 0.0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0.0) {
-      if (r > t1) return false;
-      t0 = std::max(t0, r);
-    } else {
-      if (r < t0) return false;
-      t1 = std::min(t1, r);
-    }
-  }
-  const double nax = ax + t0 * dx, nay = ay + t0 * dy;
-  const double nbx = ax + t1 * dx, nby = ay + t1 * dy;
-  ax = nax;
-  ay = nay;
-  bx = nbx;
-  by = nby;
-  return true;
-}
-
 }  // namespace
 
 void PintarPlanMarco(QImage& superficie, const PlanMarco& plan, const QFont& fuente) {

@@ -379,4 +379,25 @@ TEST(MapeoGrafica, LimitesDegeneradosNoDividenPorCero) {
   EXPECT_EQ(m.origenY, 0);
 }
 
+// A segment keeps its inside part; one wholly outside, or along an edge's
+// outer side, is dropped.
+TEST(MapeoGrafica, RecortarDejaLaParteDentroDelRectangulo) {
+  double ax = 5, ay = 5, bx = 15, by = 5;
+  ASSERT_TRUE(Recortar(ax, ay, bx, by, 0, 0, 10, 10));
+  EXPECT_DOUBLE_EQ(ax, 5);
+  EXPECT_DOUBLE_EQ(bx, 10);
+  ax = -1e12, ay = 0, bx = 1e12, by = 10;
+  ASSERT_TRUE(Recortar(ax, ay, bx, by, 0, 0, 10, 10));
+  EXPECT_DOUBLE_EQ(ax, 0);
+  EXPECT_DOUBLE_EQ(bx, 10);
+  EXPECT_NEAR(ay, 5, 1e-9);
+  ax = 2, ay = 3, bx = 4, by = 6;
+  ASSERT_TRUE(Recortar(ax, ay, bx, by, 0, 0, 10, 10));
+  EXPECT_EQ((std::vector<double>{ax, ay, bx, by}), (std::vector<double>{2, 3, 4, 6}));
+  ax = 11, ay = 0, bx = 20, by = 10;
+  EXPECT_FALSE(Recortar(ax, ay, bx, by, 0, 0, 10, 10));
+  ax = 0, ay = -1, bx = 10, by = -1;
+  EXPECT_FALSE(Recortar(ax, ay, bx, by, 0, 0, 10, 10));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/plan/plan_grafica.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/texto.h"
@@ -172,4 +173,31 @@ PlanGraficas PlanificarGraficas(Pasada pasada, const EntradaPlan& e) {
 
   if (hayHistoria && e.bHayPuntos) Curvas(plan, pasada, e);
   return plan;
+}
+
+bool Recortar(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
+  const double dx = bx - ax, dy = by - ay;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0.0) {
+      if (r > t1) return false;
+      t0 = std::max(t0, r);
+    } else {
+      if (r < t0) return false;
+      t1 = std::min(t1, r);
+    }
+  }
+  const double nax = ax + t0 * dx, nay = ay + t0 * dy, nbx = ax + t1 * dx, nby = ay + t1 * dy;
+  ax = nax;
+  ay = nay;
+  bx = nbx;
+  by = nby;
+  return true;
 }

@@ -109,3 +109,9 @@ Mapeo CalcularMapeo(UINT nMaxEpocas, int w, int h);
 
 // The whole pass. Nothing is written anywhere but the result.
 PlanGraficas PlanificarGraficas(Pasada pasada, const EntradaPlan& entrada);
+
+// Cuts the segment a-b to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky).
+// False when nothing of it is inside. A history far out of range would
+// otherwise reach the painter or the SVG with coordinates of millions of
+// pixels.
+bool Recortar(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1);
