@@ -18,20 +18,20 @@ CHostQt::CHostQt() : m_pAnterior(&AfxGetHost()) {
 
 CHostQt::~CHostQt() { AfxSetHost(m_pAnterior == this ? nullptr : m_pAnterior); }
 
+// Both calls go by name: Qt makes the queued call whole on its side, so
+// nothing this thread writes is read by the other through Qt's own locks,
+// which ThreadSanitizer cannot see (Qt is not built with it).
 void CHostQt::WakeUi() {
   // One queued call at a time is enough: the pump runs everything queued.
   if (m_bPendiente.exchange(true, std::memory_order_acq_rel)) return;
-  QMetaObject::invokeMethod(this, [this] { Bombear(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, "Bombear", Qt::QueuedConnection);
 }
 
-void CHostQt::ThreadEnded() {
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        Bombear();
-        emit hiloTerminado();
-      },
-      Qt::QueuedConnection);
+void CHostQt::ThreadEnded() { QMetaObject::invokeMethod(this, "FinDeHilo", Qt::QueuedConnection); }
+
+void CHostQt::FinDeHilo() {
+  Bombear();
+  emit hiloTerminado();
 }
 
 void CHostQt::Bombear() {

@@ -43,7 +43,8 @@ class CHostQt : public QObject, public IAfxHost {
   void mensajesAtendidos();
 
  private:
-  void Bombear();
+  Q_INVOKABLE void Bombear();
+  Q_INVOKABLE void FinDeHilo();
   std::atomic<bool> m_bPendiente{false};
   IAfxHost* m_pAnterior;
 };
