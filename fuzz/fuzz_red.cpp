@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -131,12 +132,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
   e.pAciertos = doc.m_arrAciertos.m_pDatos;
   if (SvgLamina(PlanificarLamina(e), doc.m_strFicheroEntrenamiento).empty()) std::abort();
 
-  // What was loaded saves, and the saved bytes load again.
+  // What was loaded saves, and the saved bytes load again. Factors far out
+  // of range may have made the epoch above leave weights that are not
+  // finite: such a network is refused, never written.
   std::vector<BYTE> guardado;
-  {
+  try {
     CArchive ar(guardado);
     doc.Serialize(ar);
     ar.Close();
+  } catch (const CArchiveException&) {
+    auto finita = [](const CMatrizReales& m) {
+      for (UINT i = 0; i < m.m_nFilas; ++i)
+        for (UINT j = 0; j < m.m_nColumnas; ++j)
+          if (!std::isfinite(m.m_ppFilas[i][j])) return false;
+      return true;
+    };
+    if (finita(doc.m_matPesosOculta) && finita(doc.m_matPesosSalida) && finita(doc.m_matIncOculta) &&
+        finita(doc.m_matIncSalida))
+      std::abort();
+    return 0;
   }
   CNodusDoc otra;
   if (!Cargar(otra, guardado.data(), guardado.size())) std::abort();
