@@ -177,8 +177,12 @@ std::string TextoAplicacion(const Aplicacion& a, const CEsquema* pEsquema) {
       if (c.uso == UsoColumna::Salida) columna[k++] = &c;
       else if (c.uso == UsoColumna::Clase) k += static_cast<UINT>(c.clases.size());
   }
+  // Piece by piece: GCC 12 sees an overlap that is not there in "," + text.
   std::string s = "muestra";
-  for (const CString& n : nombres) s += "," + Celda(n);
+  for (const CString& n : nombres) {
+    s += ',';
+    s += Celda(n);
+  }
   s += ",ganadora";
   if (a.bObjetivos) s += ",objetivo,acierto";
   s += "\r\n";
@@ -186,10 +190,16 @@ std::string TextoAplicacion(const Aplicacion& a, const CEsquema* pEsquema) {
     s += FormatC("%u", m + 1);
     for (UINT k = 0; k < a.nSalidas; ++k) {
       const double o = a.salidas[std::size_t(m) * a.nSalidas + k];
-      s += "," + TextoExacto(columna[k] ? CEsquema::Desescalar(*columna[k], o) : o);
+      s += ',';
+      s += TextoExacto(columna[k] ? CEsquema::Desescalar(*columna[k], o) : o);
     }
-    s += "," + Celda(nombres[a.ganadoras[m]]);
-    if (a.bObjetivos) s += "," + Celda(nombres[a.objetivos[m]]) + (a.ganadoras[m] == a.objetivos[m] ? ",1" : ",0");
+    s += ',';
+    s += Celda(nombres[a.ganadoras[m]]);
+    if (a.bObjetivos) {
+      s += ',';
+      s += Celda(nombres[a.objetivos[m]]);
+      s += a.ganadoras[m] == a.objetivos[m] ? ",1" : ",0";
+    }
     s += "\r\n";
   }
   return s;

@@ -196,7 +196,7 @@ class CPeerControl : public IPeerQt {
 };
 
 CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidget* lienzo)
-    : m_plantilla(plantilla), m_modelo(modelo), m_pLienzo(lienzo), m_pContexto(std::make_unique<QObject>()) {
+    : m_plantilla(plantilla), m_pContexto(std::make_unique<QObject>()) {
   const QFont fuente = FuenteDialogo();
   lienzo->setFont(fuente);
   const UnidadesBase b = UnidadesDialogo(fuente);

@@ -80,8 +80,6 @@ class CFormulario {
 
  private:
   const PlantillaDialogo& m_plantilla;
-  CWnd& m_modelo;
-  QWidget* m_pLienzo;
   // The widgets' signals reach the model through it: gone with the form,
   // so a widget that outlives it cannot touch the model.
   std::unique_ptr<QObject> m_pContexto;
