@@ -2,7 +2,6 @@
 // picture, through the core's generator and the graphs' drawing plan that
 // the window uses too.
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include "cli/ordenes.h"
@@ -17,15 +16,9 @@
 
 namespace {
 
-bool MismoFichero(const CString& a, const CString& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
-}
-
-CString Tamano(const CString& ruta) {
-  std::error_code ec;
-  const auto n = std::filesystem::file_size(ruta, ec);
-  return ec ? CString() : FormatC("%llu bytes", static_cast<unsigned long long>(n));
+// The size of what was written: a pipe or a device has none of its own.
+CString Tamano(const std::string& bytes) {
+  return FormatC("%llu bytes", static_cast<unsigned long long>(bytes.size()));
 }
 
 CString NombreFichero(const CString& ruta) {
@@ -33,19 +26,12 @@ CString NombreFichero(const CString& ruta) {
   return barra == CString::npos ? ruta : ruta.substr(barra + 1);
 }
 
-// The destination of an export: given, and neither the network nor another
-// input of the command.
-bool DestinoValido(const CString& destino, const CString& red, const CString& otro) {
-  if (destino.empty()) {
-    Avisar("No ha introducido un fichero");
-    return false;
-  }
-  if (MismoFichero(destino, red) || (!otro.empty() && MismoFichero(destino, otro))) {
-    Avisar(FormatC("El fichero de salida %s es %s; elija otro.", destino.c_str(),
-                   MismoFichero(destino, red) ? "la propia red" : "el esquema"));
-    return false;
-  }
-  return true;
+// The destination of an export: given, and neither one of the network's
+// files nor the scheme.
+bool DestinoValido(const CNodusDoc& doc, const CString& destino, const CString& red, const CString& esquema) {
+  const Resultado<Hecho> c = ComprobarDestinoRed(doc, red, destino, {{esquema, "el esquema"}});
+  if (!c) Avisar(c.Mensaje());
+  return bool(c);
 }
 
 int Escribir(const CString& destino, const std::string& bytes) {
@@ -76,7 +62,7 @@ int OrdenExportar(const LineaOrdenes& linea, CHostLinea&) {
   }
   CNodusDoc doc;
   if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
-  if (!DestinoValido(destino, ruta, rutaEsquema)) return SALIDA_USO;
+  if (!DestinoValido(doc, destino, ruta, rutaEsquema)) return SALIDA_USO;
   std::unique_ptr<CEsquema> esquema;
   if (!rutaEsquema.empty()) {
     Resultado<CEsquema> e = LeerEsquema(rutaEsquema);
@@ -98,12 +84,13 @@ int OrdenExportar(const LineaOrdenes& linea, CHostLinea&) {
     return SALIDA_FALLO;
   }
   if (const int r = Escribir(destino, *fuente); r != SALIDA_EXITO) return r;
+  const CString tamano = Tamano(*fuente);
   CString nombres = prefijo + "_propagar, " + prefijo + "_ganadora";
   if (esquema) {
     nombres += ", " + prefijo + "_escalar";
     nombres += esquema->Clase() ? ", " + prefijo + "_clases" : ", " + prefijo + "_desescalar, " + prefijo + "_nombres_salidas";
   }
-  Imprimir(FormatC("Red exportada en C en %s (%s): %s.\n", destino.c_str(), Tamano(destino).c_str(), nombres.c_str()));
+  Imprimir(FormatC("Red exportada en C en %s (%s): %s.\n", destino.c_str(), tamano.c_str(), nombres.c_str()));
   return SALIDA_EXITO;
 }
 
@@ -122,7 +109,7 @@ int OrdenCurvas(const LineaOrdenes& linea, CHostLinea&) {
     }
   CNodusDoc doc;
   if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
-  if (!DestinoValido(destino, ruta, CString())) return SALIDA_USO;
+  if (!DestinoValido(doc, destino, ruta, CString())) return SALIDA_USO;
 
   // What a view just opened on the network shows: the entries recorded
   // (never past the stored history), the total-error frame by its rule.
@@ -136,9 +123,8 @@ int OrdenCurvas(const LineaOrdenes& linea, CHostLinea&) {
   e.pAciertos = doc.m_arrAciertos.m_pDatos;
   e.bMarcoTotalVisible = false;
   const Lamina lamina = PlanificarLamina(e);
-  if (const int r = Escribir(destino, SvgLamina(lamina, "Curvas de entrenamiento de " + NombreFichero(ruta)));
-      r != SALIDA_EXITO)
-    return r;
-  Imprimir(FormatC("Gráficas guardadas en %s (%s, épocas: %u).\n", destino.c_str(), Tamano(destino).c_str(), e.n));
+  const std::string svg = SvgLamina(lamina, "Curvas de entrenamiento de " + NombreFichero(ruta));
+  if (const int r = Escribir(destino, svg); r != SALIDA_EXITO) return r;
+  Imprimir(FormatC("Gráficas guardadas en %s (%s, épocas: %u).\n", destino.c_str(), Tamano(svg).c_str(), e.n));
   return SALIDA_EXITO;
 }

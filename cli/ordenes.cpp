@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -105,18 +104,8 @@ bool Existe(const CString& ruta) {
   return ::lstat(ruta.c_str(), &st) == 0;
 }
 
-// Whether an output path names the network file itself.
-bool EsLaRed(const CString& salida, const CString& red) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(salida, red, ec)) return true;
-  return salida == red;
-}
-
-CString Tamano(const CString& ruta) {
-  std::error_code ec;
-  const auto n = std::filesystem::file_size(ruta, ec);
-  if (ec) return CString();
-  return FormatC("%llu bytes", static_cast<unsigned long long>(n));
+CString Tamano(const std::string& bytes) {
+  return FormatC("%llu bytes", static_cast<unsigned long long>(bytes.size()));
 }
 
 constexpr UINT kMaximoHilos = 64;
@@ -362,12 +351,8 @@ int Exportar(const LineaOrdenes& linea, UINT idComando, FnUpdate actualizar, FnB
   const CString& salida = linea.posicionales[1];
   RedAbierta red;
   if (!Abrir(red, ruta)) return SALIDA_FALLO;
-  if (salida.empty()) {
-    Avisar("No ha introducido un fichero");
-    return SALIDA_USO;
-  }
-  if (EsLaRed(salida, ruta)) {
-    Avisar(FormatC("El fichero de salida %s es la propia red; elija otro.", salida.c_str()));
+  if (const Resultado<Hecho> c = ComprobarDestinoRed(red.doc, ruta, salida); !c) {
+    Avisar(c.Mensaje());
     return SALIDA_USO;
   }
   CCmdUI cmd(idComando);
@@ -376,12 +361,14 @@ int Exportar(const LineaOrdenes& linea, UINT idComando, FnUpdate actualizar, FnB
     Avisar(sinHistorial);
     return SALIDA_FALLO;
   }
-  const Resultado<Hecho> r = EscribirExportacion(salida, bytes(red.doc, salida));
+  // The size is that of what was written: a pipe or a device has none.
+  const std::string escritos = bytes(red.doc, salida);
+  const Resultado<Hecho> r = EscribirExportacion(salida, escritos);
   if (!r) {
     Avisar(r.Mensaje());
     return SALIDA_FALLO;
   }
-  Imprimir(FormatC(hecho, salida.c_str(), Tamano(salida).c_str(), red.doc.m_nEpoca.load()));
+  Imprimir(FormatC(hecho, salida.c_str(), Tamano(escritos).c_str(), red.doc.m_nEpoca.load()));
   return SALIDA_EXITO;
 }
 

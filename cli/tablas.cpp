@@ -112,14 +112,14 @@ int OrdenAplicar(const LineaOrdenes& linea, CHostLinea&) {
   const CString salida = haySalida ? linea.posicionales[2] : CString();
   CNodusDoc doc;
   if (!doc.OnOpenDocument(ruta)) return SALIDA_FALLO;
+  const CString rutaEsquema = Valor(linea, "esquema");
   if (haySalida) {
-    const Resultado<Hecho> c = ComprobarSalidaAplicacion(salida, ruta, datos);
+    const Resultado<Hecho> c = ComprobarSalidaAplicacion(salida, FicherosDeLaRed(doc, ruta), datos, rutaEsquema);
     if (!c) {
       Avisar(c.Mensaje());
       return SALIDA_USO;
     }
   }
-  const CString rutaEsquema = Valor(linea, "esquema");
   if (Dada(linea, "esquema") && rutaEsquema.empty()) {
     Avisar("Falta el fichero de --esquema.");
     return SALIDA_USO;

@@ -40,11 +40,6 @@ Fallo FalloEscritura(const CString& ruta, const ResultadoEscritura& r) {
   return Fallo{FormatC(formato, ruta.c_str(), Causa(r.error).c_str())};
 }
 
-bool MismoFichero(const CString& a, const CString& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
-}
-
 CString Cuenta(UINT n, const char* singular, const char* plural) {
   return FormatC("%u %s", n, n == 1 ? singular : plural);
 }
@@ -176,11 +171,10 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
 }
 
 Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
-  if (strDestino.empty()) return Rechazo("No ha introducido un fichero");
-  if (MismoFichero(strDestino, imp.tabla.strRuta))
-    return Rechazo(FormatC("El fichero de datos %s es la propia tabla; elija otro.", strDestino.c_str()));
-  if (!strEsquema.empty() && MismoFichero(strDestino, strEsquema))
-    return Rechazo(FormatC("El fichero de datos %s es el propio esquema; elija otro.", strDestino.c_str()));
+  if (Resultado<Hecho> c = AfxComprobarDestino(strDestino, {{imp.tabla.strRuta, "la propia tabla"}, {strEsquema, "el propio esquema"}},
+                                               "El fichero de datos %s es %s; elija otro.");
+      !c)
+    return c;
   const CConjuntoDatos& c = *imp.pConjunto;
   std::vector<CString> comentarios;
   const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();

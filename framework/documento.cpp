@@ -55,6 +55,7 @@ CString AfxDescribirError(int err) {
     case EXDEV: return "el destino está en otro dispositivo";
     case ETXTBSY: return "el fichero está en uso";
     case EINVAL: return "argumento no válido";
+    case ENXIO: return "nadie lee la tubería o el dispositivo no existe";
     default: return FormatC("error del sistema %d", err);
   }
 }

@@ -103,9 +103,11 @@ ResultadoEscritura AfxEscribirFicheroSeguro(const CString& rutaPedida, const voi
   const bool existe = ::stat(ruta.c_str(), &st) == 0;
   if (existe && S_ISDIR(st.st_mode)) return AlCrear(EISDIR);
   if (existe && !S_ISREG(st.st_mode)) {
-    // A device or a pipe cannot be replaced by a rename: write to it.
-    const int fd = ::open(ruta.c_str(), O_WRONLY | O_CLOEXEC);
+    // A device or a pipe cannot be replaced by a rename: write to it. A
+    // pipe without a reader would wait for one for ever.
+    const int fd = ::open(ruta.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return AlCrear(errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!EscribirTodo(fd, datos, tam)) {
       const int e = errno;
       ::close(fd);
@@ -168,6 +170,22 @@ ResultadoEscritura AfxEscribirFicheroSeguro(const CString& rutaPedida, const voi
     ::close(dir);
   }
   return r;
+}
+
+bool AfxMismoFichero(const CString& a, const CString& b) {
+  if (a == b) return true;
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+Resultado<Hecho> AfxComprobarDestino(const CString& strDestino, const std::vector<FicheroProtegido>& protegidos,
+                                     const char* formato) {
+  if (strDestino.empty()) return Rechazo("No ha introducido un fichero");
+  for (const FicheroProtegido& p : protegidos)
+    if (!p.strRuta.empty() && AfxMismoFichero(strDestino, p.strRuta))
+      return Rechazo(FormatC(formato, strDestino.c_str(), p.strNombre.c_str()));
+  return Hecho{};
 }
 
 int AfxAbrirFicheroRegular(const CString& ruta, std::uint64_t* pTam) {

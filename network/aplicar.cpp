@@ -28,24 +28,17 @@ CString Forma(UINT nEntradas, UINT nSalidas) {
                  nSalidas == 1 ? "salida" : "salidas");
 }
 
-bool MismoFichero(const CString& a, const CString& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
-}
-
 CString Cuenta(UINT n, const char* singular, const char* plural) {
   return FormatC("%u %s", n, n == 1 ? singular : plural);
 }
 
 }  // namespace
 
-Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, const CString& strRed, const CString& strDatos) {
-  if (strSalida.empty()) return Rechazo("No ha introducido un fichero");
-  const bool red = !strRed.empty() && MismoFichero(strSalida, strRed);
-  if (red || MismoFichero(strSalida, strDatos))
-    return Rechazo(FormatC("El fichero de salida %s es %s; elija otro.", strSalida.c_str(),
-                           red ? "la propia red" : "el de los datos"));
-  return Hecho{};
+Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, std::vector<FicheroProtegido> red,
+                                           const CString& strDatos, const CString& strEsquema) {
+  red.push_back({strDatos, "el de los datos"});
+  red.push_back({strEsquema, "el esquema"});
+  return AfxComprobarDestino(strSalida, red);
 }
 
 Resultado<AplicacionFichero> AplicarFichero(const RedPerceptron& red, const CString& strDatos,

@@ -11,6 +11,7 @@
 #include "data/conjunto.h"
 #include "data/esquema.h"
 #include "data/tabla.h"
+#include "framework/fichero.h"
 #include "framework/resultado.h"
 #include "network/aritmetica.h"
 #include "network/verificacion.h"
@@ -51,9 +52,10 @@ struct Aplicacion {
 Aplicacion AplicarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, bool bObjetivos);
 
 // The check of a results file before anything is read or written: a name
-// given, and neither the network's own file (strRed; empty for a network
-// never saved) nor the data's.
-Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, const CString& strRed, const CString& strDatos);
+// given, and none of the network's files (red, as FicherosDeLaRed gives
+// them), nor the data's, nor the scheme's (strEsquema; may be empty).
+Resultado<Hecho> ComprobarSalidaAplicacion(const CString& strSalida, std::vector<FicheroProtegido> red,
+                                           const CString& strDatos, const CString& strEsquema);
 
 // Applying a network to a file, whole: the scheme read when strEsquema is
 // given (a table is then read through it), the samples loaded and checked

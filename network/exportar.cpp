@@ -7,6 +7,7 @@
 #include "framework/fichero.h"
 #include "framework/texto.h"
 #include "network/nodusdoc.h"
+#include "network/registro.h"
 
 namespace {
 
@@ -78,6 +79,20 @@ std::string BytesPesos(const RedPerceptron& red, bool bBinario) {
   for (UINT j = 0; j < w1.m_nFilas; ++j) fila(w1.m_ppFilas[j], w1.m_nColumnas);
   for (UINT k = 0; k < w2.m_nFilas; ++k) fila(w2.m_ppFilas[k], w2.m_nColumnas);
   return bytes;
+}
+
+std::vector<FicheroProtegido> FicherosDeLaRed(const CNodusDoc& doc, const CString& strRed) {
+  return {{strRed, "la propia red"},
+          {doc.m_strFicheroEntrenamiento, "el fichero de entrenamiento de la red"},
+          {doc.m_strFicheroVerificacion, "el fichero de verificación de la red"},
+          {CRegistroEntrenamiento::Nombre, "el registro de entrenamiento"}};
+}
+
+Resultado<Hecho> ComprobarDestinoRed(const CNodusDoc& doc, const CString& strRed, const CString& strDestino,
+                                     const std::vector<FicheroProtegido>& entradas) {
+  std::vector<FicheroProtegido> protegidos = FicherosDeLaRed(doc, strRed);
+  protegidos.insert(protegidos.end(), entradas.begin(), entradas.end());
+  return AfxComprobarDestino(strDestino, protegidos);
 }
 
 Resultado<Hecho> EscribirExportacion(const CString& ruta, const std::string& bytes) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "framework/fichero.h"
 #include "framework/resultado.h"
 #include "network/aritmetica.h"
 
@@ -27,6 +29,16 @@ bool PesosBinarios(const CString& ruta);
 // last: as text ("%.4f " each, CR LF after each row) or as little-endian
 // single-precision numbers.
 std::string BytesPesos(const RedPerceptron& red, bool bBinario);
+
+// The files of an open network that nothing it writes may replace, in the
+// order a refusal names them: the document (strRed, its path; empty for one
+// never saved), its training and verification files and the training log.
+std::vector<FicheroProtegido> FicherosDeLaRed(const CNodusDoc& doc, const CString& strRed);
+// The destination of one of the network's exports or results: given, and
+// neither one of the network's files nor one of the command's other inputs
+// (entradas, named after those).
+Resultado<Hecho> ComprobarDestinoRed(const CNodusDoc& doc, const CString& strRed, const CString& strDestino,
+                                     const std::vector<FicheroProtegido>& entradas = {});
 
 // The whole file written to a temporary beside it and put in place only
 // when every byte is on disk; on failure nothing is left behind and the

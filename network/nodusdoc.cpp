@@ -584,7 +584,9 @@ void CNodusDoc::OnAplicarFichero() {
   for (;;) {
     if (dlg.DoModal() != IDOK) return;
     Resultado<AplicacionFichero> a = Fallo{};
-    if (const Resultado<Hecho> c = ComprobarSalidaAplicacion(dlg.m_strSalida, GetPathName(), dlg.m_strFichero); !c)
+    if (const Resultado<Hecho> c = ComprobarSalidaAplicacion(dlg.m_strSalida, FicherosDeLaRed(*this, GetPathName()),
+                                                             dlg.m_strFichero, dlg.m_strEsquema);
+        !c)
       a = c.GetFallo();
     else
       a = AplicarFichero(GetRed(), dlg.m_strFichero, dlg.m_strEsquema);
@@ -608,7 +610,7 @@ void CNodusDoc::OnUpdateGuardarPesos(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
 void CNodusDoc::OnGuardarHistorial() {
   CFileDialog dlg(FALSE, "txt", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                   {{"Ficheros ASCII (*.txt)", "*.txt"}, {"Todos los ficheros (*.*)", "*.*"}}, "Examinar Archivos");
-  if (dlg.DoModal() != IDOK) return;
+  if (!PedirDestino(dlg)) return;
   Escribir(dlg.GetPathName(), BytesHistorial(*this));
 }
 
@@ -619,7 +621,7 @@ void CNodusDoc::OnGuardarPesos() {
                    {"Ficheros Binarios (*.ie3;*.bin)", "*.ie3;*.bin"},
                    {"Todos los ficheros (*.*)", "*.*"}},
                   "Guardar Pesos");
-  if (dlg.DoModal() != IDOK) return;
+  if (!PedirDestino(dlg)) return;
   Escribir(dlg.GetPathName(), BytesPesos(GetRed(), PesosBinarios(dlg.GetPathName())));
 }
 
@@ -628,17 +630,7 @@ void CNodusDoc::OnExportarC() {
   OnDetener();
   CFileDialog dlg(FALSE, "c", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                   {{"Ficheros C (*.c)", "*.c"}, {"Todos los ficheros (*.*)", "*.*"}}, "Exportar como C");
-  // Written over, the network's own file would be lost.
-  const auto esLaRed = [this](const CString& ruta) {
-    std::error_code ec;
-    return !GetPathName().empty() && (ruta == GetPathName() || std::filesystem::equivalent(ruta, GetPathName(), ec));
-  };
-  for (;;) {
-    if (dlg.DoModal() != IDOK) return;
-    if (!esLaRed(dlg.GetPathName())) break;
-    AfxMessageBox(FormatC("El fichero de salida %s es la propia red; elija otro.", dlg.GetPathName().c_str()),
-                  MB_OK | MB_ICONEXCLAMATION);
-  }
+  if (!PedirDestino(dlg)) return;
   const CString destino = dlg.GetPathName();
   OpcionesFuenteC op;
   op.strPrefijo = PrefijoCDeRuta(destino);
@@ -650,6 +642,16 @@ void CNodusDoc::OnExportarC() {
     return;
   }
   Escribir(destino, *fuente);
+}
+
+bool CNodusDoc::PedirDestino(CFileDialog& dlg) {
+  // Written over, one of the network's own files would be lost.
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return false;
+    const Resultado<Hecho> c = ComprobarDestinoRed(*this, GetPathName(), dlg.GetPathName());
+    if (c) return true;
+    AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+  }
 }
 
 // ---------------------------------------------------------------- Cerrar todas

@@ -14,6 +14,8 @@
 #include "network/aritmetica.h"
 #include "storage/reales.h"
 
+class CFileDialog;
+
 // The status text, replaced by the training thread while the view reads it.
 class CTextoCompartido {
  public:
@@ -75,6 +77,9 @@ class CNodusDoc : public CDocument {
   // The network as one C source file (exportar_c.h), its names prefixed
   // after the file's name.
   void OnExportarC();
+  // The file dialog of an export until it gives a destination that is none
+  // of the network's files (each refusal said); false when it is cancelled.
+  bool PedirDestino(CFileDialog& dlg);
   // "Cerrar todas" asks through dialog 139: 1 keeps the document open, 0
   // lets it be closed.
   int PreguntarGuardar();

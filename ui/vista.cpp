@@ -364,11 +364,16 @@ void CNodusView::OnExportarGraficas() {
     tipo = dlg.GetFileExt();
     std::transform(tipo.begin(), tipo.end(), tipo.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    if (tipo == "png" || tipo == "svg" || tipo == "pdf") break;
-    AfxMessageBox(FormatC("Las gráficas se guardan como imagen PNG, SVG o PDF; el nombre %s ha de acabar en "
-                          ".png, .svg o .pdf.",
-                          dlg.GetPathName().c_str()),
-                  MB_OK | MB_ICONEXCLAMATION);
+    if (tipo != "png" && tipo != "svg" && tipo != "pdf") {
+      AfxMessageBox(FormatC("Las gráficas se guardan como imagen PNG, SVG o PDF; el nombre %s ha de acabar en "
+                            ".png, .svg o .pdf.",
+                            dlg.GetPathName().c_str()),
+                    MB_OK | MB_ICONEXCLAMATION);
+      continue;
+    }
+    const Resultado<Hecho> c = ComprobarDestinoRed(*pDoc, pDoc->GetPathName(), dlg.GetPathName());
+    if (c) break;
+    AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
   }
   const Lamina lamina = LaminaVista();
   const CString titulo = "Curvas de entrenamiento de " + pDoc->GetTitle();

@@ -165,11 +165,14 @@ TEST(Aplicar, FicherosDeLaVentanaYDeNrvCli) {
   const std::string datos = carpeta.Fichero("d.txt");
   ASSERT_TRUE(GuardarImportacion(*imp, datos, esquema));
 
-  EXPECT_EQ(ComprobarSalidaAplicacion("", "r.nrv", datos).Mensaje(), "No ha introducido un fichero");
-  EXPECT_EQ(ComprobarSalidaAplicacion("r.nrv", "r.nrv", datos).Mensaje(),
+  const std::vector<FicheroProtegido> red = {{"r.nrv", "la propia red"}};
+  EXPECT_EQ(ComprobarSalidaAplicacion("", red, datos, "").Mensaje(), "No ha introducido un fichero");
+  EXPECT_EQ(ComprobarSalidaAplicacion("r.nrv", red, datos, "").Mensaje(),
             "El fichero de salida r.nrv es la propia red; elija otro.");
-  EXPECT_TRUE(ComprobarSalidaAplicacion(datos, "", datos).EsRechazo());
-  EXPECT_TRUE(ComprobarSalidaAplicacion("s.csv", "", datos));
+  EXPECT_TRUE(ComprobarSalidaAplicacion(datos, {}, datos, "").EsRechazo());
+  EXPECT_TRUE(ComprobarSalidaAplicacion("s.csv", {}, datos, ""));
+  EXPECT_EQ(ComprobarSalidaAplicacion(esquema, red, datos, esquema).Mensaje(),
+            "El fichero de salida " + esquema + " es el esquema; elija otro.");
 
   Red r(2, 4, 2, 3);
   const Resultado<AplicacionFichero> a = AplicarFichero(r.red, tabla, esquema);

@@ -1,6 +1,8 @@
 // The history, weight and C exports: their file dialogs, both weight forms
 // and the C source byte for byte, the history with decimal commas, and
 // failures that say so.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -371,4 +373,41 @@ TEST_F(Exportar, ExportarComoCNoPisaLaRedYDiceLosFallos) {
   const std::string fuente = LeerFichero(carpeta.Fichero("9red.c"));
   EXPECT_EQ(fuente.rfind("/* 9red.c: la red " + carpeta.Fichero("red.nrv") + " de nrv", 0), 0u) << fuente.substr(0, 80);
   EXPECT_NE(fuente.find("red_9red_propagar("), std::string::npos);
+}
+
+// The window's history and weight exports take the same check: the
+// network's data files (here through a hard link) and its log are refused
+// and the dialog asks again; the files stay as they were.
+TEST_F(Exportar, HistorialYPesosNoPisanLosFicherosDeLaRed) {
+  const CString entrenamiento = carpeta.Escribir("e.txt", LeerFichero(Ejemplo("xor.txt")));
+  const CString verificacion = carpeta.Escribir("v.txt", LeerFichero(Ejemplo("xor.txt")));
+  ASSERT_EQ(::link(entrenamiento.c_str(), carpeta.Fichero("enlace.txt").c_str()), 0);
+  CNodusDoc doc;
+  ParametrosRed p;
+  p.entrenamiento = entrenamiento;
+  p.verificacion = verificacion;
+  p.epocas = "2";
+  ASSERT_TRUE(CrearRed(host, doc, p));
+  doc.OnEntrenar();
+  EsperarFinHilo(doc);
+  doc.OnDetener();
+  const std::string log = LeerFichero(carpeta.Fichero("HNRV.TXT"));
+  for (auto orden : {&CNodusDoc::OnGuardarHistorial, &CNodusDoc::OnGuardarPesos}) {
+    host.Limpiar();
+    host.respuestasFichero = {carpeta.Fichero("enlace.txt"), verificacion, carpeta.Fichero("HNRV.TXT"),
+                              carpeta.Fichero("h.txt")};
+    const std::size_t antes = host.dialogosFichero.size();
+    (doc.*orden)();
+    EXPECT_EQ(host.dialogosFichero.size() - antes, 4u);
+    EXPECT_EQ(host.Textos(), (std::vector<CString>{
+                                 "El fichero de salida " + carpeta.Fichero("enlace.txt") +
+                                     " es el fichero de entrenamiento de la red; elija otro.",
+                                 "El fichero de salida " + verificacion + " es el fichero de verificación de la red; elija otro.",
+                                 "El fichero de salida " + carpeta.Fichero("HNRV.TXT") + " es el registro de entrenamiento; elija otro.",
+                             }));
+  }
+  EXPECT_EQ(LeerFichero(entrenamiento), LeerFichero(Ejemplo("xor.txt")));
+  EXPECT_EQ(LeerFichero(verificacion), LeerFichero(Ejemplo("xor.txt")));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("HNRV.TXT")), log);
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("h.txt")), BytesPesos(doc.GetRed(), false));
 }
