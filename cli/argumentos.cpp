@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/ordenes.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
 
@@ -172,52 +173,97 @@ const char* const kAyudaInfo =
     "Opciones:\n"
     "  --json   escribe la información en JSON, para otros programas\n";
 
+// The commands, in the order of the tool's help. A new command is one more
+// entry here: the parser, the dispatch, the help and the completion follow.
 const std::vector<DefinicionOrden> kOrdenes = {
     {"nueva",
-     {"RED.nrv", "ENTRENAMIENTO", "VERIFICACION"},
-     {"ocultas", "aprendizaje", "momento", "error", "epocas"},
-     {"reemplazar"},
+     OrdenNueva,
+     {{"RED.nrv", "red"}, {"ENTRENAMIENTO", "datos"}, {"VERIFICACION", "datos"}},
+     {},
+     {{"ocultas", "-"}, {"aprendizaje", "-"}, {"momento", "-"}, {"error", "-"}, {"epocas", "-"}, {"reemplazar", nullptr}},
      "crea una red a partir de sus ficheros de entrenamiento y verificación",
-     nullptr},
-    {"entrenar", {"RED.nrv"}, {"hilos"}, {}, "entrena la red desde donde está y la guarda", kAyudaEntrenar},
+     AyudaNueva},
+    {"entrenar",
+     OrdenEntrenar,
+     {{"RED.nrv", "red"}},
+     {},
+     {{"hilos", "-"}},
+     "entrena la red desde donde está y la guarda",
+     kAyudaEntrenar},
     {"verificar",
-     {"RED.nrv", "DATOS"},
-     {"esquema"},
-     {"matriz", "json"},
+     OrdenVerificar,
+     {{"RED.nrv", "red"}, {"DATOS", "entrada"}},
+     {},
+     {{"matriz", nullptr}, {"json", nullptr}, {"esquema", "esquema"}},
      "mide la red sobre un fichero de datos",
      kAyudaVerificar},
-    {"historial", {"RED.nrv", "SALIDA"}, {}, {"csv"}, "guarda el historial de entrenamiento", kAyudaHistorial},
-    {"pesos", {"RED.nrv", "SALIDA"}, {}, {}, "guarda los pesos (texto, o binario con .bin o .ie3)", kAyudaPesos},
-    {"info", {"RED.nrv"}, {}, {"json"}, "muestra la forma, los parámetros y el estado de la red", kAyudaInfo},
+    {"historial",
+     OrdenHistorial,
+     {{"RED.nrv", "red"}, {"SALIDA", "fichero"}},
+     {},
+     {{"csv", nullptr}},
+     "guarda el historial de entrenamiento",
+     kAyudaHistorial},
+    {"pesos",
+     OrdenPesos,
+     {{"RED.nrv", "red"}, {"SALIDA", "fichero"}},
+     {},
+     {},
+     "guarda los pesos (texto, o binario con .bin o .ie3)",
+     kAyudaPesos},
+    {"info",
+     OrdenInfo,
+     {{"RED.nrv", "red"}},
+     {},
+     {{"json", nullptr}},
+     "muestra la forma, los parámetros y el estado de la red",
+     kAyudaInfo},
     {"importar",
-     {"TABLA", "DESTINO"},
-     {"esquema", "clase", "salidas", "separador", "decimal", "escala"},
-     {"cabecera", "sin-cabecera"},
+     OrdenImportar,
+     {{"TABLA", "tabla"}, {"DESTINO", "datos"}},
+     {},
+     {{"esquema", "esquema"},
+      {"clase", "-"},
+      {"salidas", "-"},
+      {"separador", "-"},
+      {"decimal", "-"},
+      {"cabecera", nullptr},
+      {"sin-cabecera", nullptr},
+      {"escala", "minmax|ninguna"}},
      "convierte una tabla (CSV) en un fichero de datos, con su esquema",
      kAyudaImportar},
     {"aplicar",
-     {"RED.nrv", "DATOS"},
-     {"esquema"},
-     {},
+     OrdenAplicar,
+     {{"RED.nrv", "red"}, {"DATOS", "entrada"}},
+     {{"SALIDA", "tabla"}},
+     {{"esquema", "esquema"}},
      "escribe las salidas de la red para cada muestra (CSV)",
-     kAyudaAplicar,
-     {"SALIDA"}},
+     kAyudaAplicar},
     {"exportar",
-     {"RED.nrv", "DESTINO.c"},
-     {"esquema", "nombre"},
+     OrdenExportar,
+     {{"RED.nrv", "red"}, {"DESTINO.c", "c"}},
      {},
+     {{"esquema", "esquema"}, {"nombre", "-"}},
      "escribe la red como código C que da los mismos resultados",
      kAyudaExportar},
-    {"curvas", {"RED.nrv", "DESTINO.svg"}, {}, {}, "dibuja las gráficas del entrenamiento en SVG", kAyudaCurvas},
+    {"curvas",
+     OrdenCurvas,
+     {{"RED.nrv", "red"}, {"DESTINO.svg", "svg"}},
+     {},
+     {},
+     "dibuja las gráficas del entrenamiento en SVG",
+     kAyudaCurvas},
 };
-
-bool Contiene(const std::vector<const char*>& lista, const std::string& nombre) {
-  return std::any_of(lista.begin(), lista.end(), [&](const char* s) { return nombre == s; });
-}
 
 }  // namespace
 
 const std::vector<DefinicionOrden>& Ordenes() { return kOrdenes; }
+
+const Opcion* DefinicionOrden::BuscarOpcion(const std::string& nombreOpcion) const {
+  for (const auto& o : opciones)
+    if (nombreOpcion == o.nombre) return &o;
+  return nullptr;
+}
 
 const DefinicionOrden* BuscarOrden(const std::string& nombre) {
   for (const auto& o : kOrdenes)
@@ -296,7 +342,8 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
       nombreOpcion.resize(igual);
       bConValor = true;
     }
-    if (Contiene(orden.opciones, nombreOpcion)) {
+    const Opcion* opcion = orden.BuscarOpcion(nombreOpcion);
+    if (opcion && opcion->valor) {
       if (!bConValor) {
         if (i + 1 >= argc) {
           error = "falta el valor de --" + nombreOpcion;
@@ -305,7 +352,7 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
         valor = argv[++i];
       }
       linea.opciones[nombreOpcion] = valor;
-    } else if (Contiene(orden.interruptores, nombreOpcion)) {
+    } else if (opcion) {
       if (bConValor) {
         error = "la opción --" + nombreOpcion + " no lleva valor";
         return false;
@@ -318,7 +365,7 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
   }
   if (linea.bAyuda) return true;
   if (linea.posicionales.size() < orden.posicionales.size()) {
-    error = std::string("falta el argumento ") + orden.posicionales[linea.posicionales.size()];
+    error = std::string("falta el argumento ") + orden.posicionales[linea.posicionales.size()].nombre;
     return false;
   }
   if (linea.posicionales.size() > orden.posicionales.size() + orden.opcionales.size()) {
@@ -330,9 +377,9 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
 
 std::string UsoOrden(const DefinicionOrden& orden) {
   std::string s = std::string("Uso: nrv-cli ") + orden.nombre;
-  for (const char* p : orden.posicionales) s += std::string(" ") + p;
-  for (const char* p : orden.opcionales) s += std::string(" [") + p + "]";
-  if (!orden.opciones.empty() || !orden.interruptores.empty()) s += " [opciones]";
+  for (const Argumento& a : orden.posicionales) s += std::string(" ") + a.nombre;
+  for (const Argumento& a : orden.opcionales) s += std::string(" [") + a.nombre + "]";
+  if (!orden.opciones.empty()) s += " [opciones]";
   return s + "\n";
 }
 
@@ -365,5 +412,28 @@ std::string AyudaHerramienta() {
 }
 
 std::string AyudaOrden(const DefinicionOrden& orden) {
-  return UsoOrden(orden) + "\n" + (orden.ayuda ? std::string(orden.ayuda) : AyudaNueva());
+  return UsoOrden(orden) + "\n" + orden.ayuda.Texto();
+}
+
+std::string CompletadoOrdenes() {
+  std::string s = "_nrv_cli_orden() {\n  case $1 in\n";
+  for (const auto& o : kOrdenes) {
+    s += std::string("    ") + o.nombre + ")\n      argumentos=(";
+    std::string sep;
+    for (const auto* lista : {&o.posicionales, &o.opcionales})
+      for (const Argumento& a : *lista) {
+        s += sep + "'" + a.completado + "'";
+        sep = " ";
+      }
+    s += ")\n      opciones=(";
+    sep.clear();
+    for (const Opcion& op : o.opciones) {
+      s += sep + "'--" + op.nombre + (op.valor ? std::string("=") + op.valor : std::string()) + "'";
+      sep = " ";
+    }
+    s += ") ;;\n";
+  }
+  s += "    *) return 1 ;;\n  esac\n}\n\n_nrv_cli_ordenes='";
+  for (const auto& o : kOrdenes) s += std::string(o.nombre) + " ";
+  return s + "help'\n";
 }

@@ -11,8 +11,8 @@
 #include "network/exportar.h"
 #include "network/exportar_c.h"
 #include "network/nodusdoc.h"
-#include "ui/plan/lamina.h"
-#include "ui/plan/svg.h"
+#include "plan/lamina.h"
+#include "plan/svg.h"
 
 namespace {
 

@@ -427,16 +427,4 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   return SALIDA_EXITO;
 }
 
-int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) {
-  const std::string nombre = linea.pOrden->nombre;
-  if (nombre == "nueva") return OrdenNueva(linea, host);
-  if (nombre == "entrenar") return OrdenEntrenar(linea, host);
-  if (nombre == "verificar") return OrdenVerificar(linea, host);
-  if (nombre == "historial") return OrdenHistorial(linea, host);
-  if (nombre == "pesos") return OrdenPesos(linea, host);
-  if (nombre == "importar") return OrdenImportar(linea, host);
-  if (nombre == "aplicar") return OrdenAplicar(linea, host);
-  if (nombre == "exportar") return OrdenExportar(linea, host);
-  if (nombre == "curvas") return OrdenCurvas(linea, host);
-  return OrdenInfo(linea, host);
-}
+int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) { return linea.pOrden->ejecutar(linea, host); }

@@ -8,8 +8,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "ui/plan/lamina.h"
-#include "ui/plan/plan_grafica.h"
+#include "plan/lamina.h"
+#include "plan/plan_grafica.h"
 
 class QPainter;
 

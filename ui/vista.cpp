@@ -21,8 +21,8 @@
 #include "resources/resource.h"
 #include "ui/formulario.h"
 #include "ui/grafica.h"
-#include "ui/plan/lamina.h"
-#include "ui/plan/svg.h"
+#include "plan/lamina.h"
+#include "plan/svg.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "framework/documento.h"
-#include "ui/plan/plan_grafica.h"
+#include "plan/plan_grafica.h"
 
 class CNodusDoc;
 class CMarcoGrafica;

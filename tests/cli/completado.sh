@@ -1,9 +1,10 @@
-# The bash completion of nrv-cli (cli/nrv-cli.bash): registered for the
-# command, it offers the commands, each command's options and, for each
-# argument, the folders and the files of the kind it takes.
+# The bash completion of nrv-cli (built next to it from cli/nrv-cli.bash.in
+# and the table of commands): registered for the command, it offers the
+# commands, each command's options and, for each argument, the folders and
+# the files of the kind it takes.
 . "$(dirname "$0")/comun.inc"
 
-COMPLETADO=$EJEMPLOS/../cli/nrv-cli.bash
+COMPLETADO=$(dirname "$NRV")/nrv-cli.bash
 mkdir -p carpeta
 touch red.nrv otra.NRV "con blanco.nrv" a.txt b.dat c.bin d.ie3 tabla.csv esquema.json fuente.c curvas.svg nota.md
 
@@ -24,12 +25,20 @@ ofrece() {
 [ "$(bash -c '. "$1"; complete -p nrv-cli' completado "$COMPLETADO")" = "complete -F _nrv_cli nrv-cli" ] ||
   fallo "el completado no queda registrado para nrv-cli"
 
-# Commands, and every command of the tool's help is known.
-ofrece "aplicar curvas entrenar exportar help historial importar info nueva pesos verificar " nrv-cli ""
+# Commands: those of the tool's help (among them the ones that are always
+# there), each known with its arguments.
+ordenes=$("$NRV" --help | sed -n '/^Órdenes:$/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p')
+for orden in nueva entrenar verificar historial pesos info importar aplicar exportar curvas; do
+  grep -qx "$orden" <<<"$ordenes" || fallo "la ayuda no presenta la orden $orden"
+done
+lista() { printf '%s\n' "$@" | sort | tr '\n' ' '; }
+# shellcheck disable=SC2086
+ofrece "$(lista $ordenes help)" nrv-cli ""
 ofrece "verificar " nrv-cli ver
 ofrece "--help --version " nrv-cli --
-ofrece "entrenar exportar " nrv-cli help e
-for orden in $("$NRV" --help | sed -n '/^Órdenes:$/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p'); do
+# shellcheck disable=SC2086
+ofrece "$(lista $(grep '^e' <<<"$ordenes"))" nrv-cli help e
+for orden in $ordenes; do
   ofrece "$orden " nrv-cli "$orden"
   bash -c '. "$1"; _nrv_cli_orden "$2" && [ ${#argumentos[@]} -gt 0 ]' completado "$COMPLETADO" "$orden" ||
     fallo "el completado no sabe qué argumentos toma la orden $orden"

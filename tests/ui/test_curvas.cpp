@@ -11,8 +11,8 @@
 #include <map>
 #include <vector>
 
-#include "ui/plan/lamina.h"
-#include "ui/plan/svg.h"
+#include "plan/lamina.h"
+#include "plan/svg.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "ui/aplicacion.h"
 #include "ui/formulario.h"
 #include "ui/marcos.h"
-#include "ui/plan/lamina.h"
-#include "ui/plan/svg.h"
+#include "plan/lamina.h"
+#include "plan/svg.h"
 #include "ui/vista.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ui/grafica.h"
-#include "ui/plan/plan_grafica.h"
+#include "plan/plan_grafica.h"
 
 namespace {
 

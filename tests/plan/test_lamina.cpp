@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/plan/lamina.h"
-#include "ui/plan/svg.h"
+#include "plan/lamina.h"
+#include "plan/svg.h"
 
 namespace {
 

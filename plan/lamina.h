@@ -8,7 +8,7 @@
 #include <array>
 #include <vector>
 
-#include "ui/plan/plan_grafica.h"
+#include "plan/plan_grafica.h"
 
 // Pixels per dialog unit, as the host measures the form's font: the average
 // character width and the font's height (a dialog unit is a quarter and an

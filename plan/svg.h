@@ -8,6 +8,6 @@
 
 #include <string>
 
-#include "ui/plan/lamina.h"
+#include "plan/lamina.h"
 
 std::string SvgLamina(const Lamina& lamina, const CString& strTitulo);

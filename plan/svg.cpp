@@ -1,4 +1,4 @@
-#include "ui/plan/svg.h"
+#include "plan/svg.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "ui/plan/plan_grafica.h"
+#include "plan/plan_grafica.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/plan/plan_grafica.h"
+#include "plan/plan_grafica.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/plan/lamina.h"
+#include "plan/lamina.h"
 
 #include <algorithm>
 #include <climits>
