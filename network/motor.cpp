@@ -614,6 +614,8 @@ void CMotorPerceptron::Recorrer(Tarea tarea, UINT nMuestras, Eleccion& e) {
 
 void CMotorPerceptron::FijarHilos(UINT nHilos) { g_nHilosFijados.store(nHilos, std::memory_order_relaxed); }
 
+UINT CMotorPerceptron::Nucleos() { return NucleosDisponibles(); }
+
 UINT CMotorPerceptron::HilosFijados() {
   UINT n = g_nHilosFijados.load(std::memory_order_relaxed);
   if (n != kSinFijar) return n;
@@ -718,7 +720,7 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     if (m_nHilosPedidos != 0)
       nMaximo = std::min(m_nHilosPedidos, m_nBloquesOcultos);
     else if (nHr * (nE + 1) >= kPesosParaHilos)
-      nMaximo = std::max(1u, std::min(NucleosDisponibles(), m_nBloquesOcultos / 2));
+      nMaximo = std::max(1u, std::min(Nucleos(), m_nBloquesOcultos / 2));
   }
   Registrar(m_idHilo);  // the last step that may throw
   if (nMaximo > 1) {

@@ -68,6 +68,9 @@ class CMotorPerceptron {
   // gives it (for tests and benchmarks).
   static void FijarHilos(UINT nHilos);
   static UINT HilosFijados();
+  // The cores the process may run on (its affinity mask): the most threads
+  // the automatic choice uses.
+  static UINT Nucleos();
   // Automatic choice: more than one thread only for a hidden layer of at
   // least this many weights (below it the two meetings per sample cost more
   // than they save), only while no other thread of the process has an
