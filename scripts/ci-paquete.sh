@@ -24,6 +24,11 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNRV_BUILD_TESTS=OFF
 cmake --build "$build" -j "${NRV_JOBS:-2}"
 
 echo "== cpack -G DEB"
+# The files' dates in the package are the commit's: one commit, one package.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+  export SOURCE_DATE_EPOCH
+fi
 rm -f "$build"/nrv_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 paquetes=("$build"/nrv_*.deb)
@@ -36,6 +41,17 @@ fallo() {
   echo "FALLO: $*" >&2
   fallos=$((fallos + 1))
 }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/nrv-paquete.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+# Made again from the same build, later, the package is the same, byte for
+# byte.
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  sleep 1
+  (cd "$build" && cpack -G DEB -B "$tmp/otra" >/dev/null)
+  cmp -s "$paquete" "$tmp/otra/$(basename "$paquete")" || fallo "dos cpack de la misma compilación dan paquetes distintos"
+fi
 
 # The package's version is the project's, and its changelog's last entry.
 version=$(sed -n 's/^project(nrv VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -51,8 +67,6 @@ echo "== lintian"
 lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$paquete" || fallo "lintian"
 
 echo "== unpacked into a temporary root"
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/nrv-paquete.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$paquete" "$tmp/raiz"
 r=$tmp/raiz/usr
 for f in bin/nrv bin/nrv-cli share/applications/nrv.desktop share/icons/hicolor/scalable/apps/nrv.svg \
