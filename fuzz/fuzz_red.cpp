@@ -153,6 +153,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     return 0;
   }
   CNodusDoc otra;
-  if (!Cargar(otra, guardado.data(), guardado.size())) std::abort();
+  if (!Cargar(otra, guardado.data(), guardado.size()) || otra.m_opciones != doc.m_opciones) std::abort();
   return 0;
 }

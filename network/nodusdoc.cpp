@@ -35,7 +35,7 @@ IMPLEMENT_RUNTIME(CNodusDoc)
 namespace {
 
 std::mutex g_mutexAleatorio;
-UINT g_semilla = 1;
+CGeneradorNodus g_generador;
 
 constexpr double INVERSO_RAND_MAX = 1.0 / 32767.0;
 
@@ -88,13 +88,12 @@ void Escribir(const CString& ruta, const std::string& bytes) {
 
 int AleatorioNodus() {
   std::lock_guard<std::mutex> lock(g_mutexAleatorio);
-  g_semilla = g_semilla * 214013u + 2531011u;
-  return static_cast<int>((g_semilla >> 16) & 0x7FFF);
+  return g_generador.Siguiente();
 }
 
 void SemillaNodus(UINT semilla) {
   std::lock_guard<std::mutex> lock(g_mutexAleatorio);
-  g_semilla = semilla;
+  g_generador = CGeneradorNodus(semilla);
 }
 
 // ---------------------------------------------------------------- life
@@ -201,12 +200,16 @@ void CNodusDoc::ConstruirRed() {
   m_matIncOculta.Dimensionar(m_nOcultas, nColumnasOculta);
   m_matPesosSalida.Dimensionar(m_nSalidas, nColumnasSalida);
   m_matIncSalida.Dimensionar(m_nSalidas, nColumnasSalida);
+  // With a seed of its own the network draws from its own sequence and the
+  // process's goes on untouched.
+  CGeneradorNodus propio(m_opciones.nSemilla);
+  auto aleatorio = [&] { return m_opciones.bSemilla ? propio.Siguiente() : AleatorioNodus(); };
   for (UINT j = 0; j < m_nOcultas; ++j)
     for (UINT i = 0; i < nColumnasOculta; ++i)
-      m_matPesosOculta.m_ppFilas[j][i] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+      m_matPesosOculta.m_ppFilas[j][i] = aleatorio() * INVERSO_RAND_MAX * 0.6 - 0.3;
   for (UINT k = 0; k < m_nSalidas; ++k)
     for (UINT j = 0; j < nColumnasSalida; ++j)
-      m_matPesosSalida.m_ppFilas[k][j] = AleatorioNodus() * INVERSO_RAND_MAX * 0.6 - 0.3;
+      m_matPesosSalida.m_ppFilas[k][j] = aleatorio() * INVERSO_RAND_MAX * 0.6 - 0.3;
 }
 
 void CNodusDoc::LiberarRed() {
@@ -262,6 +265,9 @@ void CNodusDoc::Serialize(CArchive& ar) {
   m_arrErrorMaximo.Serialize(ar);
   m_arrErrorTotal.Serialize(ar);
   m_arrAciertos.Serialize(ar);
+  // The options, after every field of the described layout: a file
+  // without them is that layout exactly.
+  if (ar.IsStoring()) EscribirBloqueOpciones(ar, m_opciones);
 
   if (ar.IsLoading()) {
     // Training, verification and the exports trust these shapes.
@@ -280,6 +286,7 @@ void CNodusDoc::Serialize(CArchive& ar) {
     if (!RedFinita(*this))
       throw CArchiveException(CArchiveException::generic,
                               "El fichero no contiene una red válida: tiene valores que no son números finitos.");
+    m_opciones = LeerBloqueOpciones(ar);
   }
   m_bEntrenando = false;
 }

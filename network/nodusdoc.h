@@ -12,6 +12,7 @@
 #include "framework/hilos.h"
 #include "framework/ventana.h"
 #include "network/aritmetica.h"
+#include "network/opciones.h"
 #include "storage/reales.h"
 
 class CFileDialog;
@@ -123,6 +124,8 @@ class CNodusDoc : public CDocument {
   HANDLE m_hEventoDetener;
   std::shared_ptr<CWinThread> m_pHilo;
   CTextoCompartido m_strEstado;
+  // Everything beyond the fields above, kept in the file's extension block.
+  OpcionesRed m_opciones;
 
  private:
   friend UINT HiloEntrenamiento(void* pParam);

@@ -254,3 +254,25 @@ TEST_F(Danados, CadaByteCambiadoDeCabeceraYCuentasSeAbreCoherenteOSeRechaza) {
   EXPECT_GT(abiertos, 0);
   EXPECT_GT(rechazados, 0);
 }
+
+// The same with the options' extension block behind the history: cut
+// anywhere, or any byte changed, it opens whole or is refused.
+TEST_F(Danados, ConBloqueDeOpcionesCadaCorteOByteCambiadoSeAbreEnteroOSeRechaza) {
+  const std::string conBloque = LeerFichero(std::string(NRV_SOURCE_DIR) + "/fuzz/corpus/red/xor-opciones.nrv");
+  ASSERT_TRUE(Abrir(conBloque).abierto);
+  const std::size_t inicio = conBloque.find("NRVE");
+  ASSERT_NE(inicio, std::string::npos);
+  for (std::size_t n = 0; n < conBloque.size(); ++n) {
+    const Resultado r = Abrir(conBloque.substr(0, n), n % 16 == 0);
+    ASSERT_FALSE(HasFatalFailure()) << "cortado en " << n;
+    EXPECT_EQ(r.abierto, n == inicio) << "cortado en " << n;
+  }
+  for (std::size_t off = inicio; off < conBloque.size(); ++off)
+    for (int v = 0; v < 256; v += 3) {
+      if (static_cast<BYTE>(conBloque[off]) == v) continue;
+      std::string d = conBloque;
+      d[off] = static_cast<char>(v);
+      Abrir(d, false);
+      ASSERT_FALSE(HasFatalFailure()) << "byte " << off << " = " << v;
+    }
+}
