@@ -333,6 +333,22 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
   return e;
 }
 
+Resultado<Hecho> EscalaDeFilas(CEsquema& e, const Tabla& t, const std::vector<UINT>& filas) {
+  for (UINT i = 0; i < e.columnas.size() && i < t.nColumnas; ++i) {
+    ColumnaEsquema& c = e.columnas[i];
+    if (!c.bEscalada) continue;
+    bool visto = false;
+    for (UINT r : filas) {
+      const Resultado<double> x = Numero(t, r, i, t.filas[r][i]);
+      if (!x) return x.GetFallo();
+      if (!visto || *x < c.dMinimo) c.dMinimo = *x;
+      if (!visto || *x > c.dMaximo) c.dMaximo = *x;
+      visto = true;
+    }
+  }
+  return Hecho{};
+}
+
 Resultado<Hecho> ConcuerdaEsquema(const CEsquema& e, const CString& ruta, const OpcionesEsquema& op, bool bEscalaDada) {
   const char* esquema = ruta.c_str();
   const ColumnaEsquema* clase = e.Clase();

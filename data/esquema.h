@@ -62,6 +62,10 @@ struct OpcionesEsquema {
 // Refuses a table whose rows differ in cells, an input that is not a number
 // or not finite, and choices that leave no input or no output.
 Resultado<CEsquema> CrearEsquema(const Tabla& tabla, const OpcionesEsquema& opciones);
+// The scaled columns' minimum and maximum taken again over the given rows
+// alone (a scheme made from this very table): the training part of a split
+// sets the scale, and nothing of the other parts leaks into it.
+Resultado<Hecho> EscalaDeFilas(CEsquema& e, const Tabla& tabla, const std::vector<UINT>& filas);
 // Whether a scheme agrees with options given again (the class column, the
 // outputs, the scaling); the refusal says how it differs. Options left at
 // their defaults always agree.

@@ -56,6 +56,59 @@ CString Nombres(const std::vector<CString>& v) {
   return s;
 }
 
+// The rows of c given, in that order.
+std::unique_ptr<CConjuntoDatos> Filas(const CConjuntoDatos& c, const std::vector<UINT>& filas) {
+  auto p = std::make_unique<CConjuntoDatos>();
+  const UINT n = static_cast<UINT>(filas.size());
+  p->m_nEntradas = c.m_nEntradas;
+  p->m_nSalidas = c.m_nSalidas;
+  p->m_nMuestras = n;
+  p->m_matEntradas.Dimensionar(n, c.m_nEntradas);
+  p->m_matSalidas.Dimensionar(n, c.m_nSalidas);
+  for (UINT s = 0; s < n; ++s) {
+    std::copy(c.m_matEntradas.m_ppFilas[filas[s]], c.m_matEntradas.m_ppFilas[filas[s]] + c.m_nEntradas,
+              p->m_matEntradas.m_ppFilas[s]);
+    std::copy(c.m_matSalidas.m_ppFilas[filas[s]], c.m_matSalidas.m_ppFilas[filas[s]] + c.m_nSalidas,
+              p->m_matSalidas.m_ppFilas[s]);
+  }
+  p->m_bCargado = true;
+  return p;
+}
+
+// Each sample's class: its one output at 1 (a class scheme has no other).
+std::vector<UINT> ClasesMuestras(const CConjuntoDatos& c) {
+  std::vector<UINT> clases(c.m_nMuestras, 0);
+  for (UINT s = 0; s < c.m_nMuestras; ++s)
+    for (UINT k = 0; k < c.m_nSalidas; ++k)
+      if (c.m_matSalidas.m_ppFilas[s][k] == 1.0) clases[s] = k;
+  return clases;
+}
+
+// Splits the table read: its parts' rows and samples. A new scheme's scale
+// is taken again from the training rows, and the table read through it.
+Resultado<Hecho> Partir(Importacion& imp, const CString& strEsquema, const OpcionesImportacion& op) {
+  if (op.bEstratificar && !imp.esquema.Clase())
+    return Rechazo("Para estratificar la partición hace falta una columna de clase; las salidas de esta tabla son "
+                   "numéricas.");
+  const std::vector<UINT> clases = op.bEstratificar ? ClasesMuestras(*imp.pConjunto) : std::vector<UINT>{};
+  Resultado<std::vector<std::vector<UINT>>> partes =
+      PartirTabla(imp.pConjunto->m_nMuestras, op.particion, op.nSemilla, clases);
+  if (!partes) return partes.GetFallo();
+  imp.filasPartes = std::move(*partes);
+  imp.porcentajes = op.particion;
+  imp.nSemilla = op.nSemilla;
+  imp.bEstratificada = op.bEstratificar;
+  if (imp.bEsquemaNuevo) {
+    if (Resultado<Hecho> r = EscalaDeFilas(imp.esquema, imp.tabla, imp.filasPartes[PARTE_ENTRENAMIENTO]); !r)
+      return r.GetFallo();
+    Resultado<ConjuntoEsquema> c = AplicarEsquema(imp.tabla, imp.esquema, strEsquema, true);
+    if (!c) return c.GetFallo();
+    imp.pConjunto = std::move(c->pConjunto);
+  }
+  for (const std::vector<UINT>& filas : imp.filasPartes) imp.partes.push_back(Filas(*imp.pConjunto, filas));
+  return Hecho{};
+}
+
 }  // namespace
 
 Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& strEsquema, const OpcionesImportacion& op) {
@@ -80,6 +133,8 @@ Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& str
   Resultado<ConjuntoEsquema> c = AplicarEsquema(imp.tabla, imp.esquema, strEsquema, true);
   if (!c) return c.GetFallo();
   imp.pConjunto = std::move(c->pConjunto);
+  if (!op.particion.empty())
+    if (Resultado<Hecho> r = Partir(imp, strEsquema, op); !r) return r.GetFallo();
   return imp;
 }
 
@@ -136,13 +191,28 @@ CString TextoLectura(const Tabla& t) {
 
 CString ResumenImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
   const CConjuntoDatos& c = *imp.pConjunto;
-  CString s = "Tabla " + imp.tabla.strRuta + " importada en " + strDestino + ": " +
-              Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " + Cuenta(c.m_nEntradas, "entrada", "entradas") +
-              ", " + Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
+  CString s;
+  if (imp.partes.empty()) {
+    s = "Tabla " + imp.tabla.strRuta + " importada en " + strDestino + ": " +
+        Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " + Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
+        Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
+  } else {
+    s = "Tabla " + imp.tabla.strRuta + " partida" + (imp.bEstratificada ? " por clases" : "") +
+        FormatC(" con la semilla %u: ", imp.nSemilla) + Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
+        Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
+    static const char* const kTitulos[] = {"Entrenamiento", "Verificación", "Prueba"};
+    for (UINT j = 0; j < imp.partes.size() && j < NUM_PARTES; ++j)
+      s += FormatC("%s (%u %%): ", kTitulos[j], imp.porcentajes[j]) +
+           Cuenta(imp.partes[j]->m_nMuestras, "muestra", "muestras") + " en " + RutaParte(strDestino, j) + ".\n";
+  }
   s += TextoLectura(imp.tabla) + "\n";
   s += (imp.esquema.Clase() ? "Clases, en el orden de las salidas: " : "Salidas: ") +
        Lista(imp.esquema.NombresSalidas()) + ".\n";
-  if (!strEsquema.empty()) s += (imp.bEsquemaNuevo ? "Esquema escrito en " : "Esquema aplicado: ") + strEsquema + ".\n";
+  if (!strEsquema.empty()) {
+    if (!imp.bEsquemaNuevo) s += "Esquema aplicado: " + strEsquema + ".\n";
+    else if (imp.partes.empty()) s += "Esquema escrito en " + strEsquema + ".\n";
+    else s += "Esquema escrito en " + strEsquema + ", con la escala de las filas de entrenamiento.\n";
+  }
   return s;
 }
 
@@ -171,23 +241,43 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
 }
 
 Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
-  if (Resultado<Hecho> c = AfxComprobarDestino(strDestino, {{imp.tabla.strRuta, "la propia tabla"}, {strEsquema, "el propio esquema"}},
-                                               "El fichero de datos %s es %s; elija otro.");
-      !c)
-    return c;
-  const CConjuntoDatos& c = *imp.pConjunto;
-  std::vector<CString> comentarios;
-  const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();
-  comentarios.push_back(nombre + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
-                        Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " + Cuenta(c.m_nSalidas, "salida", "salidas"));
+  // The data files: the one destination, or each part's beside it.
+  std::vector<CString> rutas;
+  std::vector<const CConjuntoDatos*> conjuntos;
+  if (imp.partes.empty()) {
+    rutas.push_back(strDestino);
+    conjuntos.push_back(imp.pConjunto.get());
+  }
+  for (UINT j = 0; j < imp.partes.size(); ++j) {
+    rutas.push_back(RutaParte(strDestino, j));
+    conjuntos.push_back(imp.partes[j].get());
+  }
+  for (const CString& ruta : rutas)
+    if (Resultado<Hecho> c = AfxComprobarDestino(ruta, {{imp.tabla.strRuta, "la propia tabla"}, {strEsquema, "el propio esquema"}},
+                                                 "El fichero de datos %s es %s; elija otro.");
+        !c)
+      return c;
   std::vector<CString> entradas;
   for (const ColumnaEsquema& col : imp.esquema.columnas)
     if (col.uso == UsoColumna::Entrada) entradas.push_back(col.strNombre);
-  if (imp.esquema.ConNombres()) {
-    comentarios.push_back("entradas:" + Nombres(entradas));
-    comentarios.push_back("salidas:" + Nombres(imp.esquema.NombresSalidas()));
+  const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();
+  std::vector<std::string> datos;
+  for (UINT j = 0; j < rutas.size(); ++j) {
+    const CConjuntoDatos& c = *conjuntos[j];
+    CString origen = nombre;
+    if (!imp.partes.empty())
+      origen += FormatC(", %s (%u %% de %u filas, semilla %u%s)", NombreParte(j), imp.porcentajes[j],
+                        imp.pConjunto->m_nMuestras, imp.nSemilla, imp.bEstratificada ? ", por clases" : "");
+    std::vector<CString> comentarios;
+    comentarios.push_back(origen + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
+                          Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
+                          Cuenta(c.m_nSalidas, "salida", "salidas"));
+    if (imp.esquema.ConNombres()) {
+      comentarios.push_back("entradas:" + Nombres(entradas));
+      comentarios.push_back("salidas:" + Nombres(imp.esquema.NombresSalidas()));
+    }
+    datos.push_back(BytesDatos(c, CConjuntoDatos::TipoFichero(rutas[j]) == 2, comentarios));
   }
-  const std::string datos = BytesDatos(c, CConjuntoDatos::TipoFichero(strDestino) == 2, comentarios);
 
   const bool escribirEsquema = imp.bEsquemaNuevo && !strEsquema.empty();
   if (escribirEsquema) {
@@ -195,10 +285,12 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
     if (const ResultadoEscritura r = AfxEscribirFicheroSeguro(strEsquema, json.data(), json.size()); !r)
       return FalloEscritura(strEsquema, r);
   }
-  if (const ResultadoEscritura r = AfxEscribirFicheroSeguro(strDestino, datos.data(), datos.size()); !r) {
-    // Nothing is left of a half-done import.
-    if (escribirEsquema) ::unlink(strEsquema.c_str());
-    return FalloEscritura(strDestino, r);
-  }
+  for (UINT j = 0; j < rutas.size(); ++j)
+    if (const ResultadoEscritura r = AfxEscribirFicheroSeguro(rutas[j], datos[j].data(), datos[j].size()); !r) {
+      // Nothing is left of a half-done import.
+      if (escribirEsquema) ::unlink(strEsquema.c_str());
+      for (UINT k = 0; k < j; ++k) ::unlink(rutas[k].c_str());
+      return FalloEscritura(rutas[j], r);
+    }
   return Hecho{};
 }

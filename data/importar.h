@@ -10,6 +10,7 @@
 
 #include "data/conjunto.h"
 #include "data/esquema.h"
+#include "data/particion.h"
 #include "data/tabla.h"
 #include "framework/resultado.h"
 
@@ -17,18 +18,32 @@ struct OpcionesImportacion {
   OpcionesTabla tabla;
   OpcionesEsquema esquema;
   bool bEscalaDada = false;  // the scaling was chosen: an existing scheme must agree
+  // Not empty: the table split into training, verification and test parts
+  // by these percentages (see PartirTabla), shuffled from nSemilla, class
+  // by class when bEstratificar.
+  std::vector<UINT> particion;
+  std::uint32_t nSemilla = 1;
+  bool bEstratificar = false;
 };
 
 struct Importacion {
   Tabla tabla;  // as read, with the syntax it was read with
   CEsquema esquema;
   bool bEsquemaNuevo = false;  // made from this table (else the scheme file, applied as it is)
-  std::unique_ptr<CConjuntoDatos> pConjunto;
+  std::unique_ptr<CConjuntoDatos> pConjunto;  // the whole table
+  // With a split: each part's rows (indices into tabla.filas) and samples.
+  std::vector<std::vector<UINT>> filasPartes;
+  std::vector<std::unique_ptr<CConjuntoDatos>> partes;
+  std::vector<UINT> porcentajes;
+  std::uint32_t nSemilla = 1;
+  bool bEstratificada = false;
 };
 
 // Reads the table and makes its scheme when strEsquema is empty or names no
 // existing file; otherwise reads that scheme and applies it as it is (the
 // table must then hold the scheme's columns, outputs or class included).
+// With a split, a new scheme takes its classes from the whole table and its
+// scaling from the training rows alone.
 Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& strEsquema,
                                      const OpcionesImportacion& opciones);
 
@@ -53,14 +68,17 @@ Resultado<VistaPrevia> VistaPreviaImportacion(const CString& strTabla, const CSt
 // cabecera." (or "sin cabecera").
 CString TextoLectura(const Tabla& tabla);
 // What an import wrote, one line each ("\n" after each): the data file
-// with its samples, inputs and outputs; how the table was read; the classes
-// or outputs in order; the scheme written or applied (nothing about the
+// with its samples, inputs and outputs (with a split: the split, then each
+// part's file and samples); how the table was read; the classes or outputs
+// in order; the scheme written or applied (nothing about the
 // scheme when none was given: each host says how to give one).
 CString ResumenImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema);
 
 // Writes the data file (binary or text as TipoFichero tells by its name)
 // and, when the scheme is new and strEsquema is given, the scheme: both or
 // neither. Refuses a destination that is the table or the scheme itself.
+// With a split, the parts' files (RutaParte of strDestino) take the place
+// of the one data file, all of them or none.
 Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema);
 
 // A data file's bytes. Binary: the header and the exact doubles. Text: CR
