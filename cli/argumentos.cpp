@@ -173,6 +173,56 @@ const char* const kAyudaInfo =
     "Opciones:\n"
     "  --json   escribe la información en JSON, para otros programas\n";
 
+const char* const kAyudaExperimento =
+    "Hace las ejecuciones del plan PLAN.json en la carpeta CARPETA: cada una es\n"
+    "una red nueva, entrenada y medida como con «nrv-cli nueva», «entrenar» y\n"
+    "«verificar», en su propia carpeta CARPETA/NNNN (su número desde 0, con\n"
+    "cuatro cifras o más) con sus ficheros de datos, la red (red.nrv), su\n"
+    "historial (historial.csv), su bloque de HNRV.TXT y resultado.json: los\n"
+    "parámetros, la semilla y las cifras de verificación y de prueba con los\n"
+    "nombres de «verificar --json».\n"
+    "\n"
+    "El plan es un objeto JSON:\n"
+    "  \"entrenamiento\", \"verificacion\", \"prueba\"  los ficheros de datos (el de\n"
+    "                     prueba se mide una vez al final; puede faltar); las\n"
+    "                     rutas relativas, desde la carpeta del plan\n"
+    "  \"rejilla\"          valores de ocultas, aprendizaje, momento, error y\n"
+    "                     epocas (un valor o una lista); los que falten, los del\n"
+    "                     diálogo de red nueva\n"
+    "  \"semilla\", \"repeticiones\"  semillas semilla, semilla+1... (1 y 1 por\n"
+    "                     omisión), o \"semillas\": [lista]\n"
+    "  \"comparar\"         \"tasa_aciertos\" (por omisión) o \"error_total\"\n"
+    "\n"
+    "Orden de las ejecuciones: las configuraciones como bucles anidados de\n"
+    "ocultas, aprendizaje, momento, error y epocas (el último, el más interno),\n"
+    "con los valores en el orden del plan; dentro de cada una, sus semillas.\n"
+    "\n"
+    "Las ejecuciones van en paralelo. Ctrl+C deja terminar las que están en\n"
+    "curso (otro Ctrl+C las interrumpe); la misma orden otra vez salta las\n"
+    "terminadas y rehace las que quedaron a medias.\n"
+    "\n"
+    "Opciones:\n"
+    "  --trabajos N   ejecuciones a la vez (por omisión, los procesadores que el\n"
+    "                 proceso puede usar, y no más que SLURM_CPUS_PER_TASK)\n"
+    "  --listar       escribe las ejecuciones, una por línea, sin hacer ninguna\n"
+    "  --tarea I      hace solo la ejecución I (por omisión, la de\n"
+    "                 SLURM_ARRAY_TASK_ID si existe), para sbatch --array o\n"
+    "                 GNU parallel; el resultado es el mismo, bit a bit\n";
+
+const char* const kAyudaResumen =
+    "Resume las ejecuciones terminadas de CARPETA (también de un experimento a\n"
+    "medias): una fila por configuración con su número de ejecuciones y la media\n"
+    "y la desviación típica de la tasa de aciertos y el error total de\n"
+    "verificación y de prueba, las épocas y los segundos de entrenamiento. La\n"
+    "mejor configuración lleva un asterisco: la de mejor media en la prueba, o\n"
+    "en la verificación si no hay prueba. Cuando los datos cambian de una\n"
+    "repetición a otra, cada configuración se compara con la mejor con la prueba\n"
+    "t corregida por remuestreo de Nadeau y Bengio (t y su valor p).\n"
+    "\n"
+    "Opciones:\n"
+    "  --csv    en CSV, con todas las cifras de cada valor\n"
+    "  --json   en JSON, para otros programas\n";
+
 // The commands, in the order of the tool's help. A new command is one more
 // entry here: the parser, the dispatch, the help and the completion follow.
 const std::vector<DefinicionOrden> kOrdenes = {
@@ -253,6 +303,20 @@ const std::vector<DefinicionOrden> kOrdenes = {
      {},
      "dibuja las gráficas del entrenamiento en SVG",
      kAyudaCurvas},
+    {"experimento",
+     OrdenExperimento,
+     {{"PLAN.json", "plan"}, {"CARPETA", "carpeta"}},
+     {},
+     {{"trabajos", "-"}, {"tarea", "-"}, {"listar", nullptr}},
+     "hace las ejecuciones de un plan (rejilla de parámetros y semillas)",
+     kAyudaExperimento},
+    {"resumen",
+     OrdenResumen,
+     {{"CARPETA", "carpeta"}},
+     {},
+     {{"csv", nullptr}, {"json", nullptr}},
+     "resume un experimento por configuración",
+     kAyudaResumen},
 };
 
 }  // namespace

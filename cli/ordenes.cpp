@@ -145,8 +145,10 @@ CString Volcar(const Json& j) { return j.dump(2, ' ', false, Json::error_handler
 // Percent, or null when there is nothing to divide.
 Json PorcentajeJson(bool bHay, double d) { return bHay ? Json(d) : Json(nullptr); }
 
-CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, const std::vector<CString>& nombres,
-                         bool bMatriz) {
+}  // namespace
+
+nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const ResultadosVerificacion& v,
+                                          const std::vector<CString>& nombres, bool bMatriz) {
   Json j;
   j["fichero"] = datos;
   j["muestras"] = v.nMuestras;
@@ -173,7 +175,14 @@ CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, 
     m["precision"] = std::move(prec);
     j["matriz"] = std::move(m);
   }
-  return Volcar(j);
+  return j;
+}
+
+namespace {
+
+CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, const std::vector<CString>& nombres,
+                         bool bMatriz) {
+  return Volcar(ObjetoVerificacion(datos, v, nombres, bMatriz));
 }
 
 CString JsonInfo(const CNodusDoc& doc) {

@@ -3,8 +3,11 @@
 // them. Each returns the exit code.
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include "cli/argumentos.h"
 #include "cli/host_linea.h"
+#include "network/verificacion.h"
 
 int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host);
@@ -18,6 +21,15 @@ int OrdenAplicar(const LineaOrdenes& linea, CHostLinea& host);
 // The network as C source, its curves as SVG (cli/exportaciones.cpp).
 int OrdenExportar(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenCurvas(const LineaOrdenes& linea, CHostLinea& host);
+
+// Experiments: a plan's runs, locally in parallel or one by one, and their
+// summary (cli/experimentos.cpp).
+int OrdenExperimento(const LineaOrdenes& linea, CHostLinea& host);
+int OrdenResumen(const LineaOrdenes& linea, CHostLinea& host);
+
+// The figures of a verification as «verificar --json» writes them.
+nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const ResultadosVerificacion& v,
+                                          const std::vector<CString>& nombres, bool bMatriz);
 
 // Runs the command of the line.
 int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host);

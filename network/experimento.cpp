@@ -1,0 +1,383 @@
+#include "network/experimento.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include <boost/math/distributions/students_t.hpp>
+
+#include "framework/fichero.h"
+#include "framework/texto.h"
+#include "network/dialogos.h"
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+// Plans are small; anything larger is not one.
+constexpr std::size_t kMaximoPlan = 1 << 20;
+// Runs of one plan: enough for any sweep, few enough to list.
+constexpr UINT kMaximoEjecuciones = 1000000;
+
+Fallo ClaveMal(const char* clave, const CString& porque) {
+  return Rechazo(FormatC("Plan: «%s» %s", clave, porque.c_str()));
+}
+
+// A whole number in [minimo, maximo], as a JSON number with no fraction.
+bool EsEntero(const Json& v, UINT minimo, UINT maximo, UINT& n) {
+  if (!v.is_number_integer()) return false;
+  if (v.is_number_unsigned()) {
+    const auto u = v.get<std::uint64_t>();
+    if (u < minimo || u > maximo) return false;
+    n = UINT(u);
+    return true;
+  }
+  const auto s = v.get<std::int64_t>();
+  if (s < std::int64_t(minimo) || s > std::int64_t(maximo)) return false;
+  n = UINT(s);
+  return true;
+}
+
+bool EsReal(const Json& v, double minimo, double maximo, double& d) {
+  if (!v.is_number()) return false;
+  d = v.get<double>();
+  return std::isfinite(d) && d >= minimo && d <= maximo;
+}
+
+// A grid entry: one value or a non-empty list of them.
+template <typename T, typename Leer>
+std::optional<Fallo> LeerLista(const Json& rejilla, const char* clave, std::vector<T>& valores, Leer leer,
+                               const CString& rango) {
+  auto it = rejilla.find(clave);
+  if (it == rejilla.end()) return std::nullopt;
+  const Json lista = it->is_array() ? *it : Json::array({*it});
+  if (lista.empty()) return ClaveMal(clave, "no tiene ningún valor.");
+  valores.clear();
+  for (const Json& v : lista) {
+    T x{};
+    if (!leer(v, x)) return ClaveMal(clave, "admite " + rango + ".");
+    valores.push_back(x);
+  }
+  return std::nullopt;
+}
+
+CString Resolver(const CString& ruta, const CString& carpeta) {
+  std::filesystem::path p(ruta);
+  if (p.is_absolute() || carpeta.empty()) return ruta;
+  return (std::filesystem::path(carpeta) / p).string();
+}
+
+// The plan keys that belong to parts not in this version: said so, rather
+// than taken for unknown.
+struct ClavePendiente {
+  const char* clave;
+  const char* texto;
+};
+constexpr ClavePendiente kPendientes[] = {
+    {"tabla",
+     "todavía no se puede repartir en esta versión: importe las partes con «nrv-cli importar» y nómbrelas en "
+     "«entrenamiento», «verificacion» y «prueba»."},
+    {"validacion_cruzada", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
+    {"particion", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
+    {"estratificar", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
+    {"esquema", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
+};
+constexpr ClavePendiente kPendientesRejilla[] = {
+    {"paciencia", "todavía no está disponible en esta versión."},
+    {"barajar", "todavía no está disponible en esta versión."},
+};
+
+}  // namespace
+
+UINT PlanExperimento::Configuraciones() const {
+  return UINT(ocultas.size() * aprendizaje.size() * momento.size() * error.size() * epocas.size());
+}
+
+UINT PlanExperimento::Ejecuciones() const { return Configuraciones() * UINT(semillas.size()); }
+
+Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString& strCarpeta) {
+  Json j;
+  try {
+    j = Json::parse(texto);
+  } catch (const Json::parse_error& e) {
+    return Rechazo(FormatC("El plan no es JSON válido (byte %zu).", static_cast<std::size_t>(e.byte)));
+  }
+  if (!j.is_object()) return Rechazo("El plan debe ser un objeto JSON: {\"entrenamiento\": ..., \"rejilla\": ...}.");
+
+  static const char* const kClaves[] = {"entrenamiento", "verificacion", "prueba", "rejilla", "semilla",
+                                        "semillas",      "repeticiones", "comparar"};
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    const std::string& k = it.key();
+    for (const auto& p : kPendientes)
+      if (k == p.clave) return ClaveMal(p.clave, p.texto);
+    if (std::none_of(std::begin(kClaves), std::end(kClaves), [&](const char* c) { return k == c; }))
+      return Rechazo(FormatC("Plan: clave desconocida «%s».", k.c_str()));
+  }
+
+  PlanExperimento plan;
+  const CNuevaRedDlg::Valores defecto;  // the dialog's values at program start
+  plan.ocultas = {defecto.nOcultas};
+  plan.aprendizaje = {defecto.dAprendizaje};
+  plan.momento = {defecto.dMomento};
+  plan.error = {defecto.dErrorMaximo};
+  plan.epocas = {defecto.nMaxEpocas};
+
+  auto fichero = [&](const char* clave, bool bObligatorio, CString& ruta) -> std::optional<Fallo> {
+    auto it = j.find(clave);
+    if (it == j.end()) {
+      if (bObligatorio) return ClaveMal(clave, "falta: el plan nombra sus ficheros de datos.");
+      return std::nullopt;
+    }
+    if (!it->is_string() || it->get<std::string>().empty())
+      return ClaveMal(clave, "debe ser la ruta de un fichero de datos.");
+    ruta = Resolver(it->get<std::string>(), strCarpeta);
+    return std::nullopt;
+  };
+  if (auto f = fichero("entrenamiento", true, plan.strEntrenamiento)) return *f;
+  if (auto f = fichero("verificacion", true, plan.strVerificacion)) return *f;
+  if (auto f = fichero("prueba", false, plan.strPrueba)) return *f;
+
+  if (auto it = j.find("rejilla"); it != j.end()) {
+    if (!it->is_object()) return ClaveMal("rejilla", "debe ser un objeto: {\"ocultas\": [4, 8], ...}.");
+    static const char* const kParametros[] = {"ocultas", "aprendizaje", "momento", "error", "epocas"};
+    for (auto r = it->begin(); r != it->end(); ++r) {
+      for (const auto& p : kPendientesRejilla)
+        if (r.key() == p.clave) return ClaveMal(p.clave, p.texto);
+      if (std::none_of(std::begin(kParametros), std::end(kParametros), [&](const char* c) { return r.key() == c; }))
+        return Rechazo(FormatC("Plan: «rejilla» no conoce el parámetro «%s» (admite ocultas, aprendizaje, momento, "
+                               "error y epocas).",
+                               r.key().c_str()));
+    }
+    const Json& g = *it;
+    auto entero = [](UINT a, UINT b) { return [a, b](const Json& v, UINT& n) { return EsEntero(v, a, b, n); }; };
+    auto real = [](double a, double b) { return [a, b](const Json& v, double& d) { return EsReal(v, a, b, d); }; };
+    if (auto f = LeerLista(g, "ocultas", plan.ocultas, entero(1, 128), "números enteros de 1 a 128")) return *f;
+    if (auto f = LeerLista(g, "aprendizaje", plan.aprendizaje, real(0.0, 0.5), "números de 0 a 0.5")) return *f;
+    if (auto f = LeerLista(g, "momento", plan.momento, real(0.0, 1.0), "números de 0 a 1")) return *f;
+    if (auto f = LeerLista(g, "error", plan.error, real(0.0, 1.0), "números de 0 a 1")) return *f;
+    if (auto f = LeerLista(g, "epocas", plan.epocas, entero(1, 400), "números enteros de 1 a 400")) return *f;
+  }
+
+  UINT nSemilla = 1;
+  if (auto it = j.find("semilla"); it != j.end() && !EsEntero(*it, 1, 0x7fffffff, nSemilla))
+    return ClaveMal("semilla", "debe ser un número entero de 1 a 2147483647.");
+  const bool bSemillas = j.contains("semillas");
+  if (bSemillas && (j.contains("repeticiones") || j.contains("semilla")))
+    return Rechazo("Plan: «semillas» da la lista de semillas; no se combina con «semilla» ni con «repeticiones».");
+  if (bSemillas) {
+    if (auto f = LeerLista(j, "semillas", plan.semillas,
+                           [](const Json& v, UINT& n) { return EsEntero(v, 1, 0x7fffffff, n); },
+                           "números enteros de 1 a 2147483647"))
+      return *f;
+  } else {
+    UINT nRepeticiones = 1;
+    if (auto it = j.find("repeticiones"); it != j.end() && !EsEntero(*it, 1, 10000, nRepeticiones))
+      return ClaveMal("repeticiones", "debe ser un número entero de 1 a 10000.");
+    if (nSemilla > 0x7fffffffu - (nRepeticiones - 1))
+      return Rechazo("Plan: «semilla» más «repeticiones» pasa de 2147483647.");
+    for (UINT r = 0; r < nRepeticiones; ++r) plan.semillas.push_back(nSemilla + r);
+  }
+
+  if (auto it = j.find("comparar"); it != j.end()) {
+    if (!it->is_string() || (*it != "tasa_aciertos" && *it != "error_total"))
+      return ClaveMal("comparar", "admite «tasa_aciertos» o «error_total».");
+    plan.strComparar = it->get<std::string>();
+  }
+
+  const double nTotal = double(plan.Configuraciones()) * double(plan.semillas.size());
+  if (nTotal > kMaximoEjecuciones)
+    return Rechazo(FormatC("El plan da %.0f ejecuciones; como mucho se admiten %u.", nTotal, kMaximoEjecuciones));
+  return plan;
+}
+
+Resultado<PlanExperimento> LeerPlan(const CString& strRuta) {
+  std::string bytes;
+  if (!AfxLeerFicheroRegular(strRuta, bytes, kMaximoPlan + 1))
+    return Fallo{FormatC("No se puede leer el plan %s.", strRuta.c_str())};
+  if (bytes.size() > kMaximoPlan) return Rechazo(FormatC("El plan %s es demasiado grande.", strRuta.c_str()));
+  return AnalizarPlan(bytes, std::filesystem::path(strRuta).parent_path().string());
+}
+
+std::vector<EjecucionPlan> ExpandirPlan(const PlanExperimento& plan) {
+  std::vector<EjecucionPlan> runs;
+  runs.reserve(plan.Ejecuciones());
+  UINT nConfiguracion = 0;
+  for (UINT o : plan.ocultas)
+    for (double a : plan.aprendizaje)
+      for (double m : plan.momento)
+        for (double e : plan.error)
+          for (UINT n : plan.epocas) {
+            for (UINT r = 0; r < plan.semillas.size(); ++r) {
+              EjecucionPlan x;
+              x.nNumero = UINT(runs.size());
+              x.nConfiguracion = nConfiguracion;
+              x.nRepeticion = r;
+              x.nSemilla = plan.semillas[r];
+              x.parametros = {o, a, m, e, n};
+              runs.push_back(x);
+            }
+            ++nConfiguracion;
+          }
+  return runs;
+}
+
+CString NombreEjecucion(UINT n) { return FormatC("%04u", n); }
+
+CString LineaEjecucion(const EjecucionPlan& e) {
+  const ParametrosEjecucion& p = e.parametros;
+  return FormatC("%s\tconfiguracion=%u semilla=%u ocultas=%u aprendizaje=%s momento=%s error=%s epocas=%u",
+                 NombreEjecucion(e.nNumero).c_str(), e.nConfiguracion, e.nSemilla, p.nOcultas,
+                 TextoExacto(p.dAprendizaje).c_str(), TextoExacto(p.dMomento).c_str(),
+                 TextoExacto(p.dErrorMaximo).c_str(), p.nMaxEpocas);
+}
+
+Json JsonParametros(const ParametrosEjecucion& p) {
+  Json j;
+  j["ocultas"] = p.nOcultas;
+  j["aprendizaje"] = p.dAprendizaje;
+  j["momento"] = p.dMomento;
+  j["error"] = p.dErrorMaximo;
+  j["epocas"] = p.nMaxEpocas;
+  return j;
+}
+
+bool EsResultadoDe(const Json& r, const EjecucionPlan& e) {
+  if (!r.is_object()) return false;
+  const auto num = [&](const char* k) {
+    UINT n = 0;
+    return r.contains(k) && EsEntero(r[k], 0, ~0u - 1, n) ? n : ~0u;
+  };
+  return num("ejecucion") == e.nNumero && num("configuracion") == e.nConfiguracion &&
+         num("repeticion") == e.nRepeticion && num("semilla") == e.nSemilla && r.contains("parametros") &&
+         r["parametros"] == JsonParametros(e.parametros);
+}
+
+std::optional<PruebaT> PruebaTCorregida(const std::vector<double>& d, double dProporcionPrueba) {
+  const std::size_t J = d.size();
+  if (J < 2) return std::nullopt;
+  const MediaDesviacion md = Resumir(d);
+  const double var = md.dDesviacion * md.dDesviacion;
+  PruebaT t;
+  t.nGrados = UINT(J - 1);
+  if (var == 0.0) {
+    if (md.dMedia != 0.0) return std::nullopt;
+    return t;
+  }
+  t.dT = md.dMedia / std::sqrt((1.0 / double(J) + dProporcionPrueba) * var);
+  const boost::math::students_t_distribution<double> student(double(t.nGrados));
+  t.dP = 2.0 * boost::math::cdf(boost::math::complement(student, std::fabs(t.dT)));
+  return t;
+}
+
+MediaDesviacion Resumir(const std::vector<double>& v) {
+  MediaDesviacion r;
+  r.n = UINT(v.size());
+  if (v.empty()) return r;
+  double suma = 0.0;
+  for (double x : v) suma += x;
+  r.dMedia = suma / double(v.size());
+  if (v.size() > 1) {
+    double cuadrados = 0.0;
+    for (double x : v) cuadrados += (x - r.dMedia) * (x - r.dMedia);
+    r.dDesviacion = std::sqrt(cuadrados / double(v.size() - 1));
+  }
+  return r;
+}
+
+namespace {
+
+// A figure of a result by its dotted name, when it is a number.
+std::optional<double> Cifra(const Json& r, const CString& nombre) {
+  const Json* p = &r;
+  std::size_t desde = 0;
+  for (;;) {
+    const std::size_t punto = nombre.find('.', desde);
+    const std::string clave = nombre.substr(desde, punto == CString::npos ? CString::npos : punto - desde);
+    if (!p->is_object() || !p->contains(clave)) return std::nullopt;
+    p = &(*p)[clave];
+    if (punto == CString::npos) break;
+    desde = punto + 1;
+  }
+  if (!p->is_number()) return std::nullopt;
+  return p->get<double>();
+}
+
+const char* const kCifras[] = {
+    "verificacion.tasa_aciertos", "verificacion.error_total", "prueba.tasa_aciertos", "prueba.error_total",
+    "epocas",                     "segundos",
+};
+
+}  // namespace
+
+ResumenExperimento ResumirResultados(const std::vector<Json>& resultados) {
+  ResumenExperimento resumen;
+  // By configuration, each run by its repetition.
+  std::map<UINT, std::map<UINT, const Json*>> grupos;
+  bool bConPrueba = true, bDatosVarian = false;
+  CString strComparar = "tasa_aciertos";
+  for (const Json& r : resultados) {
+    UINT c = 0, rep = 0;
+    if (!r.is_object() || !r.contains("configuracion") || !EsEntero(r["configuracion"], 0, ~0u, c) ||
+        !r.contains("repeticion") || !EsEntero(r["repeticion"], 0, ~0u, rep))
+      continue;
+    grupos[c][rep] = &r;
+    ++resumen.nResultados;
+    if (!r.contains("prueba") || !r["prueba"].is_object()) bConPrueba = false;
+    if (r.contains("datos") && r["datos"].is_string() && r["datos"] != "ficheros") bDatosVarian = true;
+    if (r.contains("comparar") && r["comparar"].is_string()) strComparar = r["comparar"].get<std::string>();
+  }
+  const bool bMayorMejor = strComparar != "error_total";
+  resumen.strComparar = CString(bConPrueba ? "prueba." : "verificacion.") + strComparar;
+
+  for (const auto& [c, porRepeticion] : grupos) {
+    FilaResumen fila;
+    fila.nConfiguracion = c;
+    fila.nEjecuciones = UINT(porRepeticion.size());
+    fila.parametros = porRepeticion.begin()->second->value("parametros", Json::object());
+    for (const char* nombre : kCifras) {
+      std::vector<double> v;
+      for (const auto& [rep, r] : porRepeticion)
+        if (auto x = Cifra(*r, nombre)) v.push_back(*x);
+      if (!v.empty()) fila.cifras.emplace_back(nombre, Resumir(v));
+    }
+    resumen.filas.push_back(std::move(fila));
+  }
+
+  auto media = [&](const FilaResumen& f) -> std::optional<double> {
+    for (const auto& [n, md] : f.cifras)
+      if (n == resumen.strComparar) return md.dMedia;
+    return std::nullopt;
+  };
+  FilaResumen* pMejor = nullptr;
+  for (FilaResumen& f : resumen.filas) {
+    const auto m = media(f);
+    if (!m) continue;
+    if (!pMejor || (bMayorMejor ? *m > *media(*pMejor) : *m < *media(*pMejor))) pMejor = &f;
+  }
+  if (!pMejor) return resumen;
+  pMejor->bMejor = true;
+  if (!bDatosVarian) return resumen;
+
+  // Pairs of runs on the same data: the same repetition of both.
+  const auto& mejores = grupos[pMejor->nConfiguracion];
+  for (FilaResumen& f : resumen.filas) {
+    if (&f == pMejor) continue;
+    std::vector<double> d;
+    double dProporcion = 0.0;
+    UINT nProporciones = 0;
+    for (const auto& [rep, r] : grupos[f.nConfiguracion]) {
+      auto it = mejores.find(rep);
+      if (it == mejores.end()) continue;
+      const auto x = Cifra(*r, resumen.strComparar), y = Cifra(*it->second, resumen.strComparar);
+      const CString parte = bConPrueba ? "prueba.muestras" : "verificacion.muestras";
+      const auto nMedida = Cifra(*r, parte), nEntrenamiento = Cifra(*r, "entrenamiento.muestras");
+      if (!x || !y || !nMedida || !nEntrenamiento || *nEntrenamiento <= 0.0) continue;
+      d.push_back(*x - *y);
+      dProporcion += *nMedida / *nEntrenamiento;
+      ++nProporciones;
+    }
+    if (nProporciones > 0) f.prueba = PruebaTCorregida(d, dProporcion / nProporciones);
+  }
+  return resumen;
+}
