@@ -457,7 +457,7 @@ std::string AyudaHerramienta() {
       "Órdenes:\n";
   for (const auto& o : kOrdenes) {
     std::string nombre = o.nombre;
-    nombre.resize(11, ' ');
+    nombre.resize(std::max<std::size_t>(11, nombre.size() + 1), ' ');
     s += "  " + nombre + o.resumen + "\n";
   }
   s +=

@@ -17,7 +17,8 @@ struct LineaOrdenes;
 
 // What the completion offers for an argument or an option's value: a kind
 // of file (red: .nrv; datos: data files; tabla: .csv; esquema: .json; c;
-// svg; entrada: a data file, or a table once --esquema is given; fichero:
+// svg; plan: .json; carpeta: folders only; entrada: a data file, or a table
+// once --esquema is given; fichero:
 // any file), "-" for nothing, or the words admitted, separated by "|".
 struct Argumento {
   const char* nombre;      // as the usage line shows it

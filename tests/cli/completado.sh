@@ -60,6 +60,10 @@ ofrece "carpeta tabla.csv " nrv-cli aplicar red.nrv a.txt ""
 ofrece "carpeta fuente.c " nrv-cli exportar red.nrv ""
 ofrece "carpeta curvas.svg " nrv-cli curvas red.nrv ""
 ofrece "red.nrv " nrv-cli entrenar r
+ofrece "carpeta esquema.json " nrv-cli experimento ""
+ofrece "carpeta " nrv-cli experimento esquema.json ""
+ofrece "carpeta " nrv-cli resumen ""
+ofrece "--tarea --trabajos " nrv-cli experimento plan.json r --t
 
 # Options, and the values they take, written apart or after "=".
 ofrece "--ocultas " nrv-cli nueva red.nrv --o
