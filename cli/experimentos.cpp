@@ -136,7 +136,7 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   }
   const CString red = "red.nrv";
 
-  // nueva: the dialog filled with the run's values, the generator from its seed.
+  // nueva: the dialog filled with the run's values.
   const ParametrosEjecucion& p = e.parametros;
   host.m_controlesNuevaRed = {
       {IDC_FICHERO_ENTRENAMIENTO, entrenamiento},
@@ -147,9 +147,11 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
       {IDC_ERROR_MAXIMO, TextoExacto(p.dErrorMaximo)},
       {IDC_MAX_EPOCAS, FormatC("%u", p.nMaxEpocas)},
   };
-  SemillaNodus(e.nSemilla);
   {
     CNodusDoc nueva;
+    // The run's seed is the network's own, kept with it.
+    nueva.m_opciones.bSemilla = true;
+    nueva.m_opciones.nSemilla = e.nSemilla;
     if (!nueva.OnNewDocument()) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
     if (!nueva.OnSaveDocument(red)) return SALIDA_FALLO;
   }

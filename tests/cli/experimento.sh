@@ -29,13 +29,17 @@ for f in red.nrv resultado.json historial.csv HNRV.TXT entrenamiento.txt verific
   [ -s "local/0003/$f" ] || fallo "falta local/0003/$f"
 done
 
-# Run 0 is «nueva» with seed 1 (today's weights) and «entrenar».
+# Run 0 (seed 1) has the weights and history of «nueva» and «entrenar».
 "$NRV" nueva a.nrv e.txt v.txt --ocultas 3 --aprendizaje 0.2 --epocas 15 >/dev/null
 "$NRV" entrenar a.nrv >/dev/null
 "$NRV" verificar a.nrv v.txt --json >a.json
-"$NRV" info a.nrv --json | grep -v '"fichero_' >a.info
-(cd local/0000 && "$NRV" info red.nrv --json) | grep -v '"fichero_' >b.info
-cmp -s a.info b.info || fallo "la ejecución 0000 no es la red de nueva y entrenar"
+"$NRV" pesos a.nrv a.pesos >/dev/null
+"$NRV" historial a.nrv a.hist --csv >/dev/null
+(cd local/0000 && "$NRV" pesos red.nrv ../../b.pesos >/dev/null)
+cmp -s a.pesos b.pesos || fallo "la ejecución 0000 no tiene los pesos de nueva y entrenar"
+cmp -s a.hist local/0000/historial.csv || fallo "la ejecución 0000 no tiene el historial de nueva y entrenar"
+(cd local/0001 && "$NRV" pesos red.nrv ../../c.pesos >/dev/null)
+! cmp -s a.pesos c.pesos || fallo "las semillas 1 y 4 dan los mismos pesos"
 for k in muestras aciertos tasa_aciertos error_total error_maximo; do
   grep -q "\"$k\": $(sed -n "s/.*\"$k\": \([^,]*\),*$/\1/p" a.json)" local/0000/resultado.json ||
     fallo "resultado.json: $k no es el de verificar --json"
