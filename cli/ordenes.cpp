@@ -266,6 +266,12 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   RedAbierta red;
   CNodusDoc& doc = red.doc;
   if (!Abrir(red, ruta)) return SALIDA_FALLO;
+  // Held until the network is saved: no other run reads it before.
+  if (const Resultado<Hecho> b = doc.BloquearFichero(); !b) {
+    Avisar(b.Mensaje());
+    return SALIDA_FALLO;
+  }
+  doc.m_bRegistroTrasGuardar = true;
 
   CCmdUI cmd(ID_ENTRENAR);
   doc.OnUpdateEntrenar(&cmd);
@@ -313,6 +319,10 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
 
   IgnorarInterrupciones();
   if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
+  // The log after the network: killed in between, the log lacks a run that
+  // the file has, never the other way round. The network is saved all the
+  // same, and the exit code says so.
+  if (const Resultado<Hecho> r = doc.EscribirRegistroPendiente(); !r) Avisar(r.Mensaje());
   // The window's box at a natural end, "Terminado entrenamiento", heads the summary.
   Imprimir(FormatC("%s%s en la época %u (%u de %u); red guardada en %s\n",
                    red.vista.FinNatural() ? "Terminado entrenamiento. " : "", doc.GetEstado().c_str(), nEpoca - 1,

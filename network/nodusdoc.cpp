@@ -1,5 +1,9 @@
 #include "network/nodusdoc.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -114,6 +118,36 @@ CNodusDoc::~CNodusDoc() {
     WaitForSingleObject(m_hEventoParado, INFINITE);
   }
   m_pHilo.reset();
+  LiberarFichero();
+}
+
+Resultado<Hecho> CNodusDoc::BloquearFichero() {
+  if (m_fdBloqueo.load() >= 0 || GetPathName().empty()) return Hecho{};
+  const int fd = ::open(GetPathName().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Hecho{};  // nothing there to train over
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int e = errno;
+    ::close(fd);
+    if (e == EWOULDBLOCK)
+      return Rechazo(FormatC("La red %s ya se está entrenando en otra ventana o en otro programa; espere a que "
+                             "termine.",
+                             GetPathName().c_str()));
+    return Hecho{};  // a file system without locks trains as before
+  }
+  m_fdBloqueo.store(fd);
+  return Hecho{};
+}
+
+void CNodusDoc::LiberarFichero() {
+  const int fd = m_fdBloqueo.exchange(-1);
+  if (fd >= 0) ::close(fd);
+}
+
+Resultado<Hecho> CNodusDoc::EscribirRegistroPendiente() {
+  if (m_strBloqueRegistro.empty()) return Hecho{};
+  const CString bloque = std::move(m_strBloqueRegistro);
+  m_strBloqueRegistro.clear();
+  return CRegistroEntrenamiento().Escribir(bloque);
 }
 
 bool CNodusDoc::HiloActivo() const {
@@ -334,6 +368,13 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
 
 void CNodusDoc::OnEntrenar() {
   if (!m_bEntrenando && !m_bEntrenada) {
+    if (m_fdBloqueo.load() < 0) {
+      if (const Resultado<Hecho> b = BloquearFichero(); !b) {
+        AfxMessageBox(b.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+      }
+      m_bBloqueoDelEntrenamiento = m_fdBloqueo.load() >= 0;
+    }
     CView* pVista = GetFirstView();
     m_hWndVista = pVista ? pVista->GetSafeHwnd() : 0;
     ResetEvent(m_hEventoDetener);
@@ -378,9 +419,15 @@ UINT HiloEntrenamiento(void* pParam) {
   const HANDLE hParado = pDoc->m_hEventoParado;
   const HANDLE hDetener = pDoc->m_hEventoDetener;
 
+  // The last step before the document may go: the file's lock taken for
+  // this run is given back, then the run is over.
+  const auto terminar = [pDoc, hParado] {
+    if (pDoc->m_bBloqueoDelEntrenamiento.exchange(false)) pDoc->LiberarFichero();
+    SetEvent(hParado);
+  };
   ResetEvent(hParado);
   if (pDoc->m_bEntrenada) {
-    SetEvent(hParado);
+    terminar();
     return 0;
   }
   pDoc->SetModifiedFlag(TRUE);
@@ -401,7 +448,6 @@ UINT HiloEntrenamiento(void* pParam) {
   // reads, and a stop there ends the run before any epoch.
   std::unique_ptr<CConjuntoDatos> pEntrenamiento, pVerificacion;
   std::unique_ptr<CMotorPerceptron> pMotor;
-  std::unique_ptr<CRegistroEntrenamiento> pRegistro;
   CString bloque;
   CString fallo;
   bool detenido = false;
@@ -426,7 +472,6 @@ UINT HiloEntrenamiento(void* pParam) {
       // its buffers made once per run; the matrices hold the state after
       // each call.
       pMotor = std::make_unique<CMotorPerceptron>(red);
-      pRegistro = std::make_unique<CRegistroEntrenamiento>();
       bloque = CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0, dAprendizaje,
                                 dMomento);
       bloque.reserve(bloque.size() + std::size_t(nMaxEpocas - std::min(e0, nMaxEpocas)) * 64 + 2);
@@ -446,7 +491,7 @@ UINT HiloEntrenamiento(void* pParam) {
     } else {
       AfxMessageBox(fallo, MB_OK, 0);
     }
-    SetEvent(hParado);
+    terminar();
     return 0;
   }
 
@@ -485,14 +530,18 @@ UINT HiloEntrenamiento(void* pParam) {
 
   // The whole block in one write, so that runs of other documents in the
   // same folder never come between its lines. The log is a courtesy: a
-  // block that cannot be made is left out, and training is not affected.
+  // block that cannot be made or written is said (never waited for) and
+  // costs the network nothing.
   try {
     for (UINT i = e0; i < e; ++i) bloque += LineaEpocaRegistro(i, pErrorMaximo[i], pErrorTotal[i], pAciertos[i]);
     bloque += "\n";
-    pRegistro->Escribir(bloque);
+    if (pDoc->m_bRegistroTrasGuardar) {
+      pDoc->m_strBloqueRegistro = std::move(bloque);
+    } else if (const Resultado<Hecho> r = CRegistroEntrenamiento().Escribir(bloque); !r) {
+      AfxPostToUi([mensaje = r.Mensaje()] { AfxMessageBox(mensaje, MB_OK | MB_ICONEXCLAMATION); });
+    }
   } catch (const std::bad_alloc&) {
   }
-  pRegistro.reset();
 
   pDoc->m_nEpoca.store(e, std::memory_order_release);
   pDoc->m_bEntrenada = alcanzado;
@@ -521,7 +570,7 @@ UINT HiloEntrenamiento(void* pParam) {
                   MB_OK | MB_ICONEXCLAMATION);
   }
   pDoc->m_bEntrenando = false;
-  SetEvent(hParado);
+  terminar();
   // From here on the document may be gone.
   return 0;
 }

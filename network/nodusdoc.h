@@ -10,6 +10,7 @@
 #include "framework/comandos.h"
 #include "framework/documento.h"
 #include "framework/hilos.h"
+#include "framework/resultado.h"
 #include "framework/ventana.h"
 #include "network/aritmetica.h"
 #include "network/opciones.h"
@@ -85,6 +86,22 @@ class CNodusDoc : public CDocument {
   // lets it be closed.
   int PreguntarGuardar();
 
+  // The network's file locked against another training of it, in this
+  // program or another (flock on the file of GetPathName(); nothing for a
+  // network never saved): refused, with the words that say so, while
+  // another holds it. Entrenar takes it for its run when it is not held
+  // already; whoever took it here keeps it until LiberarFichero or the end
+  // of the document.
+  Resultado<Hecho> BloquearFichero();
+  void LiberarFichero();
+
+  // The training log's block of a run is written when the run ends, or,
+  // with m_bRegistroTrasGuardar (nrv-cli, which saves the network after
+  // each run), kept until EscribirRegistroPendiente is called once the
+  // network is saved: the log never tells of epochs that its file lacks.
+  bool m_bRegistroTrasGuardar = false;
+  Resultado<Hecho> EscribirRegistroPendiente();
+
   // The network's shape and weights, as the arithmetic and the core's
   // operations take them. Read the weights only while no training runs.
   RedPerceptron GetRed();
@@ -128,6 +145,10 @@ class CNodusDoc : public CDocument {
   OpcionesRed m_opciones;
 
  private:
+  std::atomic<int> m_fdBloqueo{-1};
+  std::atomic<bool> m_bBloqueoDelEntrenamiento{false};  // taken by OnEntrenar, released by its thread
+  CString m_strBloqueRegistro;  // written by the thread before m_nEpoca, read once it has ended
+
   friend UINT HiloEntrenamiento(void* pParam);
   // The new network's history, weights (random) and previous changes
   // (zero) for its dimensions; throws CMemoryException when they cannot

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cfloat>
+#include <csignal>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -399,4 +401,104 @@ TEST_F(Fiabilidad, AlAbrirLosPuntosSonLasEpocasCompletadas) {
     std::memcpy(&p, &guardado[40], 4);
     EXPECT_EQ(p, 5u);
   }
+}
+
+// ---- the log: never waited for, whole or nothing, its failure said ----
+
+TEST_F(Fiabilidad, ElRegistroEsEnteroONadaYNuncaSeEspera) {
+  const CString log = carpeta.Fichero(CRegistroEntrenamiento::Nombre);
+  const CString prefijo = "No se ha podido escribir el registro de entrenamiento HNRV.TXT: ";
+  // A pipe that nobody reads, a folder, a device: said at once.
+  ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+  EXPECT_FALSE(SeBloquea(log, [&] {
+    EXPECT_EQ(CRegistroEntrenamiento().Escribir("x\n").Mensaje(),
+              prefijo + "nadie lee la tubería o el dispositivo no existe.");
+  }));
+  ASSERT_EQ(::unlink(log.c_str()), 0);
+  ASSERT_EQ(::mkdir(log.c_str(), 0700), 0);
+  EXPECT_EQ(CRegistroEntrenamiento().Escribir("x\n").Mensaje(), prefijo + "es una carpeta.");
+  ASSERT_EQ(::rmdir(log.c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/full", log.c_str()), 0);
+  EXPECT_EQ(CRegistroEntrenamiento().Escribir("x\n").Mensaje(), prefijo + "no es un fichero normal.");
+  ASSERT_EQ(::unlink(log.c_str()), 0);
+
+  // No room for a whole block: none of it is written, and the next block
+  // starts on a line of its own.
+  ASSERT_TRUE(CRegistroEntrenamiento().Escribir("primera\n"));
+  const std::string antes = LeerFichero(log);
+  const CString grande(20000, 'a');
+  rlimit viejo{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &viejo), 0);
+  const auto senal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limite = viejo;
+  limite.rlim_cur = antes.size() + 8192;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+  const Resultado<Hecho> r = CRegistroEntrenamiento().Escribir(grande + "\n");
+  ::setrlimit(RLIMIT_FSIZE, &viejo);
+  std::signal(SIGXFSZ, senal);
+  EXPECT_EQ(r.Mensaje(), prefijo + "el fichero es demasiado grande.");
+  EXPECT_EQ(LeerFichero(log), antes);
+  ASSERT_TRUE(CRegistroEntrenamiento().Escribir("segunda\n"));
+  EXPECT_EQ(LeerFichero(log), "primera\r\nsegunda\r\n");
+}
+
+// A log that cannot be written costs the run nothing: the epochs stay, the
+// thread ends, and the window says why the log lacks them.
+TEST_F(Fiabilidad, UnRegistroQueNoSePuedeEscribirNoCuestaLaRed) {
+  const CString log = carpeta.Fichero(CRegistroEntrenamiento::Nombre);
+  ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+  CNodusDoc doc;
+  ParametrosRed p = Red(Ejemplo("xor.txt"), Ejemplo("xor.txt"));
+  p.error = "0";
+  p.epocas = "3";
+  ASSERT_TRUE(Nueva(doc, p));
+  host.Limpiar();
+  EXPECT_FALSE(SeBloquea(log, [&] {
+    doc.OnEntrenar();
+    EsperarFinHilo(doc);
+    doc.OnDetener();
+    AfxPumpMessages();
+  }));
+  EXPECT_EQ(doc.m_nEpoca, 3u);
+  const std::vector<CString> textos = host.Textos();
+  EXPECT_NE(std::find(textos.begin(), textos.end(),
+                      "No se ha podido escribir el registro de entrenamiento HNRV.TXT: nadie lee la tubería o el "
+                      "dispositivo no existe."),
+            textos.end());
+}
+
+// One network file, one training at a time: a second document of the same
+// file (or another program) is refused while the first holds it, and trains
+// once it is let go.
+TEST_F(Fiabilidad, UnaRedQueSeEntrenaNoSeEntrenaDosVeces) {
+  const CString ruta = carpeta.Fichero("r.nrv");
+  {
+    CNodusDoc doc;
+    ParametrosRed p = Red(Ejemplo("xor.txt"), Ejemplo("xor.txt"));
+    p.error = "0";
+    p.epocas = "2";
+    ASSERT_TRUE(Nueva(doc, p));
+    ASSERT_TRUE(doc.OnSaveDocument(ruta));
+  }
+  CNodusDoc a, b;
+  ASSERT_TRUE(a.OnOpenDocument(ruta));
+  a.SetPathName(ruta);
+  ASSERT_TRUE(b.OnOpenDocument(ruta));
+  b.SetPathName(ruta);
+  ASSERT_TRUE(a.BloquearFichero());
+  host.Limpiar();
+  b.OnEntrenar();
+  EXPECT_EQ(b.m_pHilo, nullptr);
+  EXPECT_FALSE(b.m_bEntrenando);
+  EXPECT_EQ(host.Textos(), std::vector<CString>{"La red " + ruta +
+                                                " ya se está entrenando en otra ventana o en otro programa; espere a "
+                                                "que termine."});
+  a.LiberarFichero();
+  host.Limpiar();
+  b.OnEntrenar();
+  EsperarFinHilo(b);
+  b.OnDetener();
+  EXPECT_EQ(b.m_nEpoca, 2u);
+  // The run's lock is given back when it ends.
+  EXPECT_TRUE(a.BloquearFichero());
 }
