@@ -15,7 +15,7 @@
 
 namespace {
 
-struct Resultado {
+struct Apertura {
   bool abierto;
   std::vector<CString> mensajes;
 };
@@ -47,7 +47,7 @@ class Danados : public ::testing::Test {
   // Opens the bytes the way the framework's Open command does, from a file
   // or (faster, for the many variants) from memory, where a refusal is the
   // archive exception that the framework turns into its message.
-  Resultado Abrir(const std::string& bytes, bool desdeFichero = true) {
+  Apertura Abrir(const std::string& bytes, bool desdeFichero = true) {
     host.Limpiar();
     CNodusDoc doc;
     const auto t0 = std::chrono::steady_clock::now();
@@ -66,7 +66,7 @@ class Danados : public ::testing::Test {
     }
     const auto t = std::chrono::steady_clock::now() - t0;
     if (t > peor) peor = t;
-    Resultado r{abierto, host.Textos()};
+    Apertura r{abierto, host.Textos()};
     if (abierto) {
       ++abiertos;
       EXPECT_TRUE(r.mensajes.empty());
@@ -263,7 +263,7 @@ TEST_F(Danados, ConBloqueDeOpcionesCadaCorteOByteCambiadoSeAbreEnteroOSeRechaza)
   const std::size_t inicio = conBloque.find("NRVE");
   ASSERT_NE(inicio, std::string::npos);
   for (std::size_t n = 0; n < conBloque.size(); ++n) {
-    const Resultado r = Abrir(conBloque.substr(0, n), n % 16 == 0);
+    const Apertura r = Abrir(conBloque.substr(0, n), n % 16 == 0);
     ASSERT_FALSE(HasFatalFailure()) << "cortado en " << n;
     EXPECT_EQ(r.abierto, n == inicio) << "cortado en " << n;
   }
