@@ -75,6 +75,8 @@
 #define ID_IMPORTAR_DATOS 32784
 #define ID_APLICAR_FICHERO 32785
 #define ID_MATRIZ_CONFUSION 32786
+#define ID_GRAFICAS 32787
+#define ID_EXPORTAR_INFORME 32788
 
 // Commands of the framework.
 #define ID_FILE_NEW 57600

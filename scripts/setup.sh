@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libfann-dev libcsv-dev nlohmann-json3-dev libboost-dev
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
-  libx11-dev locales-all xvfb xauth openbox imagemagick fonts-dejavu-core
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
+  libx11-dev locales-all xvfb xauth openbox imagemagick poppler-utils fonts-dejavu-core
   help2man man-db bash-completion dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
 )
 missing=()

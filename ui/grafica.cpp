@@ -238,6 +238,11 @@ void CMarcoGrafica::paintEvent(QPaintEvent*) {
   p.drawImage(QPointF(0, 0), m_superficie);
 }
 
+void CMarcoGrafica::mouseDoubleClickEvent(QMouseEvent* evento) {
+  if (alDobleClic) alDobleClic();
+  else QWidget::mouseDoubleClickEvent(evento);
+}
+
 void CMarcoGrafica::resizeEvent(QResizeEvent* evento) {
   QWidget::resizeEvent(evento);
   if (Desajustada()) Vaciar();

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 #include "plan/lamina.h"
 #include "plan/plan_grafica.h"
 
@@ -48,7 +50,11 @@ class CMarcoGrafica : public QWidget {
   // Draws a plan on the surface and repaints the frame.
   void Pintar(const PlanMarco& plan);
 
+  // A double click on the frame (the view opens its graph window).
+  std::function<void()> alDobleClic;
+
  protected:
+  void mouseDoubleClickEvent(QMouseEvent* evento) override;
   void paintEvent(QPaintEvent* evento) override;
   void resizeEvent(QResizeEvent* evento) override;
 

@@ -329,10 +329,21 @@ void CMainFrame::EjecutarComando(UINT id, CChildFrame* pDesde) {
   ActualizarInterfaz();
 }
 
+namespace {
+
+// A network's own window or one of its companions (its graph window),
+// which names the network's frame in the property "marcoRed".
+CChildFrame* MarcoDeHijo(QMdiSubWindow* w) {
+  if (auto* m = qobject_cast<CChildFrame*>(w)) return m;
+  return w ? qobject_cast<CChildFrame*>(w->property("marcoRed").value<QObject*>()) : nullptr;
+}
+
+}  // namespace
+
 CChildFrame* CMainFrame::MarcoActivo() const {
-  if (auto* m = qobject_cast<CChildFrame*>(m_pArea->currentSubWindow())) return m;
+  if (CChildFrame* m = MarcoDeHijo(m_pArea->currentSubWindow())) return m;
   const auto lista = m_pArea->subWindowList(QMdiArea::ActivationHistoryOrder);
-  return lista.isEmpty() ? nullptr : qobject_cast<CChildFrame*>(lista.back());
+  return lista.isEmpty() ? nullptr : MarcoDeHijo(lista.back());
 }
 
 CView* CMainFrame::VistaActiva() const {

@@ -1,6 +1,8 @@
 #include "ui/vista.h"
 
+#include <QDateTime>
 #include <QFrame>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +25,8 @@
 #include "ui/grafica.h"
 #include "plan/lamina.h"
 #include "plan/svg.h"
+#include "ui/aplicacion.h"
+#include "ui/ventana_graficas.h"
 
 namespace {
 
@@ -50,6 +54,19 @@ constexpr int IndiceDe(int id) {
                                          : -1;
 }
 
+// The open networks, in the order they were opened.
+std::vector<CNodusDoc*> RedesAbiertas() {
+  std::vector<CNodusDoc*> v;
+  auto* app = dynamic_cast<CNodusApp*>(AfxGetApp());
+  if (app == nullptr || app->Plantilla() == nullptr) return v;
+  for (CDocument* d : app->Plantilla()->Documentos())
+    if (auto* n = dynamic_cast<CNodusDoc*>(d)) v.push_back(n);
+  return v;
+}
+
+// The date on a report page, the same in every locale.
+QString FechaInforme() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
 }  // namespace
 
 std::function<bool(QPrinter&, QWidget*)> CNodusView::s_dialogoImprimir = [](QPrinter& impresora, QWidget* padre) {
@@ -61,7 +78,10 @@ std::function<bool(QPrinter&, QWidget*)> CNodusView::s_dialogoImprimir = [](QPri
 
 CNodusView::CNodusView() = default;
 
-CNodusView::~CNodusView() = default;
+CNodusView::~CNodusView() {
+  delete m_pGraficas.data();
+  if (m_pDocVista != nullptr) CVentanaGraficas::DocumentoCerrado(m_pDocVista);
+}
 
 CNodusDoc* CNodusView::GetDocument() const { return dynamic_cast<CNodusDoc*>(m_pDocument); }
 
@@ -91,6 +111,7 @@ BOOL CNodusView::UpdateData(BOOL bSaveAndValidate) {
 // ---------------------------------------------------------------- updates
 
 void CNodusView::OnInitialUpdate() {
+  m_pDocVista = GetDocument();
   UpdateData(FALSE);
   OnUpdate(nullptr, 0, nullptr);
 
@@ -132,6 +153,7 @@ void CNodusView::OnUpdate(CView*, LPARAM, CObject*) {
     m_strEpoca = FormatC("%u / %u", n, pDoc->m_nMaxEpocas);
     Graficas(Pasada::Actualizacion);
   }
+  CVentanaGraficas::DocumentoActualizado(pDoc);
 
   UpdateData(FALSE);
 
@@ -209,6 +231,14 @@ bool CNodusView::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI != nullptr) pCmdUI->Enable(GetDocument() != nullptr);
       else OnExportarGraficas();
       return true;
+    case ID_EXPORTAR_INFORME:
+      if (pCmdUI != nullptr) pCmdUI->Enable(GetDocument() != nullptr);
+      else OnExportarInforme();
+      return true;
+    case ID_GRAFICAS:
+      if (pCmdUI != nullptr) pCmdUI->Enable(GetDocument() != nullptr);
+      else OnGraficas();
+      return true;
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
     case ID_FILE_PRINT_PREVIEW:
@@ -250,6 +280,8 @@ namespace {
 void PrepararImpresora(QPrinter& impresora, CDocument* pDoc) {
   if (pDoc != nullptr) impresora.setDocName(QString::fromStdString(pDoc->GetTitle()));
   impresora.setPageOrientation(QPageLayout::Landscape);
+  // The report's margins, whatever the printer's own.
+  impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
 }
 
 QRect AreaImprimible(QPrinter& impresora) {
@@ -305,7 +337,115 @@ void CNodusView::OnFilePrintPreview() {
 }
 
 void CNodusView::OnPrint(CPrintInfo* pInfo) {
-  if (pInfo->m_pDC != nullptr) PintarPagina(*pInfo->m_pDC, pInfo->m_rectDraw);
+  if (pInfo->m_pDC == nullptr || pInfo->m_pPD == nullptr) return;
+  PintarInformeVista(*pInfo->m_pDC, pInfo->m_rectDraw, pInfo->m_pPD->resolution(), 0.0);
+}
+
+void CNodusView::PintarInformeVista(QPainter& p, const QRectF& pagina, double ppp, double margenMm) {
+  CNodusDoc* pDoc = GetDocument();
+  if (pDoc == nullptr) return;
+  const DatosInforme datos = DatosDe(*pDoc, FechaInforme());
+  PintarInforme(p, pagina, ppp, datos, CurvasInforme(), EscalaInforme(), margenMm);
+}
+
+std::vector<CurvasRed> CNodusView::CurvasInforme() const {
+  // The page shows what the graph window shows: its networks and scale.
+  std::vector<CurvasRed> curvas;
+  if (CVentanaGraficas* w = VentanaGraficas()) {
+    for (CNodusDoc* d : w->Redes()) curvas.push_back(CurvasDe(*d));
+  } else if (CNodusDoc* pDoc = GetDocument()) {
+    curvas.push_back(CurvasDe(*pDoc));
+  }
+  return curvas;
+}
+
+bool CNodusView::EscalaInforme() const {
+  CVentanaGraficas* w = VentanaGraficas();
+  return w == nullptr || w->EscalaLogaritmica();
+}
+
+CVentanaGraficas* CNodusView::VentanaGraficas() const {
+  return m_pGraficas ? qobject_cast<CVentanaGraficas*>(m_pGraficas->widget()) : nullptr;
+}
+
+void CNodusView::OnGraficas() {
+  CNodusDoc* pDoc = GetDocument();
+  QMdiSubWindow* marco = MarcoPadre();
+  QMdiArea* area = marco ? marco->mdiArea() : nullptr;
+  if (pDoc == nullptr || area == nullptr) return;
+  if (!m_pGraficas) {
+    auto* ventana = new CVentanaGraficas(pDoc, RedesAbiertas);
+    auto* hijo = new QMdiSubWindow();
+    hijo->setObjectName(QStringLiteral("marcoGraficas"));
+    hijo->setWidget(ventana);
+    hijo->setAttribute(Qt::WA_DeleteOnClose);
+    hijo->setWindowTitle(ventana->windowTitle());
+    hijo->setWindowIcon(marco->windowIcon());
+    // The menus and commands while it is active are its network's.
+    hijo->setProperty("marcoRed", QVariant::fromValue<QObject*>(marco));
+    area->addSubWindow(hijo);
+    // Large enough to read, never larger than the area.
+    hijo->resize(QSize(760, 620).boundedTo(area->viewport()->size()).expandedTo(QSize(360, 300)));
+    const bool maximizar = marco->isMaximized();
+    if (maximizar) hijo->showMaximized();
+    else hijo->show();
+    m_pGraficas = hijo;
+  }
+  if (m_pGraficas->isMinimized()) m_pGraficas->showNormal();
+  area->setActiveSubWindow(m_pGraficas);
+  m_pGraficas->raise();
+}
+
+void CNodusView::OnExportarInforme() {
+  CNodusDoc* pDoc = GetDocument();
+  if (pDoc == nullptr) return;
+  CFileDialog dlg(FALSE, "pdf", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  {{"Documentos PDF (*.pdf)", "*.pdf"},
+                   {"Imágenes SVG (*.svg)", "*.svg"},
+                   {"Imágenes PNG (*.png)", "*.png"}},
+                  "Exportar informe");
+  dlg.m_bExtensionDelFiltro = TRUE;
+  CString tipo;
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    tipo = dlg.GetFileExt();
+    std::transform(tipo.begin(), tipo.end(), tipo.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    if (tipo == "png" || tipo == "svg" || tipo == "pdf") break;
+    AfxMessageBox(FormatC("El informe se guarda como documento PDF o imagen SVG o PNG; el nombre %s ha de acabar "
+                          "en .pdf, .svg o .png.",
+                          dlg.GetPathName().c_str()),
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
+  const DatosInforme datos = DatosDe(*pDoc, FechaInforme());
+  QByteArray b;
+  if (tipo == "png") {
+    // The picture's size: a landscape A4 page at a chosen resolution.
+    const QStringList tamanos = {QStringLiteral("1123 x 794 (96 ppp)"), QStringLiteral("1754 x 1240 (150 ppp)"),
+                                 QStringLiteral("3508 x 2480 (300 ppp)")};
+    QWidget* lienzo = AfxWidgetDe(this);
+    QInputDialog pregunta(lienzo ? lienzo->window() : nullptr);
+    pregunta.setObjectName(QStringLiteral("tamanoInforme"));
+    pregunta.setWindowTitle(QStringLiteral("Tamaño de la imagen"));
+    pregunta.setLabelText(QStringLiteral("Tamaño en píxeles:"));
+    pregunta.setComboBoxItems(tamanos);
+    pregunta.setTextValue(tamanos[1]);
+    if (pregunta.exec() != QDialog::Accepted) return;
+    const QStringList partes = pregunta.textValue().section(QLatin1Char(' '), 0, 2).split(QStringLiteral(" x "));
+    const QSize tam(partes.value(0).toInt(), partes.value(1).toInt());
+    b = PngInforme(datos, CurvasInforme(), EscalaInforme(), tam);
+  } else if (tipo == "svg") {
+    b = SvgInforme(datos, CurvasInforme(), EscalaInforme());
+  } else {
+    b = PdfInforme(datos, CurvasInforme(), EscalaInforme());
+  }
+  if (b.isEmpty()) {
+    AfxMessageBox(FormatC("No se ha podido dibujar el informe para %s.", dlg.GetPathName().c_str()),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const Resultado<Hecho> r = EscribirExportacion(dlg.GetPathName(), std::string(b.constData(), std::size_t(b.size())));
+  if (!r) AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CNodusView::PintarPagina(QPainter& p, const QRect& pagina) {
@@ -417,6 +557,7 @@ void CNodusView::AsegurarSuperficies() {
     auto* superficie = new CMarcoGrafica(marco);
     superficie->setObjectName(QStringLiteral("superficie%1").arg(id));
     superficie->setGeometry(0, 0, marco->width(), marco->height());
+    superficie->alDobleClic = [this] { OnGraficas(); };
     superficie->show();
     m_marcos[k] = superficie;
   }

@@ -5,9 +5,11 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QRectF>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "framework/documento.h"
 #include "plan/plan_grafica.h"
@@ -17,6 +19,7 @@ class CMarcoGrafica;
 class QMdiSubWindow;
 class QPainter;
 class QPrinter;
+struct CurvasRed;
 struct Lamina;
 class QWidget;
 
@@ -74,6 +77,17 @@ class CNodusView : public CView {
 
   // The three graphs as a picture: PNG, SVG or PDF by the name's extension.
   void OnExportarGraficas();
+  // The report page (PintarInforme) as PDF, SVG or PNG at a chosen size.
+  void OnExportarInforme();
+  // The graph window of the network (NRV › Gráficas, a double click on a
+  // graph): opened beside the form, or brought to the front.
+  void OnGraficas();
+  // The graph window while it is open.
+  class CVentanaGraficas* VentanaGraficas() const;
+  // The report page of the network and those its graph window lays over,
+  // on a painter: the rectangle is the page in its coordinates, ppp its
+  // dots per inch.
+  void PintarInformeVista(QPainter& p, const QRectF& pagina, double ppp, double margenMm);
   // The right-hand panel of the form as the view shows it: its graphs,
   // titles and latest values, at the form's scale.
   Lamina LaminaVista();
@@ -101,6 +115,9 @@ class CNodusView : public CView {
   UINT m_nPuntosMostrados = 0;
 
  private:
+  // The report's curves and scale: the graph window's while it is open.
+  std::vector<CurvasRed> CurvasInforme() const;
+  bool EscalaInforme() const;
   // One pass over the three frames.
   void Graficas(Pasada pasada);
   // What a pass reads: the document's history up to the entries shown,
@@ -117,5 +134,8 @@ class CNodusView : public CView {
   void ActivarMarcoPadre();
 
   std::array<QPointer<CMarcoGrafica>, 3> m_marcos;
+  QPointer<QMdiSubWindow> m_pGraficas;
+  // The document shown, for the graph windows when the view goes.
+  CNodusDoc* m_pDocVista = nullptr;
   bool m_bTextosOpacos = false;
 };

@@ -20,6 +20,10 @@
 #include "ui/aplicacion.h"
 #include "ui/ayuda.h"
 #include "ui/marcos.h"
+#include "ui/ventana_graficas.h"
+#include "ui/vista.h"
+#include "network/nodusdoc.h"
+#include <QPrinter>
 
 namespace {
 
@@ -201,6 +205,51 @@ int main(int argc, char** argv) {
     QTest::qWait(200);
     marco->EjecutarComando(ID_WINDOW_CASCADE);
     Capturar(QStringLiteral("pequena"), {marco});
+    marco->resize(1000, 700);
+    for (CDocument* d : app.Plantilla()->Documentos()) d->SetModifiedFlag(FALSE);
+    marco->EjecutarComando(ID_CERRAR_TODAS);
+
+    // Three new networks, each its own learning rate, trained at once: the
+    // graph window of the last with the other two laid over it.
+    marco->resize(1100, 820);
+    for (const char* aprendizaje : {"0.02", "0.1", "0.5"}) {
+      guion.Ventana([aprendizaje](QDialog* d) {
+        Escribir(d, IDC_FICHERO_ENTRENAMIENTO, QStringLiteral("iris-train.txt"));
+        Escribir(d, IDC_FICHERO_VERIFICACION, QStringLiteral("iris-test.txt"));
+        Escribir(d, IDC_MAX_EPOCAS, QStringLiteral("400"));
+        Escribir(d, IDC_APRENDIZAJE, QString::fromUtf8(aprendizaje));
+        Pulsar(d, IDOK);
+      });
+      marco->EjecutarComando(ID_FILE_NEW);
+    }
+    if (CChildFrame* red = marco->MarcoActivo()) {
+      marco->EjecutarComando(ID_GRAFICAS);
+      auto* v = dynamic_cast<CNodusView*>(red->GetVista());
+      CVentanaGraficas* w = v ? v->VentanaGraficas() : nullptr;
+      if (w != nullptr) {
+        for (CDocument* d : app.Plantilla()->Documentos()) w->Superponer(dynamic_cast<CNodusDoc*>(d), true);
+        w->parentWidget()->setGeometry(300, 10, 760, 700);
+        for (int i = 0; i < 3; ++i) guion.Respuesta(QString());
+        const auto antes = guion.Mensajes().size();
+        for (CDocument* d : app.Plantilla()->Documentos()) dynamic_cast<CNodusDoc*>(d)->OnEntrenar();
+        QTest::qWait(150);
+        Capturar(QStringLiteral("graficas-entrenando"), {marco});
+        for (int i = 0; i < 600 && guion.Mensajes().size() < antes + 3; ++i) QTest::qWait(100);
+        w->parentWidget()->showMaximized();
+        Capturar(QStringLiteral("graficas-superpuestas"), {marco});
+        // The printed page, as a PDF (the script turns it into a picture).
+        const auto anterior = CNodusView::s_dialogoImprimir;
+        CNodusView::s_dialogoImprimir = [](QPrinter& impresora, QWidget*) {
+          impresora.setOutputFormat(QPrinter::PdfFormat);
+          impresora.setOutputFileName(QDir(g_salida).filePath(QStringLiteral("pagina.pdf")));
+          return true;
+        };
+        marco->EjecutarComando(ID_FILE_PRINT);
+        CNodusView::s_dialogoImprimir = anterior;
+      }
+    }
+    for (CDocument* d : app.Plantilla()->Documentos()) d->SetModifiedFlag(FALSE);
+    marco->EjecutarComando(ID_CERRAR_TODAS);
     marco->resize(1000, 700);
 
     // The manual in its window.
