@@ -6,13 +6,27 @@
 #include "cli/ordenes.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
+#include "network/parametros.h"
 
 namespace {
 
 // The defaults shown are the dialog's own.
 std::string AyudaNueva() {
   const CNuevaRedDlg::Valores v = CNuevaRedDlg::ValoresGuardados();
-  auto d = [](double x) { return FormatC("%.*g", 15, x); };
+  // One line per parameter of the table, its default the dialog's.
+  const double omision[NUM_PARAMETROS] = {double(v.nOcultas), v.dAprendizaje, v.dMomento, v.dErrorMaximo,
+                                          double(v.nMaxEpocas)};
+  auto OpcionesParametros = [&] {
+    std::string r;
+    for (int i = 0; i < NUM_PARAMETROS; ++i) {
+      const DefinicionParametro& p = kParametrosRed[i];
+      std::string izq = "  --" + std::string(p.strOpcion) + " " + p.strValor;
+      izq.resize(20, ' ');
+      r += izq + p.strDescripcion + " (" + TextoParametro(omision[i]) + "; de " + TextoParametro(p.dMinimo) + " a " +
+           TextoParametro(p.dMaximo) + ")\n";
+    }
+    return r;
+  };
   return "Crea una red nueva y la guarda en RED.nrv. Las entradas y las salidas de la\n"
          "red son las de los ficheros de datos; los pesos iniciales son aleatorios.\n"
          "Los valores se comprueban igual que en el diálogo «Nuevo NRV: Datos de\n"
@@ -21,11 +35,7 @@ std::string AyudaNueva() {
          "la carpeta en que se entrene o verifique.\n"
          "\n"
          "Opciones (entre paréntesis, el valor por omisión y los valores admitidos):\n"
-         "  --ocultas N       neuronas ocultas (" + FormatC("%u", v.nOcultas) + "; de 1 a 128)\n"
-         "  --aprendizaje X   factor de aprendizaje (" + d(v.dAprendizaje) + "; de 0 a 0.5)\n"
-         "  --momento X       factor de momento (" + d(v.dMomento) + "; de 0 a 1)\n"
-         "  --error X         error máximo por muestra (" + d(v.dErrorMaximo) + "; de 0 a 1)\n"
-         "  --epocas N        número máximo de épocas (" + FormatC("%u", v.nMaxEpocas) + "; de 1 a 400)\n"
+         + OpcionesParametros() +
          "  --reemplazar      sustituye RED.nrv si ya existe\n"
          "\n"
          "Los números se escriben con punto decimal (0.5), sea cual sea el idioma.\n";

@@ -12,9 +12,11 @@
 #include "framework/mensajes.h"
 #include "framework/texto.h"
 #include "network/aplicar.h"
+#include "network/dialogos.h"
 #include "network/exportar.h"
 #include "network/motor.h"
 #include "network/nodusdoc.h"
+#include "network/parametros.h"
 #include "network/verificacion.h"
 #include "resources/resource.h"
 
@@ -128,15 +130,6 @@ bool HiloVivo(const CNodusDoc& doc) {
   return doc.m_pHilo && GetExitCodeThread(doc.m_pHilo, &codigo) && codigo == STILL_ACTIVE;
 }
 
-// The control ids of the new-network dialog for each option.
-struct OpcionControl {
-  const char* opcion;
-  int id;
-};
-constexpr OpcionControl kOpcionesNueva[] = {
-    {"ocultas", IDC_OCULTAS}, {"aprendizaje", IDC_APRENDIZAJE}, {"momento", IDC_MOMENTO},
-    {"error", IDC_ERROR_MAXIMO}, {"epocas", IDC_MAX_EPOCAS},
-};
 
 using Json = nlohmann::ordered_json;
 
@@ -227,7 +220,7 @@ void Avisar(const CString& texto) {
   std::fflush(stderr);
 }
 
-int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
+int OrdenNueva(const LineaOrdenes& linea, CHostLinea&) {
   const CString& ruta = linea.posicionales[0];
   if (Existe(ruta) && !linea.Tiene("reemplazar")) {
     Avisar(FormatC("Ya existe el fichero %s; use --reemplazar para sustituirlo.", ruta.c_str()));
@@ -238,14 +231,16 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host) {
   for (std::size_t i : {1u, 2u})
     if ((i == 1 || linea.posicionales[2] != linea.posicionales[1]) && PareceTabla(linea.posicionales[i]))
       Avisar("el fichero parece una tabla; conviértalo con nrv-cli importar");
-  // Only what was given: the other controls keep what the dialog put in them.
-  host.m_controlesNuevaRed[IDC_FICHERO_ENTRENAMIENTO] = linea.posicionales[1];
-  host.m_controlesNuevaRed[IDC_FICHERO_VERIFICACION] = linea.posicionales[2];
-  for (const auto& o : kOpcionesNueva)
-    if (auto it = linea.opciones.find(o.opcion); it != linea.opciones.end()) host.m_controlesNuevaRed[o.id] = it->second;
-
+  // Only what was given: the other values are those the dialog would show.
+  const Resultado<DatosNuevaRed> datos = ComprobarNuevaRed(linea.posicionales[1], linea.posicionales[2],
+                                                          linea.opciones, CNuevaRedDlg::DatosGuardados());
+  if (!datos) {
+    Avisar(datos.Mensaje());
+    return SALIDA_USO;
+  }
   CNodusDoc doc;
-  if (!doc.OnNewDocument()) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
+  // The data files that make no network have been named.
+  if (!doc.NuevaRed(*datos)) return SALIDA_USO;
   if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
   Imprimir("Red creada en " + ruta + ": " + Cuenta(doc.m_nEntradas, "entrada", "entradas") + ", " +
            Cuenta(doc.m_nOcultas, "neurona oculta", "neuronas ocultas") + ", " +

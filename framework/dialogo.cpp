@@ -59,6 +59,15 @@ CString Rango(const char* plantilla, const CString& a, const CString& b) {
   return s;
 }
 
+const char* const NO_ES_NUMERO = "Introduzca un número.";
+const char* const NO_ES_ENTERO = "Introduzca un número entero positivo.";
+CString FueraDeRangoDouble(double minVal, double maxVal) {
+  return Rango("Introduzca un número entre %1 y %2.", TextoDouble(minVal), TextoDouble(maxVal));
+}
+CString FueraDeRangoUInt(UINT minVal, UINT maxVal) {
+  return Rango("Introduzca un número entero entre %1 y %2.", FormatC("%u", minVal), FormatC("%u", maxVal));
+}
+
 [[noreturn]] void Rechazar(CDataExchange* pDX, const CString& texto) {
   AfxMessageBox(texto, MB_ICONEXCLAMATION, 0);
   pDX->Fail();
@@ -88,7 +97,7 @@ void DDX_Text(CDataExchange* pDX, int id, double& value) {
     return;
   }
   double v = 0.0;
-  if (!LeerDouble(ctl->GetWindowText(), v)) Rechazar(pDX, "Introduzca un número.");
+  if (!LeerDouble(ctl->GetWindowText(), v)) Rechazar(pDX, NO_ES_NUMERO);
   value = v;
 }
 
@@ -100,7 +109,7 @@ void DDX_Text(CDataExchange* pDX, int id, UINT& value) {
     return;
   }
   UINT v = 0;
-  if (!LeerUInt(ctl->GetWindowText(), v)) Rechazar(pDX, "Introduzca un número entero positivo.");
+  if (!LeerUInt(ctl->GetWindowText(), v)) Rechazar(pDX, NO_ES_ENTERO);
   value = v;
 }
 
@@ -114,13 +123,29 @@ void DDX_Check(CDataExchange* pDX, int id, BOOL& value) {
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double maxVal) {
   if (!pDX->m_bSaveAndValidate) return;
   if (value >= minVal && value <= maxVal) return;  // false for a NaN too
-  Rechazar(pDX, Rango("Introduzca un número entre %1 y %2.", TextoDouble(minVal), TextoDouble(maxVal)));
+  Rechazar(pDX, FueraDeRangoDouble(minVal, maxVal));
 }
 
 void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal) {
   if (!pDX->m_bSaveAndValidate) return;
   if (value >= minVal && value <= maxVal) return;
-  Rechazar(pDX, Rango("Introduzca un número entero entre %1 y %2.", FormatC("%u", minVal), FormatC("%u", maxVal)));
+  Rechazar(pDX, FueraDeRangoUInt(minVal, maxVal));
+}
+
+CString RechazoTextoDouble(const CString& texto, double minVal, double maxVal, double& value) {
+  double v = 0.0;
+  if (!LeerDouble(texto, v)) return NO_ES_NUMERO;
+  if (!(v >= minVal && v <= maxVal)) return FueraDeRangoDouble(minVal, maxVal);
+  value = v;
+  return CString();
+}
+
+CString RechazoTextoUInt(const CString& texto, UINT minVal, UINT maxVal, UINT& value) {
+  UINT v = 0;
+  if (!LeerUInt(texto, v)) return NO_ES_ENTERO;
+  if (v < minVal || v > maxVal) return FueraDeRangoUInt(minVal, maxVal);
+  value = v;
+  return CString();
 }
 
 // ---------------------------------------------------------------- CDialog

@@ -34,6 +34,12 @@ void DDX_Check(CDataExchange* pDX, int id, BOOL& value);
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double maxVal);
 void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);
 
+// What DDX_Text and then DDV_MinMax* make of a number typed as text, for a
+// check made without a dialog: an empty text when the value is accepted
+// (and stored), otherwise the message the dialog would show.
+CString RechazoTextoDouble(const CString& texto, double minVal, double maxVal, double& value);
+CString RechazoTextoUInt(const CString& texto, UINT minVal, UINT maxVal, UINT& value);
+
 class CDialog : public CWnd {
  public:
   // Builds the control model from the template (every control with its id

@@ -4,6 +4,7 @@
 
 #include "data/conjunto.h"
 #include "framework/host.h"
+#include "network/parametros.h"
 #include "network/verificacion.h"
 
 namespace {
@@ -45,19 +46,8 @@ void DDV_Fichero(CDataExchange* pDX, CString& value) {
 
 void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CString& strEntrenamiento) {
   if (!pDX->m_bSaveAndValidate) return;
-  if (strVerificacion.empty()) Avisar(pDX, "No ha introducido un fichero");
-  if (strEntrenamiento.empty()) return;
-  UINT nEntradasEnt = 0, nSalidasEnt = 0, nEntradasVer = 0, nSalidasVer = 0;
-  {
-    CConjuntoDatos conjunto;
-    conjunto.Dimensiones(strEntrenamiento, &nEntradasEnt, &nSalidasEnt);
-    // A binary header that announces more values than its file holds
-    // cannot size a network.
-    if (!conjunto.Dimensiones(strVerificacion, &nEntradasVer, &nSalidasVer) ||
-        !CConjuntoDatos::Completo(strVerificacion) || !CConjuntoDatos::Completo(strEntrenamiento))
-      Avisar(pDX, " No se han podido dimensionar los datos. ");
-  }
-  if (nEntradasVer != nEntradasEnt || nSalidasVer != nSalidasEnt) Avisar(pDX, " Dimensiones incorrectas. ");
+  const Resultado<Hecho> r = ComprobarFicheroVerificacion(strVerificacion, strEntrenamiento);
+  if (!r) Avisar(pDX, r.Mensaje());
 }
 
 // ---------------------------------------------------------------- CNuevaRedDlg
@@ -85,6 +75,19 @@ CNuevaRedDlg::Valores CNuevaRedDlg::ValoresGuardados() {
   return g_valores;
 }
 
+DatosNuevaRed CNuevaRedDlg::DatosGuardados() {
+  const Valores v = ValoresGuardados();
+  DatosNuevaRed d;
+  d.strFicheroEntrenamiento = v.strFicheroEntrenamiento;
+  d.strFicheroVerificacion = v.strFicheroVerificacion;
+  d.nOcultas = v.nOcultas;
+  d.dAprendizaje = v.dAprendizaje;
+  d.dMomento = v.dMomento;
+  d.dErrorMaximo = v.dErrorMaximo;
+  d.nMaxEpocas = v.nMaxEpocas;
+  return d;
+}
+
 void CNuevaRedDlg::RestablecerValores() {
   std::lock_guard<std::mutex> lock(g_mutexValores);
   g_valores = Valores();
@@ -95,15 +98,15 @@ void CNuevaRedDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFicheroEntrenamiento);
   DDV_Fichero(pDX, m_strFicheroEntrenamiento);
   DDX_Text(pDX, IDC_ERROR_MAXIMO, m_dErrorMaximo);
-  DDV_MinMaxDouble(pDX, m_dErrorMaximo, 0.0, 1.0);
+  DDV_MinMaxDouble(pDX, m_dErrorMaximo, Parametro(PARAM_ERROR).dMinimo, Parametro(PARAM_ERROR).dMaximo);
   DDX_Text(pDX, IDC_MAX_EPOCAS, m_nMaxEpocas);
-  DDV_MinMaxUInt(pDX, m_nMaxEpocas, 1, 400);
+  DDV_MinMaxUInt(pDX, m_nMaxEpocas, MinimoEntero(PARAM_EPOCAS), MaximoEntero(PARAM_EPOCAS));
   DDX_Text(pDX, IDC_MOMENTO, m_dMomento);
-  DDV_MinMaxDouble(pDX, m_dMomento, 0.0, 1.0);
+  DDV_MinMaxDouble(pDX, m_dMomento, Parametro(PARAM_MOMENTO).dMinimo, Parametro(PARAM_MOMENTO).dMaximo);
   DDX_Text(pDX, IDC_OCULTAS, m_nOcultas);
-  DDV_MinMaxUInt(pDX, m_nOcultas, 1, 128);
+  DDV_MinMaxUInt(pDX, m_nOcultas, MinimoEntero(PARAM_OCULTAS), MaximoEntero(PARAM_OCULTAS));
   DDX_Text(pDX, IDC_APRENDIZAJE, m_dAprendizaje);
-  DDV_MinMaxDouble(pDX, m_dAprendizaje, 0.0, 0.5);
+  DDV_MinMaxDouble(pDX, m_dAprendizaje, Parametro(PARAM_APRENDIZAJE).dMinimo, Parametro(PARAM_APRENDIZAJE).dMaximo);
   DDX_Text(pDX, IDC_FICHERO_VERIFICACION, m_strFicheroVerificacion);
   DDV_FicheroVerificacion(pDX, m_strFicheroVerificacion, m_strFicheroEntrenamiento);
   DDX_Check(pDX, IDC_GUARDAR_VALORES, m_bGuardarValores);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/dialogo.h"
+#include "network/parametros.h"
 #include "resources/resource.h"
 
 // The filters of every dialog that chooses a data file: text, binary, all.
@@ -42,12 +43,14 @@ class CNuevaRedDlg : public CDialog {
   struct Valores {
     CString strFicheroEntrenamiento;
     CString strFicheroVerificacion;
-    double dErrorMaximo = 0.7;
-    UINT nMaxEpocas = 100;
-    double dMomento = 0.9;
-    UINT nOcultas = 40;
-    double dAprendizaje = 0.1;
+    double dErrorMaximo = Parametro(PARAM_ERROR).dPorOmision;
+    UINT nMaxEpocas = static_cast<UINT>(Parametro(PARAM_EPOCAS).dPorOmision);
+    double dMomento = Parametro(PARAM_MOMENTO).dPorOmision;
+    UINT nOcultas = static_cast<UINT>(Parametro(PARAM_OCULTAS).dPorOmision);
+    double dAprendizaje = Parametro(PARAM_APRENDIZAJE).dPorOmision;
   };
+  // The values the dialog would show, as a new network's.
+  static DatosNuevaRed DatosGuardados();
   static Valores ValoresGuardados();
   // Back to the values of program start (tests).
   static void RestablecerValores();

@@ -28,6 +28,7 @@
 #include "network/exportar.h"
 #include "network/exportar_c.h"
 #include "network/motor.h"
+#include "network/parametros.h"
 #include "network/registro.h"
 #include "network/verificacion.h"
 #include "resources/resource.h"
@@ -171,51 +172,71 @@ BOOL CNodusDoc::OnNewDocument() {
       m_nPuntos = 0;
       return FALSE;
     }
-    m_strFicheroEntrenamiento = dlg.m_strFicheroEntrenamiento;
-    m_strFicheroVerificacion = dlg.m_strFicheroVerificacion;
-    m_nOcultas = dlg.m_nOcultas;
+    DatosNuevaRed datos;
+    datos.strFicheroEntrenamiento = dlg.m_strFicheroEntrenamiento;
+    datos.strFicheroVerificacion = dlg.m_strFicheroVerificacion;
+    datos.nOcultas = dlg.m_nOcultas;
+    datos.dMomento = dlg.m_dMomento;
+    datos.dAprendizaje = dlg.m_dAprendizaje;
+    datos.dErrorMaximo = dlg.m_dErrorMaximo;
+    datos.nMaxEpocas = dlg.m_nMaxEpocas;
+    datos.opciones = m_opciones;
+    if (CrearRed(datos)) break;
+  }
+  return TRUE;
+}
 
-    CConjuntoDatos conjunto;
-    // A binary header that announces more values than its file holds
-    // makes no network: its counts may be anything.
-    if (!conjunto.Dimensiones(m_strFicheroEntrenamiento, &m_nEntradas, &m_nSalidas) || m_nEntradas == 0 ||
-        m_nSalidas == 0 || !CConjuntoDatos::Completo(m_strFicheroEntrenamiento)) {
-      AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
-      continue;
-    }
-    UINT nEntradasVer = 0, nSalidasVer = 0;
-    if (!conjunto.Dimensiones(m_strFicheroVerificacion, &nEntradasVer, &nSalidasVer) ||
-        !CConjuntoDatos::Completo(m_strFicheroVerificacion)) {
-      AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
-      continue;
-    }
-    if (nEntradasVer != m_nEntradas || nSalidasVer != m_nSalidas) {
-      AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
-      continue;
-    }
+BOOL CNodusDoc::NuevaRed(const DatosNuevaRed& datos) {
+  if (!CDocument::OnNewDocument()) return FALSE;
+  return CrearRed(datos);
+}
 
-    m_dMomento = dlg.m_dMomento;
-    m_dAprendizaje = dlg.m_dAprendizaje;
-    m_dErrorMaximo = dlg.m_dErrorMaximo;
-    m_nMaxEpocas = dlg.m_nMaxEpocas;
-    m_nEpoca = 0;
-    m_bEntrenada = false;
-    m_nPuntos = 0;
-    // A network that the machine cannot hold is reported as the framework
-    // reports any memory failure, and the dialog comes back for a smaller
-    // one; nothing of it is kept.
-    try {
-      ConstruirRed();
-      break;
-    } catch (const CMemoryException& e) {
-      LiberarRed();
-      AfxMessageBox(e.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
-    } catch (const std::bad_alloc&) {
-      LiberarRed();
-      AfxMessageBox(CMemoryException().Mensaje(), MB_OK | MB_ICONEXCLAMATION);
-    }
+BOOL CNodusDoc::CrearRed(const DatosNuevaRed& datos) {
+  m_strFicheroEntrenamiento = datos.strFicheroEntrenamiento;
+  m_strFicheroVerificacion = datos.strFicheroVerificacion;
+  m_nOcultas = datos.nOcultas;
+
+  CConjuntoDatos conjunto;
+  // A binary header that announces more values than its file holds
+  // makes no network: its counts may be anything.
+  if (!conjunto.Dimensiones(m_strFicheroEntrenamiento, &m_nEntradas, &m_nSalidas) || m_nEntradas == 0 ||
+      m_nSalidas == 0 || !CConjuntoDatos::Completo(m_strFicheroEntrenamiento)) {
+    AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+    return FALSE;
+  }
+  UINT nEntradasVer = 0, nSalidasVer = 0;
+  if (!conjunto.Dimensiones(m_strFicheroVerificacion, &nEntradasVer, &nSalidasVer) ||
+      !CConjuntoDatos::Completo(m_strFicheroVerificacion)) {
+    AfxMessageBox("Error en apertura de fichero", MB_OK, 0);
+    return FALSE;
+  }
+  if (nEntradasVer != m_nEntradas || nSalidasVer != m_nSalidas) {
+    AfxMessageBox("Dimensiones Erroneas", MB_OK, 0);
+    return FALSE;
   }
 
+  m_dMomento = datos.dMomento;
+  m_dAprendizaje = datos.dAprendizaje;
+  m_dErrorMaximo = datos.dErrorMaximo;
+  m_nMaxEpocas = datos.nMaxEpocas;
+  m_opciones = datos.opciones;
+  m_nEpoca = 0;
+  m_bEntrenada = false;
+  m_nPuntos = 0;
+  // A network that the machine cannot hold is reported as the framework
+  // reports any memory failure, and the dialog comes back for a smaller
+  // one; nothing of it is kept.
+  try {
+    ConstruirRed();
+  } catch (const CMemoryException& e) {
+    LiberarRed();
+    AfxMessageBox(e.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    return FALSE;
+  } catch (const std::bad_alloc&) {
+    LiberarRed();
+    AfxMessageBox(CMemoryException().Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    return FALSE;
+  }
   SetEstado(CString());
   m_bEntrenando = false;
   return TRUE;

@@ -14,6 +14,7 @@
 #include "framework/ventana.h"
 #include "network/aritmetica.h"
 #include "network/opciones.h"
+#include "network/parametros.h"
 #include "storage/reales.h"
 
 class CFileDialog;
@@ -56,6 +57,10 @@ class CNodusDoc : public CDocument {
 
   void Serialize(CArchive& ar) override;
   BOOL OnNewDocument() override;
+  // A new network from values already checked (ComprobarNuevaRed), as New
+  // makes one from the dialog's: FALSE after the message box that says why
+  // the data files make none.
+  BOOL NuevaRed(const DatosNuevaRed& datos);
   // The document's commands: Entrenar, Detener, Verificar, Matriz de
   // confusión, Aplicar a fichero, Guardar historial, Guardar pesos and
   // Exportar como C.
@@ -154,6 +159,9 @@ class CNodusDoc : public CDocument {
   // (zero) for its dimensions; throws CMemoryException when they cannot
   // be had. LiberarRed releases them all.
   void ConstruirRed();
+  // Steps of a new network after its values were accepted: measures the
+  // data files and builds the network, or says why not.
+  BOOL CrearRed(const DatosNuevaRed& datos);
   void LiberarRed();
   // Whether a thread was started and still runs (valid after it has ended).
   bool HiloActivo() const;

@@ -1,0 +1,52 @@
+#include "network/parametros.h"
+
+#include <type_traits>
+
+#include "data/conjunto.h"
+#include "framework/dialogo.h"
+#include "framework/texto.h"
+#include "network/verificacion.h"
+
+CString TextoParametro(double d) { return FormatC("%.*g", 15, d); }
+
+Resultado<Hecho> ComprobarFicheroVerificacion(const CString& strVerificacion, const CString& strEntrenamiento) {
+  if (strVerificacion.empty()) return Rechazo("No ha introducido un fichero");
+  if (strEntrenamiento.empty()) return Hecho{};
+  UINT nEntradasEnt = 0, nSalidasEnt = 0, nEntradasVer = 0, nSalidasVer = 0;
+  CConjuntoDatos conjunto;
+  conjunto.Dimensiones(strEntrenamiento, &nEntradasEnt, &nSalidasEnt);
+  // A binary header that announces more values than its file holds
+  // cannot size a network.
+  if (!conjunto.Dimensiones(strVerificacion, &nEntradasVer, &nSalidasVer) ||
+      !CConjuntoDatos::Completo(strVerificacion) || !CConjuntoDatos::Completo(strEntrenamiento))
+    return Rechazo(" No se han podido dimensionar los datos. ");
+  if (nEntradasVer != nEntradasEnt || nSalidasVer != nSalidasEnt) return Rechazo(" Dimensiones incorrectas. ");
+  return Hecho{};
+}
+
+Resultado<DatosNuevaRed> ComprobarNuevaRed(const CString& strEntrenamiento, const CString& strVerificacion,
+                                           const std::map<std::string, std::string>& textos, DatosNuevaRed base) {
+  base.strFicheroEntrenamiento = strEntrenamiento;
+  base.strFicheroVerificacion = strVerificacion;
+  if (const Resultado<Hecho> r = ComprobarFicheroDatos(strEntrenamiento); !r) return r.GetFallo();
+
+  // A number not given is the one the dialog would show.
+  auto leer = [&](IndiceParametro i, auto& valor) -> CString {
+    const DefinicionParametro& p = Parametro(i);
+    const auto it = textos.find(p.strOpcion);
+    if (it == textos.end()) return CString();
+    if constexpr (std::is_same_v<std::remove_reference_t<decltype(valor)>, UINT>)
+      return RechazoTextoUInt(it->second, MinimoEntero(i), MaximoEntero(i), valor);
+    else
+      return RechazoTextoDouble(it->second, p.dMinimo, p.dMaximo, valor);
+  };
+  // The dialog's order of fields; the first refusal ends the check.
+  CString m;
+  if ((m = leer(PARAM_ERROR, base.dErrorMaximo)).empty() && (m = leer(PARAM_EPOCAS, base.nMaxEpocas)).empty() &&
+      (m = leer(PARAM_MOMENTO, base.dMomento)).empty() && (m = leer(PARAM_OCULTAS, base.nOcultas)).empty())
+    m = leer(PARAM_APRENDIZAJE, base.dAprendizaje);
+  if (!m.empty()) return Rechazo(m);
+  if (const Resultado<Hecho> r = ComprobarFicheroVerificacion(strVerificacion, strEntrenamiento); !r)
+    return r.GetFallo();
+  return base;
+}
