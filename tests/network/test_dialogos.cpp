@@ -3,6 +3,7 @@
 // "Cerrar todas" dialogs.
 #include <filesystem>
 
+#include "network/parametros.h"
 #include "tests/network/documento_apoyo.h"
 
 namespace {
@@ -351,4 +352,34 @@ TEST_F(Dialogos, PreguntarGuardarSegunLaRespuesta) {
   EXPECT_EQ(doc.PreguntarGuardar(), 0);
   EXPECT_TRUE(std::filesystem::exists(otra.Fichero("propia.nrv")));
   EXPECT_EQ(host.dialogosFichero.size(), 2u);
+}
+
+// The core's check of a new network (nrv-cli nueva) and the dialog's take
+// their ranges from one table: at each bound and just past it they accept
+// and refuse alike, with the same message.
+TEST_F(Dialogos, LaComprobacionDelNucleoDiceLoMismoQueElDialogo) {
+  const std::pair<IndiceParametro, int> campos[] = {{PARAM_OCULTAS, IDC_OCULTAS},
+                                                    {PARAM_APRENDIZAJE, IDC_APRENDIZAJE},
+                                                    {PARAM_MOMENTO, IDC_MOMENTO},
+                                                    {PARAM_ERROR, IDC_ERROR_MAXIMO},
+                                                    {PARAM_EPOCAS, IDC_MAX_EPOCAS}};
+  for (const auto& [i, id] : campos) {
+    const DefinicionParametro& p = Parametro(i);
+    const double paso = p.tipo == TipoParametro::Entero ? 1.0 : 0.001;
+    for (const CString& texto : {TextoParametro(p.dMinimo), TextoParametro(p.dMaximo),
+                                 TextoParametro(p.dMinimo - paso), TextoParametro(p.dMaximo + paso),
+                                 CString("x")}) {
+      const std::vector<CString> dialogo = Probar(id, texto);
+      const Resultado<DatosNuevaRed> nucleo = ComprobarNuevaRed(
+          Ejemplo("xor.txt"), Ejemplo("xor.txt"), {{p.strOpcion, texto}}, DatosNuevaRed{});
+      ASSERT_EQ(dialogo.empty(), bool(nucleo)) << p.strOpcion << " " << texto;
+      if (!dialogo.empty()) EXPECT_EQ(dialogo.front(), nucleo.Mensaje()) << p.strOpcion << " " << texto;
+    }
+  }
+  // Nothing given: the dialog's first values.
+  const Resultado<DatosNuevaRed> r = ComprobarNuevaRed(Ejemplo("xor.txt"), Ejemplo("xor.txt"), {}, DatosNuevaRed{});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->nOcultas, 40u);
+  EXPECT_EQ(r->dAprendizaje, 0.1);
+  EXPECT_EQ(r->nMaxEpocas, 100u);
 }
