@@ -60,7 +60,10 @@ for orden in "historial x.nrv tubo" "historial x.nrv tubo --csv" "pesos x.nrv tu
 done
 # With a reader, the size is that of what was written.
 cat tubo >leido.bin &
+# Opening our own writing end waits for cat's reading end: no race.
+exec 3>tubo
 ejecutar pesos x.nrv tubo
+exec 3>&-
 wait
 espera_rc 0 "pesos a una tubería con lector"
 espera_salida "Pesos guardados en tubo ($(stat -c %s leido.bin) bytes, épocas entrenadas: 3)." "pesos a una tubería"
