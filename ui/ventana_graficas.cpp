@@ -183,7 +183,7 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
   }
 
   // The points, and the ranges they need.
-  Rango x, y, positivos;
+  Rango y, positivos;
   UINT nMax = 0;
   for (const CurvasRed& r : redes) {
     nMax = std::max(nMax, r.Puntos());
@@ -255,8 +255,9 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
 
 // ---------------------------------------------------------------- a chart on screen
 
-CVistaGrafica::CVistaGrafica(int medida, QWidget* padre) : QChartView(padre), m_nMedida(medida) {
-  setObjectName(QStringLiteral("grafica%1").arg(medida));
+namespace {
+
+QChart* NuevaGrafica(int medida) {
   auto* chart = new QChart();
   chart->setTitle(NombreMedida(medida));
   chart->setBackgroundRoundness(0);
@@ -264,7 +265,16 @@ CVistaGrafica::CVistaGrafica(int medida, QWidget* padre) : QChartView(padre), m_
   chart->setPlotAreaBackgroundVisible(true);
   chart->legend()->setAlignment(Qt::AlignRight);
   chart->setMargins(QMargins(4, 4, 4, 4));
-  setChart(chart);
+  return chart;
+}
+
+}  // namespace
+
+// The chart is given at construction: setChart() would leave the view's
+// default chart to whoever took it, and nobody does.
+CVistaGrafica::CVistaGrafica(int medida, QWidget* padre)
+    : QChartView(NuevaGrafica(medida), padre), m_nMedida(medida) {
+  setObjectName(QStringLiteral("grafica%1").arg(medida));
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::RectangleRubberBand);
   setMouseTracking(true);
