@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "resources/resultados.h"
+
 using BOOL = int;
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -23,7 +25,7 @@ using INT_PTR = std::intptr_t;
 // Strings are UTF-8 inside the program; files see Windows-1252 (texto.h).
 using CString = std::string;
 
-// Message-box styles and dialog results.
+// Message-box styles (the results are resources/resultados.h).
 constexpr UINT MB_OK = 0x0000;
 constexpr UINT MB_OKCANCEL = 0x0001;
 constexpr UINT MB_YESNOCANCEL = 0x0003;
@@ -35,11 +37,6 @@ constexpr UINT MB_ICONINFORMATION = 0x0040;
 constexpr UINT MB_TYPEMASK = 0x000F;
 constexpr UINT MB_ICONMASK = 0x00F0;
 
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDABORT = 3;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
 
 constexpr UINT WM_USER = 0x0400;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "framework/ventana.h"
 
 class CDataExchange;

@@ -4,7 +4,7 @@
 
 #include "framework/controles.h"
 #include "framework/host.h"
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "framework/texto.h"
 
 namespace {

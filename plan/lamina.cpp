@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "framework/texto.h"
 #include "resources/resource.h"
 

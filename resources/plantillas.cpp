@@ -1,5 +1,6 @@
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "resources/resource.h"
+#include "resources/resultados.h"
 
 // Dialog templates of the program: controls in tab order, positions in
 // dialog units of the template's font.
@@ -8,10 +9,10 @@ namespace {
 
 using T = TipoControl;
 
-constexpr UINT EDIT = ES_AUTOHSCROLL_ | WS_TABSTOP_;
-constexpr UINT EDIT_DERECHA = ES_DERECHA | ES_AUTOHSCROLL_ | WS_TABSTOP_;
-constexpr UINT BOTON = WS_TABSTOP_;
-constexpr UINT LISTA = WS_TABSTOP_;
+constexpr std::uint32_t EDIT = ES_AUTOHSCROLL_ | WS_TABSTOP_;
+constexpr std::uint32_t EDIT_DERECHA = ES_DERECHA | ES_AUTOHSCROLL_ | WS_TABSTOP_;
+constexpr std::uint32_t BOTON = WS_TABSTOP_;
+constexpr std::uint32_t LISTA = WS_TABSTOP_;
 
 const std::vector<PlantillaDialogo>& Plantillas() {
   static const std::vector<PlantillaDialogo> plantillas = {
@@ -261,7 +262,7 @@ const std::vector<PlantillaDialogo>& Plantillas() {
 
 }  // namespace
 
-const PlantillaDialogo* AfxBuscarPlantilla(UINT id) {
+const PlantillaDialogo* AfxBuscarPlantilla(std::uint32_t id) {
   for (const auto& p : Plantillas())
     if (p.id == id) return &p;
   return nullptr;

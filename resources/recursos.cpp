@@ -7,10 +7,10 @@
 namespace {
 
 // The framework's question before closing a modified document.
-constexpr UINT AFX_IDP_ASK_TO_SAVE = 61699;
+constexpr std::uint32_t AFX_IDP_ASK_TO_SAVE = 61699;
 
-const std::map<UINT, const char*>& Cadenas() {
-  static const std::map<UINT, const char*> cadenas = {
+const std::map<std::uint32_t, const char*>& Cadenas() {
+  static const std::map<std::uint32_t, const char*> cadenas = {
       {IDR_MAINFRAME, "Perceptrón Multicapa"},
       // Fields of the document type: window title, base name of new
       // documents, file-new name, filter, extension, type id, type name.
@@ -55,7 +55,7 @@ const std::map<UINT, const char*>& Cadenas() {
 using E = ElementoMenu;
 using T = TipoElementoMenu;
 
-E Item(const char* texto, UINT id, bool gris = false) { return {T::Comando, texto, id, gris, {}}; }
+E Item(const char* texto, std::uint32_t id, bool gris = false) { return {T::Comando, texto, id, gris, {}}; }
 E Separador() { return {T::Separador, "", 0, false, {}}; }
 E Popup(const char* texto, std::vector<E> elementos) { return {T::Popup, texto, 0, false, std::move(elementos)}; }
 
@@ -98,29 +98,29 @@ const std::vector<MenuRecurso>& Menus() {
 
 }  // namespace
 
-CString AfxCargarCadena(UINT id) {
+std::string AfxCargarCadena(std::uint32_t id) {
   auto it = Cadenas().find(id);
-  return it == Cadenas().end() ? CString() : CString(it->second);
+  return it == Cadenas().end() ? std::string() : std::string(it->second);
 }
 
-CString AfxPrompt(UINT id) {
-  CString s = AfxCargarCadena(id);
+std::string AfxPrompt(std::uint32_t id) {
+  std::string s = AfxCargarCadena(id);
   return s.substr(0, s.find('\n'));
 }
 
-CString AfxTooltip(UINT id) {
-  CString s = AfxCargarCadena(id);
+std::string AfxTooltip(std::uint32_t id) {
+  std::string s = AfxCargarCadena(id);
   auto n = s.find('\n');
-  return n == CString::npos ? CString() : s.substr(n + 1);
+  return n == std::string::npos ? std::string() : s.substr(n + 1);
 }
 
-const MenuRecurso* AfxBuscarMenu(UINT id) {
+const MenuRecurso* AfxBuscarMenu(std::uint32_t id) {
   for (const auto& m : Menus())
     if (m.id == id) return &m;
   return nullptr;
 }
 
-const std::vector<Acelerador>& AfxAceleradores(UINT id) {
+const std::vector<Acelerador>& AfxAceleradores(std::uint32_t id) {
   static const std::vector<Acelerador> tabla = {
       {"Ctrl+N", ID_FILE_NEW},         {"Ctrl+A", ID_FILE_OPEN},       {"Ctrl+G", ID_FILE_SAVE},
       {"Ctrl+P", ID_FILE_PRINT},       {"Ctrl+Z", ID_EDIT_UNDO},       {"Alt+Backspace", ID_EDIT_UNDO},
@@ -132,7 +132,7 @@ const std::vector<Acelerador>& AfxAceleradores(UINT id) {
   return id == IDR_MAINFRAME ? tabla : ninguna;
 }
 
-const std::vector<BotonBarra>& AfxBarraHerramientas(UINT id) {
+const std::vector<BotonBarra>& AfxBarraHerramientas(std::uint32_t id) {
   static const std::vector<BotonBarra> barra = {
       {ID_FILE_NEW, "nuevo"}, {ID_FILE_OPEN, "abrir"}, {ID_FILE_SAVE, "guardar"}, {0, ""}, {ID_APP_ABOUT, "acerca"},
   };
@@ -140,7 +140,7 @@ const std::vector<BotonBarra>& AfxBarraHerramientas(UINT id) {
   return id == IDR_MAINFRAME ? barra : ninguna;
 }
 
-const std::vector<UINT>& AfxIndicadores() {
-  static const std::vector<UINT> indicadores = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+const std::vector<std::uint32_t>& AfxIndicadores() {
+  static const std::vector<std::uint32_t> indicadores = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
   return indicadores;
 }

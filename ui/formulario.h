@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "framework/ventana.h"
 
 // The template fonts do not exist here: every template is shown in the

@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "framework/host.h"
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "framework/texto.h"
 #include "resources/recursos.h"
 #include "resources/resource.h"

@@ -6,7 +6,7 @@
 #include <clocale>
 
 #include "framework/dialogo.h"
-#include "framework/plantilla.h"
+#include "resources/plantillas.h"
 #include "resources/resource.h"
 #include "tests/support/test_host.h"
 

@@ -1,11 +1,11 @@
 // Dialog templates: controls with their identifiers, texts and positions in
-// dialog units. The tables live in resources/; the framework builds a
-// dialog's control model from them and the Qt host builds its widgets.
+// dialog units, as plain data beneath every other layer: the framework
+// builds a dialog's control model from them and the Qt host its widgets.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
-
-#include "framework/afx.h"
 
 enum class TipoControl {
   Edit,          // single-line edit
@@ -21,16 +21,16 @@ enum class TipoControl {
 };
 
 // Style bits of a control.
-constexpr UINT ES_DERECHA = 0x0001;        // edit: right-aligned
-constexpr UINT ES_AUTOHSCROLL_ = 0x0002;   // edit: auto horizontal scroll
-constexpr UINT SS_IZQUIERDA = 0x0010;      // static: left (the default)
-constexpr UINT SS_CENTRO = 0x0020;         // static: centred
-constexpr UINT SS_DERECHA = 0x0040;        // static: right
-constexpr UINT SS_CENTRO_V = 0x0080;       // static: vertically centred
-constexpr UINT WS_TABSTOP_ = 0x0100;
-constexpr UINT WS_DISABLED_ = 0x0200;
-constexpr UINT WS_OCULTO_ = 0x0400;        // created hidden
-constexpr UINT SS_AJUSTE = 0x0800;         // static: the words wrapped over its lines
+constexpr std::uint32_t ES_DERECHA = 0x0001;        // edit: right-aligned
+constexpr std::uint32_t ES_AUTOHSCROLL_ = 0x0002;   // edit: auto horizontal scroll
+constexpr std::uint32_t SS_IZQUIERDA = 0x0010;      // static: left (the default)
+constexpr std::uint32_t SS_CENTRO = 0x0020;         // static: centred
+constexpr std::uint32_t SS_DERECHA = 0x0040;        // static: right
+constexpr std::uint32_t SS_CENTRO_V = 0x0080;       // static: vertically centred
+constexpr std::uint32_t WS_TABSTOP_ = 0x0100;
+constexpr std::uint32_t WS_DISABLED_ = 0x0200;
+constexpr std::uint32_t WS_OCULTO_ = 0x0400;        // created hidden
+constexpr std::uint32_t SS_AJUSTE = 0x0800;         // static: the words wrapped over its lines
 
 constexpr int IDC_STATIC = -1;
 
@@ -39,11 +39,11 @@ struct ControlPlantilla {
   TipoControl tipo;
   const char* texto;  // UTF-8
   int x, y, w, h;
-  UINT estilo;
+  std::uint32_t estilo;
 };
 
 struct PlantillaDialogo {
-  UINT id;
+  std::uint32_t id;
   const char* titulo;  // UTF-8; empty for a child form
   int w, h;
   const char* fuente;  // the template's font name and size
@@ -53,4 +53,4 @@ struct PlantillaDialogo {
 };
 
 // The templates of the program; null for an unknown id.
-const PlantillaDialogo* AfxBuscarPlantilla(UINT id);
+const PlantillaDialogo* AfxBuscarPlantilla(std::uint32_t id);
