@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "resources/plantillas.h"
 #include "framework/ventana.h"
+#include "resources/plantillas.h"
 
 class CDataExchange;
 

@@ -4,8 +4,8 @@
 
 #include "framework/controles.h"
 #include "framework/host.h"
-#include "resources/plantillas.h"
 #include "framework/texto.h"
+#include "resources/plantillas.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "resources/plantillas.h"
 #include "framework/texto.h"
+#include "resources/plantillas.h"
 #include "resources/resource.h"
 
 namespace {

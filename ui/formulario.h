@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "resources/plantillas.h"
 #include "framework/ventana.h"
+#include "resources/plantillas.h"
 
 // The template fonts do not exist here: every template is shown in the
 // system's sans-serif at 8 points, and dialog units are converted with that

@@ -14,8 +14,8 @@
 #include <cmath>
 
 #include "framework/host.h"
-#include "resources/plantillas.h"
 #include "framework/texto.h"
+#include "resources/plantillas.h"
 #include "resources/recursos.h"
 #include "resources/resource.h"
 #include "ui/ayuda.h"

@@ -28,7 +28,7 @@ comprobar() {
   fi
 }
 comprobar resources
-comprobar framework resources settings
+comprobar framework resources
 comprobar storage framework resources
 comprobar data storage framework resources
 comprobar network data storage framework resources
