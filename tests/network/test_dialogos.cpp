@@ -373,7 +373,9 @@ TEST_F(Dialogos, LaComprobacionDelNucleoDiceLoMismoQueElDialogo) {
       const Resultado<DatosNuevaRed> nucleo = ComprobarNuevaRed(
           Ejemplo("xor.txt"), Ejemplo("xor.txt"), {{p.strOpcion, texto}}, DatosNuevaRed{});
       ASSERT_EQ(dialogo.empty(), bool(nucleo)) << p.strOpcion << " " << texto;
-      if (!dialogo.empty()) EXPECT_EQ(dialogo.front(), nucleo.Mensaje()) << p.strOpcion << " " << texto;
+      if (!dialogo.empty()) {
+        EXPECT_EQ(dialogo.front(), nucleo.Mensaje()) << p.strOpcion << " " << texto;
+      }
     }
   }
   // Nothing given: the dialog's first values.
