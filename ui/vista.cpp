@@ -387,8 +387,15 @@ void CNodusView::OnGraficas() {
     // Large enough to read, never larger than the area.
     hijo->resize(QSize(760, 620).boundedTo(area->viewport()->size()).expandedTo(QSize(360, 300)));
     const bool maximizar = marco->isMaximized();
-    if (maximizar) hijo->showMaximized();
-    else hijo->show();
+    if (maximizar) {
+      hijo->showMaximized();
+    } else {
+      hijo->show();
+      // The area places a new window beside the last one: inside it, whole.
+      const QSize zona = area->viewport()->size();
+      hijo->move(std::clamp(hijo->x(), 0, std::max(0, zona.width() - hijo->width())),
+                 std::clamp(hijo->y(), 0, std::max(0, zona.height() - hijo->height())));
+    }
     m_pGraficas = hijo;
   }
   if (m_pGraficas->isMinimized()) m_pGraficas->showNormal();

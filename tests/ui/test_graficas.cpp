@@ -128,6 +128,8 @@ class PruebaGraficas : public QObject {
     QCOMPARE(Marco()->AreaMdi()->subWindowList().size(), 2);
     QCOMPARE(Marco()->AreaMdi()->activeSubWindow()->widget(), w);
     QCOMPARE(w->windowTitle(), QStringLiteral("Gráficas de iris.nrv"));
+    // Whole inside the area, though the form beside it takes room.
+    QVERIFY(Marco()->AreaMdi()->viewport()->rect().contains(w->parentWidget()->geometry()));
     QCOMPARE(Marco()->MenuActual(), UINT(IDR_NRVTYPE));
     QVERIFY(Marco()->EstaHabilitado(ID_FILE_SAVE));
     QCOMPARE(AbrirGraficas(), w);
