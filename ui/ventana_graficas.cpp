@@ -164,10 +164,10 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
       ejeY = l;
     } else {
       auto* v = new QValueAxis();
-      v->setLabelFormat(medida == kGraficaAciertos ? QStringLiteral("%.4g") : QStringLiteral("%.4g"));
+      v->setLabelFormat(QStringLiteral("%.4g"));
       ejeY = v;
     }
-    ejeY->setTitleText(NombreMedida(medida));
+    // The chart's title names the measure: the axis needs no title of its own.
     chart->addAxis(ejeY, Qt::AlignLeft);
   }
   for (QAbstractAxis* eje : {static_cast<QAbstractAxis*>(ejeX), ejeY}) {
@@ -249,6 +249,9 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
       hi = hi > 0 ? hi * 1.05 : 1.0;
     }
     v->setRange(lo, hi);
+    // No more ticks than the height holds with a free line between labels.
+    const qreal linea = QFontMetricsF(v->labelsFont()).height();
+    v->setTickCount(std::clamp(int(chart->plotArea().height() / (2 * linea)) + 1, 2, 5));
     v->applyNiceNumbers();
   }
 }
@@ -280,6 +283,13 @@ CVistaGrafica::CVistaGrafica(int medida, QWidget* padre)
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setMinimumSize(240, 150);
+}
+
+void CVistaGrafica::resizeEvent(QResizeEvent* e) {
+  QChartView::resizeEvent(e);
+  // The ticks follow the new plot height.
+  if (chart()->layout()) chart()->layout()->activate();
+  if (alCambiarVista) alCambiarVista();
 }
 
 UINT CVistaGrafica::EpocaEn(QPointF punto) const {
@@ -405,7 +415,8 @@ CVentanaGraficas::CVentanaGraficas(CNodusDoc* pDoc, std::function<std::vector<CN
   auto* raiz = new QVBoxLayout(this);
   raiz->setContentsMargins(6, 6, 6, 6);
   auto* barra = new QHBoxLayout();
-  m_pLog = new QCheckBox(QStringLiteral("Escala &logarítmica en los errores"), this);
+  m_pLog = new QCheckBox(QStringLiteral("Escala &logarítmica"), this);
+  m_pLog->setToolTip(QStringLiteral("Los errores en escala logarítmica; los aciertos siempre en escala lineal."));
   m_pLog->setObjectName(QStringLiteral("escalaLogaritmica"));
   m_pLog->setChecked(true);
   connect(m_pLog, &QCheckBox::toggled, this, [this] {

@@ -72,6 +72,7 @@ class CVistaGrafica : public QChartView {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   void Ampliar(qreal factor, QPointF centro);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QInputDialog>
 #include <QMdiArea>
@@ -177,6 +178,14 @@ class PruebaGraficas : public QObject {
     w->Refrescar();
     const auto [alo, ahi] = RangoY(w->Vista(kGraficaAciertos)->chart());
     QVERIFY(alo <= 99.3 && ahi >= 99.4 && ahi - alo < 1.0);
+    // A short window keeps its labels whole: no tick closer than a line.
+    w->parentWidget()->resize(560, 430);
+    QCoreApplication::processEvents();
+    auto* aciertos = qobject_cast<QValueAxis*>(w->Vista(kGraficaAciertos)->chart()->axes(Qt::Vertical).first());
+    QVERIFY(aciertos);
+    const double alto = w->Vista(kGraficaAciertos)->chart()->plotArea().height();
+    QVERIFY2(alto / (aciertos->tickCount() - 1) >= QFontMetricsF(aciertos->labelsFont()).height(),
+             qPrintable(QString::number(aciertos->tickCount())));
 
     w->FijarEscalaLogaritmica(false);
     QChart* total = w->Vista(kGraficaErrorTotal)->chart();
