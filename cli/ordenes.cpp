@@ -125,11 +125,6 @@ bool LeerEntero(const CString& texto, UINT minimo, UINT maximo, UINT& valor) {
   return true;
 }
 
-bool HiloVivo(const CNodusDoc& doc) {
-  DWORD codigo = 0;
-  return doc.m_pHilo && GetExitCodeThread(doc.m_pHilo, &codigo) && codigo == STILL_ACTIVE;
-}
-
 
 using Json = nlohmann::ordered_json;
 
@@ -290,7 +285,7 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   // thread's end wakes it at once.
   for (;;) {
     AfxPumpMessages();
-    if (!HiloVivo(doc)) break;
+    if (!doc.HiloActivo()) break;
     if (Interrumpido()) {
       Avisar("Deteniendo el entrenamiento al final de la época en curso (otro Ctrl+C sale sin guardar).");
       break;

@@ -94,7 +94,7 @@ std::shared_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC proc, void* param, int
   hilo->m_nPrioridad = prioridad;
   std::shared_ptr<CEstadoHilo> estado = hilo->m_pEstado;
   try {
-    std::thread([hilo, estado, proc, param, prioridad]() mutable {
+    hilo->m_hilo = std::thread([estado, proc, param, prioridad] {
       if (prioridad <= THREAD_PRIORITY_LOWEST) {
         // Linux gives each thread its own nice value; only this one yields.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
@@ -112,14 +112,27 @@ std::shared_ptr<CWinThread> AfxBeginThread(AFX_THREADPROC proc, void* param, int
       }
       estado->m_nCodigo.store(codigo, std::memory_order_release);
       estado->m_bActivo.store(false, std::memory_order_release);
-      hilo.reset();
+      // A user-interface thread joining this one sleeps in AfxUiWait.
+      AfxNotifyWaiters();
       // Whoever waits for this thread hears of its end now, not at its next look.
       AfxThreadEnded();
-    }).detach();
+    });
   } catch (const std::system_error&) {
     return nullptr;
   }
   return hilo;
+}
+
+void CWinThread::Join() {
+  if (!m_hilo.joinable()) return;
+  if (m_hilo.get_id() == std::this_thread::get_id()) {
+    m_hilo.detach();  // its last holder let it go from inside: it ends on its own
+    return;
+  }
+  // Until the procedure has returned the thread may wait for a message box
+  // only this thread can show; what follows it never waits for anyone.
+  if (AfxIsUiThread()) AfxUiWait([this] { return !m_pEstado->Activo(); });
+  m_hilo.join();
 }
 
 BOOL GetExitCodeThread(const std::shared_ptr<CWinThread>& hilo, DWORD* codigo) {

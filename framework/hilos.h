@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "framework/afx.h"
 
@@ -52,12 +53,25 @@ class CEstadoHilo {
   std::atomic<DWORD> m_nCodigo{STILL_ACTIVE};
 };
 
-// A worker thread. The object stays valid while someone holds it; the thread
-// itself holds it until it ends.
+// A worker thread, owned by whoever holds its object: letting the last
+// holder go waits for the thread to be gone, so no thread outlives what it
+// was started for (nor, at exit, the program's statics).
 class CWinThread {
  public:
+  CWinThread() = default;
+  CWinThread(const CWinThread&) = delete;
+  CWinThread& operator=(const CWinThread&) = delete;
+  ~CWinThread() { Join(); }
+  // Waits until the thread has ended and its last step is done. On the
+  // user-interface thread it serves the workers' blocking requests (a
+  // message box the thread must show) meanwhile. At once for a thread that
+  // has been joined already; on the thread itself it only lets the thread
+  // end on its own.
+  void Join();
+
   std::shared_ptr<CEstadoHilo> m_pEstado = std::make_shared<CEstadoHilo>();
   int m_nPrioridad = THREAD_PRIORITY_NORMAL;
+  std::thread m_hilo;
 };
 
 // Starts proc(param) at once on a new thread. THREAD_PRIORITY_LOWEST runs it

@@ -24,7 +24,12 @@ class CHostMinimo : public IAfxHost {
   void WakeUi() override {}
 };
 
-CHostMinimo g_hostMinimo;
+// Never destroyed: a thread that ends while the program exits may still
+// reach it.
+IAfxHost& HostMinimo() {
+  static IAfxHost* const host = new CHostMinimo();
+  return *host;
+}
 std::atomic<IAfxHost*> g_pHost{nullptr};
 // Held while a host is replaced and while an ending thread tells it so: the
 // thread has already let its document go, and may outlive the host.
@@ -45,7 +50,7 @@ void AfxThreadEnded() {
 
 IAfxHost& AfxGetHost() {
   IAfxHost* h = g_pHost.load(std::memory_order_acquire);
-  return h ? *h : g_hostMinimo;
+  return h ? *h : HostMinimo();
 }
 
 const CString& AfxGetAppName() { return g_strAppName; }

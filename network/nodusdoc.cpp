@@ -118,7 +118,7 @@ CNodusDoc::~CNodusDoc() {
     SetEvent(m_hEventoDetener);
     WaitForSingleObject(m_hEventoParado, INFINITE);
   }
-  m_pHilo.reset();
+  UnirHilo();
   LiberarFichero();
 }
 
@@ -154,6 +154,11 @@ Resultado<Hecho> CNodusDoc::EscribirRegistroPendiente() {
 bool CNodusDoc::HiloActivo() const {
   DWORD codigo = 0;
   return m_pHilo && GetExitCodeThread(m_pHilo, &codigo) && codigo == STILL_ACTIVE;
+}
+
+void CNodusDoc::UnirHilo() {
+  if (m_pHilo) m_pHilo->Join();
+  m_pHilo.reset();
 }
 
 void CNodusDoc::HabilitarControl(int id, BOOL bEnable) {
@@ -402,6 +407,7 @@ void CNodusDoc::OnEntrenar() {
     // A previous thread past its last step may not have set the event yet:
     // let it finish, so its signal cannot be taken for the new thread's.
     if (HiloActivo()) WaitForSingleObject(m_hEventoParado, INFINITE);
+    UnirHilo();
     // A stop that arrives before the new thread's first step must wait for
     // it, not for a signal left by an earlier run.
     ResetEvent(m_hEventoParado);
@@ -419,7 +425,7 @@ void CNodusDoc::OnDetener() {
     SetEvent(m_hEventoDetener);
     WaitForSingleObject(m_hEventoParado, INFINITE);
   }
-  m_pHilo.reset();
+  UnirHilo();
   m_bEntrenando = false;
   if (!m_bEntrenada && m_nEpoca < m_nMaxEpocas) HabilitarControl(ID_ENTRENAR, TRUE);
   HabilitarControl(ID_DETENER, FALSE);

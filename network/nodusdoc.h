@@ -146,6 +146,8 @@ class CNodusDoc : public CDocument {
   HANDLE m_hEventoDetener;
   std::shared_ptr<CWinThread> m_pHilo;
   CTextoCompartido m_strEstado;
+  // Whether a thread was started and still runs (valid after it has ended).
+  bool HiloActivo() const;
   // Everything beyond the fields above, kept in the file's extension block.
   OpcionesRed m_opciones;
 
@@ -163,8 +165,8 @@ class CNodusDoc : public CDocument {
   // data files and builds the network, or says why not.
   BOOL CrearRed(const DatosNuevaRed& datos);
   void LiberarRed();
-  // Whether a thread was started and still runs (valid after it has ended).
-  bool HiloActivo() const;
+  // After the stop step: waits until the thread is gone, then lets it go.
+  void UnirHilo();
   // Enables or disables a control of the first view (user-interface thread).
   void HabilitarControl(int id, BOOL bEnable);
 

@@ -1,19 +1,20 @@
 // Auto-reset events and worker threads: consumption of a signal, polls,
 // waits of the user-interface thread that still serve a worker's message
-// box, exit codes that outlive the thread object, and the worker's priority.
+// box, joins that serve it too, exit codes, and the worker's priority.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <vector>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/hilos.h"
 #include "framework/host.h"
@@ -157,21 +158,34 @@ TEST(HilosDeTrabajo, ElCodigoEsStillActiveMientrasCorreYLuegoElResultado) {
   EXPECT_EQ(codigo, 0u);
 }
 
-TEST(HilosDeTrabajo, ElEstadoSigueValidoTrasSoltarElObjetoDelHilo) {
+TEST(HilosDeTrabajo, SoltarElObjetoEsperaAlHiloYElEstadoSigueValido) {
   CTestHost host;
   Compuerta c;
   c.codigo = 42;
   auto hilo = AfxBeginThread(EsperarCompuerta, &c);
   ASSERT_NE(hilo, nullptr);
   std::shared_ptr<CEstadoHilo> estado = hilo->m_pEstado;
-  std::weak_ptr<CWinThread> observado = hilo;
-  hilo.reset();  // only the thread holds its object now
-  EXPECT_FALSE(observado.expired());
   EXPECT_EQ(estado->CodigoSalida(), STILL_ACTIVE);
-  SetEvent(c.abrir);
-  EsperarFin(estado);
+  std::thread abridor([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SetEvent(c.abrir);
+  });
+  hilo.reset();  // returns once the thread is gone
   EXPECT_EQ(estado->CodigoSalida(), 42u);
-  while (!observado.expired()) std::this_thread::yield();  // released by the thread at its end
+  abridor.join();
+}
+
+// Joining on the user-interface thread shows the message box the thread
+// waits for, instead of waiting for it forever.
+UINT Avisar(void*) { return AfxMessageBox("aviso", MB_OK, 0) == IDOK ? 5 : 6; }
+
+TEST(HilosDeTrabajo, UnirEnElHiloUiSirveSusMensajes) {
+  CTestHost host;
+  auto hilo = AfxBeginThread(Avisar, nullptr);
+  ASSERT_NE(hilo, nullptr);
+  hilo->Join();
+  EXPECT_EQ(hilo->m_pEstado->CodigoSalida(), 5u);
+  hilo->Join();  // a second join returns at once
 }
 
 // The host hears of a thread's end from that thread, once its exit code
