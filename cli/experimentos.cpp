@@ -87,11 +87,6 @@ CString MensajeAjena(const fs::path& carpeta, UINT n) {
                  carpeta.c_str());
 }
 
-bool HiloVivo(const CNodusDoc& doc) {
-  DWORD codigo = 0;
-  return doc.m_pHilo && GetExitCodeThread(doc.m_pHilo, &codigo) && codigo == STILL_ACTIVE;
-}
-
 // A data file copied into the run's folder under its role's name, keeping
 // its extension (which tells a binary file).
 bool CopiarDatos(const CString& origen, const fs::path& carpeta, const char* papel, CString& nombre) {
@@ -136,24 +131,23 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   }
   const CString red = "red.nrv";
 
-  // nueva: the dialog filled with the run's values.
+  // nueva: the run's values, checked against the dialog's ranges when the
+  // plan was read.
   const ParametrosEjecucion& p = e.parametros;
-  host.m_controlesNuevaRed = {
-      {IDC_FICHERO_ENTRENAMIENTO, entrenamiento},
-      {IDC_FICHERO_VERIFICACION, verificacion},
-      {IDC_OCULTAS, FormatC("%u", p.nOcultas)},
-      {IDC_APRENDIZAJE, TextoExacto(p.dAprendizaje)},
-      {IDC_MOMENTO, TextoExacto(p.dMomento)},
-      {IDC_ERROR_MAXIMO, TextoExacto(p.dErrorMaximo)},
-      {IDC_MAX_EPOCAS, FormatC("%u", p.nMaxEpocas)},
-  };
+  DatosNuevaRed datos;
+  datos.strFicheroEntrenamiento = entrenamiento;
+  datos.strFicheroVerificacion = verificacion;
+  datos.nOcultas = p.nOcultas;
+  datos.dAprendizaje = p.dAprendizaje;
+  datos.dMomento = p.dMomento;
+  datos.dErrorMaximo = p.dErrorMaximo;
+  datos.nMaxEpocas = p.nMaxEpocas;
+  // The run's seed is the network's own, kept with it.
+  datos.opciones.bSemilla = true;
+  datos.opciones.nSemilla = e.nSemilla;
   {
     CNodusDoc nueva;
-    // The run's seed is the network's own, kept with it.
-    nueva.m_opciones.bSemilla = true;
-    nueva.m_opciones.nSemilla = e.nSemilla;
-    if (!nueva.OnNewDocument()) return host.m_bRechazado ? SALIDA_USO : SALIDA_FALLO;
-    if (!nueva.OnSaveDocument(red)) return SALIDA_FALLO;
+    if (!nueva.NuevaRed(datos) || !nueva.OnSaveDocument(red)) return SALIDA_FALLO;
   }
 
   // entrenar: from the saved file, to its end or to an interruption.
@@ -165,7 +159,7 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   doc.OnEntrenar();
   for (;;) {
     AfxPumpMessages();
-    if (!HiloVivo(doc) || Interrumpido()) break;
+    if (!doc.HiloActivo() || Interrumpido()) break;
     host.Esperar();
   }
   doc.OnDetener();

@@ -10,7 +10,6 @@
 
 #include "cli/argumentos.h"
 #include "framework/mensajes.h"
-#include "resources/resource.h"
 
 namespace {
 
@@ -80,21 +79,7 @@ int CHostLinea::MessageBox(const CString& texto, UINT estilo, UINT) {
   }
 }
 
-INT_PTR CHostLinea::DoModal(CDialog& dlg) {
-  const UINT plantilla = dlg.GetTemplateId();
-  if (plantilla != IDD_NUEVA_RED) return IDCANCEL;
-  // Shown again only after its values were refused: the command ends.
-  if (++m_vecesMostrado[plantilla] > 1) {
-    m_bRechazado = true;
-    return IDCANCEL;
-  }
-  dlg.OnInitDialog();
-  for (const auto& [id, texto] : m_controlesNuevaRed) dlg.GetDlgItem(id)->SetWindowText(texto);
-  dlg.OnOK();
-  if (dlg.IsEnded() && dlg.GetResult() == IDOK) return IDOK;
-  m_bRechazado = true;  // the validation has shown why
-  return IDCANCEL;
-}
+INT_PTR CHostLinea::DoModal(CDialog&) { return IDCANCEL; }
 
 INT_PTR CHostLinea::DoModal(CFileDialog&) { return IDCANCEL; }
 

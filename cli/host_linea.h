@@ -1,11 +1,10 @@
-// The command-line host: message boxes on standard error, dialogs filled
-// from the command line, and the user-interface queue pumped by the main
-// thread, which sleeps on a self-pipe that the queue and SIGINT wake.
+// The command-line host: message boxes on standard error, no dialogs (every
+// command takes its values from its arguments), and the user-interface queue
+// pumped by the main thread, which sleeps on a self-pipe that the queue and
+// SIGINT wake.
 #pragma once
 
 #include <chrono>
-#include <map>
-#include <vector>
 
 #include "framework/dialogo.h"
 #include "framework/host.h"
@@ -22,10 +21,8 @@ class CHostLinea : public IAfxHost {
   // "nrv: <text>" on standard error; OK for an information box, No for a
   // question (the tool never replaces or discards anything on its own).
   int MessageBox(const CString& texto, UINT estilo, UINT ayuda) override;
-  // The new-network dialog is filled from the command line and confirmed
-  // once; a second showing (the dialog refused the values) is cancelled.
-  // Any other dialog is cancelled: the tool's results come from the core's
-  // functions, not from dialogs.
+  // Cancelled: the tool's results come from the core's functions, not from
+  // dialogs.
   INT_PTR DoModal(CDialog& dlg) override;
   // Cancelled: the tool names its files on the command line.
   INT_PTR DoModal(CFileDialog& dlg) override;
@@ -43,14 +40,7 @@ class CHostLinea : public IAfxHost {
   // signal cut that wait short.
   void Esperar();
 
-  // Answers of the current command: controls of the new-network dialog by id.
-  std::map<int, CString> m_controlesNuevaRed;
-
-  // Whether the new-network dialog refused the values it was given.
-  bool m_bRechazado = false;
-
  private:
-  std::map<UINT, int> m_vecesMostrado;  // showings per dialog template
   std::chrono::steady_clock::time_point m_ultimoDespertar{};
   IAfxHost* m_pAnterior;
 };

@@ -10,6 +10,7 @@
 #include "framework/fichero.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
+#include "network/parametros.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -150,13 +151,24 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
                                r.key().c_str()));
     }
     const Json& g = *it;
-    auto entero = [](UINT a, UINT b) { return [a, b](const Json& v, UINT& n) { return EsEntero(v, a, b, n); }; };
-    auto real = [](double a, double b) { return [a, b](const Json& v, double& d) { return EsReal(v, a, b, d); }; };
-    if (auto f = LeerLista(g, "ocultas", plan.ocultas, entero(1, 128), "números enteros de 1 a 128")) return *f;
-    if (auto f = LeerLista(g, "aprendizaje", plan.aprendizaje, real(0.0, 0.5), "números de 0 a 0.5")) return *f;
-    if (auto f = LeerLista(g, "momento", plan.momento, real(0.0, 1.0), "números de 0 a 1")) return *f;
-    if (auto f = LeerLista(g, "error", plan.error, real(0.0, 1.0), "números de 0 a 1")) return *f;
-    if (auto f = LeerLista(g, "epocas", plan.epocas, entero(1, 400), "números enteros de 1 a 400")) return *f;
+    // The ranges of the new-network dialog, from the one table.
+    auto entero = [&](IndiceParametro i, std::vector<UINT>& lista) {
+      const UINT a = MinimoEntero(i), b = MaximoEntero(i);
+      return LeerLista(
+          g, Parametro(i).strOpcion, lista, [a, b](const Json& v, UINT& n) { return EsEntero(v, a, b, n); },
+          FormatC("números enteros de %u a %u", a, b));
+    };
+    auto real = [&](IndiceParametro i, std::vector<double>& lista) {
+      const double a = Parametro(i).dMinimo, b = Parametro(i).dMaximo;
+      return LeerLista(
+          g, Parametro(i).strOpcion, lista, [a, b](const Json& v, double& d) { return EsReal(v, a, b, d); },
+          "números de " + TextoParametro(a) + " a " + TextoParametro(b));
+    };
+    if (auto f = entero(PARAM_OCULTAS, plan.ocultas)) return *f;
+    if (auto f = real(PARAM_APRENDIZAJE, plan.aprendizaje)) return *f;
+    if (auto f = real(PARAM_MOMENTO, plan.momento)) return *f;
+    if (auto f = real(PARAM_ERROR, plan.error)) return *f;
+    if (auto f = entero(PARAM_EPOCAS, plan.epocas)) return *f;
   }
 
   UINT nSemilla = 1;
