@@ -413,9 +413,12 @@ UINT PrimeraNoFinita(const CMatrizReales& entradas, const CMatrizReales& salidas
   return muestras;
 }
 
+CString TextoNoFinito(const char* donde, std::uint64_t n, const CString& ruta) {
+  return FormatC("valor no finito en %s %llu de %s", donde, static_cast<unsigned long long>(n), ruta.c_str());
+}
+
 void AvisarNoFinito(const char* donde, std::uint64_t n, const CString& ruta) {
-  AfxMessageBox(FormatC("valor no finito en %s %llu de %s", donde, static_cast<unsigned long long>(n), ruta.c_str()),
-                MB_OK, 0);
+  AfxMessageBox(TextoNoFinito(donde, n, ruta), MB_OK, 0);
 }
 
 // Measures a text file's first two data lines as LeerLinea and
@@ -611,11 +614,33 @@ BOOL CConjuntoDatos::Completo(const CString& ruta) {
   return ValoresAnunciados(entradas, salidas, std::max<UINT>(muestras, 1)) <= (tam - 12) / sizeof(double);
 }
 
+CString TextoAviso(const AvisoCarga& aviso) {
+  if (aviso.nMas == 0) return aviso.strTexto;
+  return FormatC("%s (y %llu %s más)", aviso.strTexto.c_str(), static_cast<unsigned long long>(aviso.nMas),
+                 aviso.nMas == 1 ? "línea" : "líneas");
+}
+
+void CConjuntoDatos::Avisar(const CString& texto) {
+  for (AvisoCarga& a : m_avisos)
+    if (a.strTexto == texto) {
+      ++a.nMas;
+      return;
+    }
+  m_avisos.push_back(AvisoCarga{texto, 0});
+}
+
+void CConjuntoDatos::MostrarAvisos() {
+  for (const AvisoCarga& a : m_avisos) AfxMessageBox(TextoAviso(a), MB_OK, 0);
+  m_avisos.clear();
+}
+
 BOOL CConjuntoDatos::Cargar(const CString& ruta) {
   m_bDetenido = false;
+  m_avisos.clear();
   if (ruta.empty()) return FALSE;
-  if (TipoFichero(ruta) == 0) return CargarTexto(ruta);
-  return CargarBinario(ruta);
+  const BOOL bien = TipoFichero(ruta) == 0 ? CargarTexto(ruta) : CargarBinario(ruta);
+  if (!m_bGuardarAvisos) MostrarAvisos();
+  return bien;
 }
 
 BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
@@ -629,8 +654,8 @@ BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
   m_nEntradas = entradas;
   m_nSalidas = salidas;
   m_nMuestras = muestras;
-  if (!m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas)) AfxMessageBox(" ENTRADAS ", MB_OK, 0);
-  if (!m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas)) AfxMessageBox(" SALIDAS ", MB_OK, 0);
+  if (!m_matEntradas.Dimensionar(m_nMuestras, m_nEntradas)) Avisar(" ENTRADAS ");
+  if (!m_matSalidas.Dimensionar(m_nMuestras, m_nSalidas)) Avisar(" SALIDAS ");
   if (m_matEntradas.m_ppFilas != nullptr) {
     if (!LeerMuestras(fd.fd(), m_matEntradas, m_matSalidas, m_nMuestras, m_hDetener)) {
       m_bDetenido = true;
@@ -639,7 +664,7 @@ BOOL CConjuntoDatos::CargarBinario(const CString& ruta) {
     }
     const UINT s = PrimeraNoFinita(m_matEntradas, m_matSalidas, m_nMuestras);
     if (s < m_nMuestras) {
-      AvisarNoFinito("la muestra", std::uint64_t(s) + 1, ruta);
+      Avisar(TextoNoFinito("la muestra", std::uint64_t(s) + 1, ruta));
       Descartar();
       return FALSE;
     }
@@ -698,7 +723,7 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
   // changed between the passes.
   UINT s = 0;
   auto noFinito = [&] {
-    AvisarNoFinito("la línea", l.Linea(), ruta);
+    Avisar(TextoNoFinito("la línea", l.Linea(), ruta));
     Descartar();
     return FALSE;
   };
@@ -707,13 +732,13 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
     if (guardar) {
       const bool completa = LeerValoresRango(ini, fin, m_matEntradas.m_ppFilas[s], m_nEntradas);
       if (!Finitos(m_matEntradas.m_ppFilas[s], m_nEntradas)) return noFinito();
-      if (!completa) AfxMessageBox("faltan datos", MB_OK, 0);
+      if (!completa) Avisar("faltan datos");
     } else if (!TieneValores(ini, fin, m_nEntradas)) {
-      AfxMessageBox("faltan datos", MB_OK, 0);
+      Avisar("faltan datos");
     }
     if (!l.Siguiente(ini, fin)) {
       if (l.Detenido()) break;
-      AfxMessageBox("Faltan datos.", MB_OK, 0);
+      Avisar("Faltan datos.");
       m_matEntradas.Liberar();
       m_matSalidas.Liberar();
       m_nMuestras = 0;
@@ -722,9 +747,9 @@ BOOL CConjuntoDatos::CargarTexto(const CString& ruta) {
     if (guardar) {
       const bool completa = LeerValoresRango(ini, fin, m_matSalidas.m_ppFilas[s], m_nSalidas);
       if (!Finitos(m_matSalidas.m_ppFilas[s], m_nSalidas)) return noFinito();
-      if (!completa) AfxMessageBox("faltan datos", MB_OK, 0);
+      if (!completa) Avisar("faltan datos");
     } else if (!TieneValores(ini, fin, m_nSalidas)) {
-      AfxMessageBox("faltan datos", MB_OK, 0);
+      Avisar("faltan datos");
     }
     if (s < UINT_MAX) ++s;
   }

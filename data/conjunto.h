@@ -2,7 +2,9 @@
 // binary data file.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "framework/hilos.h"
 #include "storage/reales.h"
@@ -17,6 +19,16 @@ bool LeerLinea(CString& linea, std::FILE* f);
 bool LeerValores(const char* linea, double* destino, UINT n);
 // Number of tokens on a line.
 UINT ContarValores(const char* linea);
+
+// One cause a load complained of: the message of the first line that had it
+// and how many further lines had the same cause.
+struct AvisoCarga {
+  CString strTexto;
+  std::uint64_t nMas = 0;
+};
+// The message as shown once per file and cause: the first line's text, and
+// when more lines had it, "(y N líneas más)" after it.
+CString TextoAviso(const AvisoCarga& aviso);
 
 class CConjuntoDatos : public CObject {
  public:
@@ -44,6 +56,13 @@ class CConjuntoDatos : public CObject {
   HANDLE m_hDetener = nullptr;
   bool m_bDetenido = false;
 
+  // What the last load complained of, one entry per cause in the order met.
+  // Cargar shows them when it ends (one message box each, TextoAviso);
+  // with m_bGuardarAvisos set it leaves them here for its caller.
+  std::vector<AvisoCarga> m_avisos;
+  bool m_bGuardarAvisos = false;
+  void MostrarAvisos();
+
   CMatrizReales m_matEntradas;
   CMatrizReales m_matSalidas;
   UINT m_nMuestras = 0;
@@ -54,4 +73,6 @@ class CConjuntoDatos : public CObject {
  private:
   // Releases what a refused load had read.
   void Descartar();
+  // Notes one line's complaint under its cause.
+  void Avisar(const CString& texto);
 };
