@@ -48,6 +48,8 @@ const char* const kAyudaEntrenar =
     "verificación) y, una vez guardada la red, añade el bloque del entrenamiento\n"
     "a HNRV.TXT en la carpeta actual (si no se puede escribir, lo dice y la red\n"
     "queda guardada). Una red que otro programa está entrenando se rechaza.\n"
+    "Una ruta de datos relativa que no está en la carpeta actual se busca en la\n"
+    "carpeta de la red (véase «nrv-cli ficheros»).\n"
     "\n"
     "El entrenamiento acaba cuando el error máximo de una época queda por debajo\n"
     "del error máximo por muestra, al llegar al número máximo de épocas, o con\n"
@@ -184,6 +186,19 @@ const char* const kAyudaInfo =
     "Opciones:\n"
     "  --json   escribe la información en JSON, para otros programas\n";
 
+const char* const kAyudaFicheros =
+    "Muestra los ficheros de datos de la red o, con las opciones, los cambia y\n"
+    "guarda la red. Cada fichero nuevo debe abrirse y tener las entradas y las\n"
+    "salidas de la red; se guarda la ruta tal como se da. Una red que otro\n"
+    "programa está entrenando se rechaza.\n"
+    "\n"
+    "Una ruta relativa que no está en la carpeta actual se busca en la carpeta\n"
+    "de la red.\n"
+    "\n"
+    "Opciones:\n"
+    "  --entrenamiento F   el nuevo fichero de entrenamiento\n"
+    "  --verificacion F    el nuevo fichero de verificación\n";
+
 const char* const kAyudaExperimento =
     "Hace las ejecuciones del plan PLAN.json en la carpeta CARPETA: cada una es\n"
     "una red nueva, entrenada y medida como con «nrv-cli nueva», «entrenar» y\n"
@@ -279,6 +294,13 @@ const std::vector<DefinicionOrden> kOrdenes = {
      {{"json", nullptr}},
      "muestra la forma, los parámetros y el estado de la red",
      kAyudaInfo},
+    {"ficheros",
+     OrdenFicheros,
+     {{"RED.nrv", "red"}},
+     {},
+     {{"entrenamiento", "datos"}, {"verificacion", "datos"}},
+     "muestra o cambia los ficheros de datos de la red",
+     kAyudaFicheros},
     {"importar",
      OrdenImportar,
      {{"TABLA", "tabla"}, {"DESTINO", "datos"}},

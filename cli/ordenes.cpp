@@ -186,7 +186,7 @@ CString JsonInfo(const CNodusDoc& doc) {
   j["max_epocas"] = doc.m_nMaxEpocas;
   j["estado"] = doc.GetEstado();
   j["entrenada"] = doc.m_bEntrenada.load();
-  j["se_puede_entrenar"] = !doc.m_bEntrenada && nEpoca < doc.m_nMaxEpocas;
+  j["se_puede_entrenar"] = doc.PuedeEntrenarse();
   if (nEpoca > 0 && nEpoca <= doc.m_arrErrorMaximo.m_nTam && nEpoca <= doc.m_arrErrorTotal.m_nTam &&
       nEpoca <= doc.m_arrAciertos.m_nTam) {
     const UINT e = nEpoca - 1;
@@ -437,3 +437,42 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
 }
 
 int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host) { return linea.pOrden->ejecutar(linea, host); }
+
+int OrdenFicheros(const LineaOrdenes& linea, CHostLinea&) {
+  const CString& ruta = linea.posicionales[0];
+  const auto opcion = [&](const char* nombre) {
+    const auto it = linea.opciones.find(nombre);
+    return it == linea.opciones.end() ? CString() : CString(it->second);
+  };
+  const CString strEntrenamiento = opcion("entrenamiento");
+  const CString strVerificacion = opcion("verificacion");
+  for (const char* nombre : {"entrenamiento", "verificacion"})
+    if (linea.opciones.count(nombre) != 0 && opcion(nombre).empty()) {
+      Avisar(FormatC("--%s: No ha introducido un fichero", nombre));
+      return SALIDA_USO;
+    }
+  RedAbierta red;
+  CNodusDoc& doc = red.doc;
+  if (!Abrir(red, ruta)) return SALIDA_FALLO;
+  const auto mostrar = [&] {
+    CString s = "Fichero de entrenamiento:  " + doc.m_strFicheroEntrenamiento + "\n";
+    s += "Fichero de verificación:   " + doc.m_strFicheroVerificacion + "\n";
+    Imprimir(s);
+  };
+  if (strEntrenamiento.empty() && strVerificacion.empty()) {
+    mostrar();
+    return SALIDA_EXITO;
+  }
+  // Not while another program trains it: its save would undo the change.
+  if (const Resultado<Hecho> b = doc.BloquearFichero(); !b) {
+    Avisar(b.Mensaje());
+    return SALIDA_FALLO;
+  }
+  if (const Resultado<Hecho> r = doc.CambiarFicherosDatos(strEntrenamiento, strVerificacion); !r) {
+    Avisar(r.Mensaje());
+    return r.GetFallo().bRechazo ? SALIDA_USO : SALIDA_FALLO;
+  }
+  if (doc.IsModified() && !doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
+  mostrar();
+  return SALIDA_EXITO;
+}

@@ -15,6 +15,8 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenHistorial(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenPesos(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenInfo(const LineaOrdenes& linea, CHostLinea& host);
+// Shows or changes the network's data files (CNodusDoc::CambiarFicherosDatos).
+int OrdenFicheros(const LineaOrdenes& linea, CHostLinea& host);
 // Tables: importing one into a data file, applying a network (cli/tablas.cpp).
 int OrdenImportar(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenAplicar(const LineaOrdenes& linea, CHostLinea& host);

@@ -174,6 +174,29 @@ void CVerificarDlg::OnExaminar() {
   UpdateData(FALSE);
 }
 
+// ---------------------------------------------------------------- CFicherosDatosDlg
+
+CFicherosDatosDlg::CFicherosDatosDlg(CWnd* pParent) : CDialog(IDD_FICHEROS_DATOS, pParent) {}
+
+void CFicherosDatosDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_FICHERO_ENTRENAMIENTO, m_strFicheroEntrenamiento);
+  DDV_Fichero(pDX, m_strFicheroEntrenamiento);
+  DDX_Text(pDX, IDC_FICHERO_VERIFICACION, m_strFicheroVerificacion);
+  DDV_Fichero(pDX, m_strFicheroVerificacion);
+}
+
+bool CFicherosDatosDlg::OnCommand(int id) {
+  if (id != IDC_EXAMINAR_ENTRENAMIENTO && id != IDC_EXAMINAR_VERIFICACION) return CDialog::OnCommand(id);
+  const bool bEntrenamiento = id == IDC_EXAMINAR_ENTRENAMIENTO;
+  const CString ruta = ExaminarDatos();
+  if (ruta.empty()) return true;
+  // Only this field changes: the other keeps what was typed in it.
+  (bEntrenamiento ? m_strFicheroEntrenamiento : m_strFicheroVerificacion) = ruta;
+  GetDlgItem(bEntrenamiento ? IDC_FICHERO_ENTRENAMIENTO : IDC_FICHERO_VERIFICACION)->SetWindowText(ruta);
+  return true;
+}
+
 // ---------------------------------------------------------------- CResultadosDlg
 
 CResultadosDlg::CResultadosDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS, pParent) {}

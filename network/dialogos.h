@@ -1,5 +1,6 @@
 // The dialogs of the network document: new network (130), verification
-// (132), verification results (131) and the "Cerrar todas" question (139).
+// (132), verification results (131), the data files (137) and the
+// "Cerrar todas" question (139).
 #pragma once
 
 #include "framework/dialogo.h"
@@ -68,6 +69,18 @@ class CVerificarDlg : public CDialog {
   void OnExaminar();
 
   CString m_strFichero;
+};
+
+// NRV › Ficheros de datos... (137): the network's training and
+// verification files, each with its "..." button.
+class CFicherosDatosDlg : public CDialog {
+ public:
+  explicit CFicherosDatosDlg(CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+
+  CString m_strFicheroEntrenamiento;
+  CString m_strFicheroVerificacion;
 };
 
 class CResultadosDlg : public CDialog {

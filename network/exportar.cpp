@@ -83,8 +83,8 @@ std::string BytesPesos(const RedPerceptron& red, bool bBinario) {
 
 std::vector<FicheroProtegido> FicherosDeLaRed(const CNodusDoc& doc, const CString& strRed) {
   return {{strRed, "la propia red"},
-          {doc.m_strFicheroEntrenamiento, "el fichero de entrenamiento de la red"},
-          {doc.m_strFicheroVerificacion, "el fichero de verificación de la red"},
+          {RutaDatosRed(doc.m_strFicheroEntrenamiento, strRed), "el fichero de entrenamiento de la red"},
+          {RutaDatosRed(doc.m_strFicheroVerificacion, strRed), "el fichero de verificación de la red"},
           {CRegistroEntrenamiento::Nombre, "el registro de entrenamiento"}};
 }
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "data/conjunto.h"
@@ -149,6 +150,16 @@ Resultado<Hecho> CNodusDoc::EscribirRegistroPendiente() {
   const CString bloque = std::move(m_strBloqueRegistro);
   m_strBloqueRegistro.clear();
   return CRegistroEntrenamiento().Escribir(bloque);
+}
+
+CString RutaDatosRed(const CString& strRuta, const CString& strRed) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path ruta(strRuta);
+  if (strRuta.empty() || ruta.is_absolute() || strRed.empty() || fs::exists(ruta, ec)) return strRuta;
+  const fs::path junto = fs::path(strRed).parent_path() / ruta;
+  if (!fs::exists(junto, ec)) return strRuta;
+  return junto.string();
 }
 
 bool CNodusDoc::HiloActivo() const {
@@ -387,6 +398,10 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI) pCmdUI->Enable(TRUE);
       else OnExportarC();
       return true;
+    case ID_FICHEROS_DATOS:
+      if (pCmdUI) OnUpdateFicherosDatos(pCmdUI);
+      else OnFicherosDatos();
+      return true;
     default:
       return CDocument::OnCmdMsg(id, pCmdUI);
   }
@@ -413,6 +428,8 @@ void CNodusDoc::OnEntrenar() {
     ResetEvent(m_hEventoParado);
     // Outside a run the filled entries are the completed epochs.
     if (m_nPuntos != m_nEpoca) m_nPuntos = m_nEpoca.load();
+    m_strRutaEntrenamiento = RutaDatos(m_strFicheroEntrenamiento);
+    m_strRutaVerificacion = RutaDatos(m_strFicheroVerificacion);
     m_bEntrenando = true;
     m_pHilo = AfxBeginThread(HiloEntrenamiento, this, THREAD_PRIORITY_LOWEST);
   }
@@ -427,15 +444,61 @@ void CNodusDoc::OnDetener() {
   }
   UnirHilo();
   m_bEntrenando = false;
-  if (!m_bEntrenada && m_nEpoca < m_nMaxEpocas) HabilitarControl(ID_ENTRENAR, TRUE);
+  if (PuedeEntrenarse()) HabilitarControl(ID_ENTRENAR, TRUE);
   HabilitarControl(ID_DETENER, FALSE);
 }
 
 void CNodusDoc::OnUpdateEntrenar(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(!m_bEntrenando && !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+  pCmdUI->Enable(!m_bEntrenando && PuedeEntrenarse());
 }
 
 void CNodusDoc::OnUpdateDetener(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bEntrenando.load()); }
+
+// ---------------------------------------------------------------- data files
+
+Resultado<Hecho> CNodusDoc::CambiarFicherosDatos(const CString& strEntrenamiento, const CString& strVerificacion) {
+  if (m_bEntrenando)
+    return Fallo{"La red se está entrenando: deténgala antes de cambiar sus ficheros de datos."};
+  for (const CString* pNuevo : {&strEntrenamiento, &strVerificacion}) {
+    if (pNuevo->empty()) continue;
+    const CString ruta = RutaDatos(*pNuevo);
+    if (const Resultado<Hecho> r = ComprobarFicheroDatos(ruta); !r) return Rechazo(r.Mensaje() + ": " + ruta);
+    CConjuntoDatos conjunto;
+    UINT nEntradas = 0, nSalidas = 0;
+    if (!conjunto.Dimensiones(ruta, &nEntradas, &nSalidas) || !CConjuntoDatos::Completo(ruta))
+      return Rechazo("Error en apertura de fichero. " + ruta);
+    if (nEntradas != m_nEntradas || nSalidas != m_nSalidas)
+      return Rechazo(FormatC("Dimensiones Erroneas: %s tiene %u entradas y %u salidas; la red, %u y %u.", ruta.c_str(),
+                             nEntradas, nSalidas, m_nEntradas, m_nSalidas));
+  }
+  bool bCambio = false;
+  for (auto [pNuevo, pCampo] : {std::pair{&strEntrenamiento, &m_strFicheroEntrenamiento},
+                                std::pair{&strVerificacion, &m_strFicheroVerificacion}}) {
+    if (pNuevo->empty() || *pNuevo == *pCampo) continue;
+    *pCampo = *pNuevo;
+    bCambio = true;
+  }
+  if (bCambio) SetModifiedFlag(TRUE);
+  return Hecho{};
+}
+
+void CNodusDoc::OnUpdateFicherosDatos(CCmdUI* pCmdUI) { pCmdUI->Enable(!m_bEntrenando); }
+
+void CNodusDoc::OnFicherosDatos() {
+  CFicherosDatosDlg dlg;
+  dlg.m_strFicheroEntrenamiento = m_strFicheroEntrenamiento;
+  dlg.m_strFicheroVerificacion = m_strFicheroVerificacion;
+  // Until files the network can train on are given, or the dialog is
+  // cancelled; it comes back with what was typed.
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    const Resultado<Hecho> r = CambiarFicherosDatos(dlg.m_strFicheroEntrenamiento, dlg.m_strFicheroVerificacion);
+    if (r) break;
+    AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    if (!r.GetFallo().bRechazo) return;
+  }
+  UpdateAllViews(nullptr);
+}
 
 // ---------------------------------------------------------------- training thread
 
@@ -484,7 +547,7 @@ UINT HiloEntrenamiento(void* pParam) {
       p->m_hDetener = hDetener;
       if (!p->Cargar(ruta)) {
         if (p->m_bDetenido) detenido = true;
-        else fallo = "Error en apertura de fichero.";
+        else fallo = "Error en apertura de fichero. " + ruta;
         return false;
       }
       if (!Encaja(*p, nEntradas, nSalidas)) {
@@ -493,8 +556,8 @@ UINT HiloEntrenamiento(void* pParam) {
       }
       return true;
     };
-    if (cargar(pEntrenamiento, pDoc->m_strFicheroEntrenamiento) &&
-        cargar(pVerificacion, pDoc->m_strFicheroVerificacion)) {
+    if (cargar(pEntrenamiento, pDoc->m_strRutaEntrenamiento) &&
+        cargar(pVerificacion, pDoc->m_strRutaVerificacion)) {
       // The fast engine: the same bits as EntrenarEpoca and MedirConjunto,
       // its buffers made once per run; the matrices hold the state after
       // each call.
@@ -608,7 +671,7 @@ RedPerceptron CNodusDoc::GetRed() { return Red(*this); }
 
 void CNodusDoc::OnVerificar() {
   OnDetener();
-  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+  HabilitarControl(ID_ENTRENAR, PuedeEntrenarse());
 
   CVerificarDlg dlg;
   for (;;) {
@@ -637,7 +700,7 @@ void CNodusDoc::OnUpdateAplicarFichero(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
 
 void CNodusDoc::OnMatrizConfusion() {
   OnDetener();
-  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+  HabilitarControl(ID_ENTRENAR, PuedeEntrenarse());
 
   CMatrizDlg dlg;
   Resultado<VerificacionDatos> m = Fallo{};
@@ -661,7 +724,7 @@ void CNodusDoc::OnMatrizConfusion() {
 
 void CNodusDoc::OnAplicarFichero() {
   OnDetener();
-  HabilitarControl(ID_ENTRENAR, !m_bEntrenada && m_nEpoca < m_nMaxEpocas);
+  HabilitarControl(ID_ENTRENAR, PuedeEntrenarse());
 
   CAplicarDlg dlg;
   for (;;) {

@@ -19,6 +19,12 @@
 
 class CFileDialog;
 
+// A data path stored in a network file, as it is to be opened: a relative
+// path that the working folder does not hold is taken from the folder of
+// the network's file (strRed), when it is there. Absolute paths, and
+// relative ones the working folder holds, are as stored.
+CString RutaDatosRed(const CString& strRuta, const CString& strRed);
+
 // The status text, replaced by the training thread while the view reads it.
 class CTextoCompartido {
  public:
@@ -107,6 +113,23 @@ class CNodusDoc : public CDocument {
   bool m_bRegistroTrasGuardar = false;
   Resultado<Hecho> EscribirRegistroPendiente();
 
+  // Whether the network can still be trained: not met its criterion and
+  // epochs left (Entrenar also wants no run in progress).
+  bool PuedeEntrenarse() const { return !m_bEntrenada && m_nEpoca < m_nMaxEpocas; }
+
+  // A data path of this network as it is to be opened (RutaDatosRed with
+  // the network's own file).
+  CString RutaDatos(const CString& strRuta) const { return RutaDatosRed(strRuta, GetPathName()); }
+
+  // New training and verification files for the network (an empty path
+  // keeps that one): each must open and hold the network's inputs and
+  // outputs. Refused while training, with the words that say why; the
+  // document is marked modified when a path changed.
+  Resultado<Hecho> CambiarFicherosDatos(const CString& strEntrenamiento, const CString& strVerificacion);
+  // NRV › Ficheros de datos...: the dialog until its files are accepted.
+  void OnFicherosDatos();
+  void OnUpdateFicherosDatos(CCmdUI* pCmdUI);
+
   // The network's shape and weights, as the arithmetic and the core's
   // operations take them. Read the weights only while no training runs.
   RedPerceptron GetRed();
@@ -155,6 +178,8 @@ class CNodusDoc : public CDocument {
   std::atomic<int> m_fdBloqueo{-1};
   std::atomic<bool> m_bBloqueoDelEntrenamiento{false};  // taken by OnEntrenar, released by its thread
   CString m_strBloqueRegistro;  // written by the thread before m_nEpoca, read once it has ended
+  // The data files of a run as it opens them, set by OnEntrenar.
+  CString m_strRutaEntrenamiento, m_strRutaVerificacion;
 
   friend UINT HiloEntrenamiento(void* pParam);
   // The new network's history, weights (random) and previous changes

@@ -137,6 +137,25 @@ const std::vector<PlantillaDialogo>& Plantillas() {
            {IDC_EXAMINAR, T::Boton, "Examinar...", 299, 16, 50, 14, BOTON},
        }},
 
+      // The network's data files.
+      {IDD_FICHEROS_DATOS,
+       "Ficheros de datos",
+       356,
+       81,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Fichero de Entrenamiento:", 7, 10, 84, 8, SS_IZQUIERDA},
+           {IDC_FICHERO_ENTRENAMIENTO, T::Edit, "", 94, 7, 230, 14, EDIT},
+           {IDC_EXAMINAR_ENTRENAMIENTO, T::Boton, "...", 329, 7, 20, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Fichero de Verificación:", 7, 31, 84, 8, SS_IZQUIERDA},
+           {IDC_FICHERO_VERIFICACION, T::Edit, "", 94, 28, 230, 14, EDIT},
+           {IDC_EXAMINAR_VERIFICACION, T::Boton, "...", 329, 28, 20, 14, BOTON},
+           {IDOK, T::BotonDefecto, "OK", 243, 60, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 299, 60, 50, 14, BOTON},
+       }},
+
       // Importing a table: its syntax, a preview of its first rows, the
       // outputs and the scaling, and the two files written.
       {IDD_IMPORTAR,

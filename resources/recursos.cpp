@@ -33,6 +33,7 @@ const std::map<std::uint32_t, const char*>& Cadenas() {
       {ID_APLICAR_FICHERO,
        "Calcula las salidas de la red para cada muestra de un fichero y las guarda en CSV\nAplicar a fichero"},
       {ID_EXPORTAR_INFORME, "Guarda la página de informe de la red como PDF, SVG o PNG\nExportar informe"},
+      {ID_FICHEROS_DATOS, "Cambia los ficheros de entrenamiento y verificación de la red\nFicheros de datos"},
       {ID_GRAFICAS, "Muestra las curvas de la red en una ventana con ejes, ampliable, junto a otras redes\nGráficas"},
       {ID_FILE_MRU_FILE1, "Abre este documento"},
       {ID_FILE_MRU_FILE1 + 1, "Abre este documento"},
@@ -89,7 +90,8 @@ const std::vector<MenuRecurso>& Menus() {
                               Item("C&errar todas", ID_CERRAR_TODAS)}),
            Popup("&NRV", {Item("&Entrenar", ID_ENTRENAR), Item("&Detener", ID_DETENER),
                           Item("&Verificar...", ID_VERIFICAR), Item("&Matriz de confusión...", ID_MATRIZ_CONFUSION),
-                          Item("&Aplicar a fichero...", ID_APLICAR_FICHERO), Item("&Gráficas", ID_GRAFICAS)}),
+                          Item("&Aplicar a fichero...", ID_APLICAR_FICHERO), Item("&Gráficas", ID_GRAFICAS),
+                          Item("&Ficheros de datos...", ID_FICHEROS_DATOS)}),
            Popup("Ay&uda", {Item("&Acerca de nodus...", ID_APP_ABOUT), Item("&Temas de ayuda", ID_TEMAS_AYUDA)}),
        }},
   };

@@ -119,7 +119,7 @@ void CNodusView::OnInitialUpdate() {
 
   m_ctlMarcoErrorTotal->ShowWindow(SW_HIDE);
   CNodusDoc* pDoc = GetDocument();
-  if (pDoc != nullptr && (pDoc->m_bEntrenada.load() || pDoc->m_nMaxEpocas == pDoc->m_nEpoca.load()))
+  if (pDoc != nullptr && !pDoc->PuedeEntrenarse())
     GetDlgItem(ID_ENTRENAR)->EnableWindow(FALSE);
   GetDlgItem(ID_DETENER)->EnableWindow(FALSE);
 }

@@ -53,7 +53,7 @@ for campo in a.txt b.txt; do
   RC=$?
   ERRORES=$(cat errores.txt)
   espera_rc 1 "entrenar con $campo una tubería"
-  espera_error "Error en apertura de fichero." "entrenar con $campo una tubería"
+  espera_error "Error en apertura de fichero. $campo" "entrenar con $campo una tubería"
   cmp -s r.nrv original.nrv || fallo "entrenar con $campo una tubería: la red ha cambiado"
   rm -f "$campo"
   cp "$EJEMPLOS/xor.txt" "$campo"
@@ -69,7 +69,7 @@ printf '0 0\n0\n0 1\n1\n1 0\n1e999\n1 1\n0\n' >a.txt
 ejecutar entrenar r.nrv
 espera_rc 1 "entrenar con un valor infinito"
 espera_error "valor no finito en la línea 6 de a.txt" "entrenar con un valor infinito"
-espera_error "Error en apertura de fichero." "entrenar con un valor infinito"
+espera_error "Error en apertura de fichero. a.txt" "entrenar con un valor infinito"
 cmp -s r.nrv original.nrv || fallo "entrenar con un valor infinito: la red ha cambiado"
 cp "$EJEMPLOS/xor.txt" a.txt
 

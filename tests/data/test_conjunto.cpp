@@ -205,7 +205,7 @@ TEST_F(Conjunto, ValoresDeMasSeIgnoranYDeMenosDanFaltanDatos) {
 TEST_F(Conjunto, CadaCausaSeAvisaUnaVezPorFichero) {
   // 102 data lines, the last 100 short: one message with the count.
   std::string texto = "1 2\n3\n";
-  for (int i = 0; i < 50; ++i) texto += "4\n\n";
+  for (int i = 0; i < 50; ++i) texto += "4\n \n";
   ASSERT_TRUE(c.Cargar(Fichero("a.txt", texto)));
   EXPECT_EQ(c.m_nMuestras, 51u);
   EXPECT_EQ(host.Textos(), (Textos{"faltan datos (y 99 líneas más)"}));

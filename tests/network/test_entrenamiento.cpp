@@ -433,7 +433,7 @@ TEST_F(Entrenamiento, UnFicheroQueFaltaDejaElArranqueFallido) {
     std::filesystem::remove(carpeta.Fichero(cual));
 
     HastaElFinal(doc);
-    EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero."}) << cual;
+    EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero. " + carpeta.Fichero(cual)}) << cual;
     EXPECT_TRUE(doc.m_bEntrenando);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.GetEstado(), "");
@@ -475,7 +475,7 @@ TEST_F(Entrenamiento, ElMensajeDelHiloSeMuestraMientrasDetenerEspera) {
   std::filesystem::remove(carpeta.Fichero("ent.txt"));
   doc.OnEntrenar();
   doc.OnDetener();  // the thread's box is served while this waits
-  EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero."});
+  EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero. " + carpeta.Fichero("ent.txt")});
   EXPECT_FALSE(doc.m_bEntrenando);
   EXPECT_EQ(doc.m_pHilo, nullptr);
 }

@@ -218,7 +218,7 @@ TEST_F(Fiabilidad, UnaTuberiaNoBloqueaNiElDialogoNiElHilo) {
       EsperarFinHilo(doc);
       doc.OnDetener();
     })) << cual;
-    EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero."});
+    EXPECT_EQ(host.Textos(), std::vector<CString>{"Error en apertura de fichero. " + tuberia});
     EXPECT_EQ(doc.m_nEpoca, 0u);
     EXPECT_FALSE(doc.m_bEntrenando);
   }
@@ -265,7 +265,7 @@ TEST_F(Fiabilidad, UnFicheroConUnValorInfinitoNoSeEntrena) {
   EsperarFinHilo(doc);
   doc.OnDetener();
   EXPECT_EQ(host.Textos(),
-            (std::vector<CString>{"valor no finito en la línea 5 de " + datos, "Error en apertura de fichero."}));
+            (std::vector<CString>{"valor no finito en la línea 5 de " + datos, "Error en apertura de fichero. " + datos}));
   EXPECT_EQ(doc.m_nEpoca, 0u);
   EXPECT_FALSE(doc.m_bEntrenada);
   EXPECT_NE(doc.GetEstado(), "Entrenamiento Finalizado");

@@ -175,7 +175,7 @@ class PruebaFiabilidad : public QObject {
     doc->m_nPuntos = 0;
     doc->m_strFicheroEntrenamiento = nombre.toStdString();
     m->EjecutarComando(ID_ENTRENAR);
-    QTRY_COMPARE_WITH_TIMEOUT(m_pGuion->Mensajes(), QStringList{QStringLiteral("Error en apertura de fichero.")}, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pGuion->Mensajes(), QStringList{QStringLiteral("Error en apertura de fichero. ") + tuberia}, 30000);
     m->EjecutarComando(ID_DETENER);
     QVERIFY(!doc->m_bEntrenando);
     {
