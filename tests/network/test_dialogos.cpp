@@ -385,3 +385,68 @@ TEST_F(Dialogos, LaComprobacionDelNucleoDiceLoMismoQueElDialogo) {
   EXPECT_EQ(r->dAprendizaje, 0.1);
   EXPECT_EQ(r->nMaxEpocas, 100u);
 }
+
+// ---------------------------------------------------------------- data files
+
+TEST_F(Dialogos, FicherosDeDatosAceptaLosQueEncajanYRechazaLosDemas) {
+  CNodusDoc doc;
+  ParametrosRed p;
+  p.entrenamiento = Ejemplo("xor.txt");
+  p.verificacion = Ejemplo("xor.txt");
+  ASSERT_TRUE(CrearRed(host, doc, p));
+  const std::string otro = carpeta.Escribir("otro.txt", LeerFichero(Ejemplo("xor.txt")));
+  const std::string tres = carpeta.Escribir("tres.txt", "1 2 3\n4\n");
+  host.Limpiar();
+
+  // A file of other inputs is refused and the dialog comes back with what
+  // was typed; "..." fills its own field only; then the change is made.
+  CString visto;
+  host.guionDialogos.push_back([&](CDialog& d) {
+    EXPECT_EQ(d.GetTemplateId(), UINT(IDD_FICHEROS_DATOS));
+    EXPECT_EQ(Texto(d, IDC_FICHERO_ENTRENAMIENTO), CString(Ejemplo("xor.txt")));
+    Escribir(d, IDC_FICHERO_ENTRENAMIENTO, tres);
+    PulsarOK(d);
+  });
+  host.respuestasFichero = {otro};
+  host.guionDialogos.push_back([&](CDialog& d) {
+    visto = Texto(d, IDC_FICHERO_ENTRENAMIENTO);
+    Escribir(d, IDC_FICHERO_ENTRENAMIENTO, Ejemplo("xor.txt"));
+    PulsarBoton(d, IDC_EXAMINAR_VERIFICACION);
+    EXPECT_EQ(Texto(d, IDC_FICHERO_ENTRENAMIENTO), CString(Ejemplo("xor.txt")));
+    PulsarOK(d);
+  });
+  doc.OnFicherosDatos();
+  EXPECT_TRUE(host.guionDialogos.empty());
+  EXPECT_EQ(visto, CString(tres));
+  ASSERT_EQ(host.Textos().size(), 1u);
+  EXPECT_EQ(host.Textos()[0].rfind("Dimensiones Erroneas: " + tres, 0), 0u) << host.Textos()[0];
+  EXPECT_EQ(doc.m_strFicheroEntrenamiento, Ejemplo("xor.txt"));
+  EXPECT_EQ(doc.m_strFicheroVerificacion, otro);
+  EXPECT_TRUE(doc.IsModified());
+
+  // Cancel, or the same files, change nothing.
+  doc.SetModifiedFlag(FALSE);
+  doc.OnFicherosDatos();
+  EXPECT_TRUE(doc.CambiarFicherosDatos(CString(), otro));
+  EXPECT_FALSE(doc.IsModified());
+
+  // Not while training: the command is disabled and the change refused.
+  doc.m_bEntrenando = true;
+  CCmdUI cmd(ID_FICHEROS_DATOS);
+  doc.OnCmdMsg(ID_FICHEROS_DATOS, &cmd);
+  EXPECT_FALSE(cmd.m_bEnabled);
+  const Resultado<Hecho> r = doc.CambiarFicherosDatos(Ejemplo("xor.txt"), CString());
+  EXPECT_FALSE(r);
+  EXPECT_FALSE(r.GetFallo().bRechazo);
+  EXPECT_EQ(doc.m_strFicheroVerificacion, otro);
+  doc.m_bEntrenando = false;
+}
+
+TEST_F(Dialogos, UnaRutaRelativaSeBuscaEnLaCarpetaDeLaRed) {
+  carpeta.Escribir("junto.txt", "1\n2\n");
+  const std::string red = carpeta.Fichero("red.nrv");
+  EXPECT_EQ(RutaDatosRed("junto.txt", red), carpeta.Fichero("junto.txt"));
+  EXPECT_EQ(RutaDatosRed("falta.txt", red), "falta.txt");  // nowhere: as stored
+  EXPECT_EQ(RutaDatosRed("/x/junto.txt", red), "/x/junto.txt");
+  EXPECT_EQ(RutaDatosRed("junto.txt", ""), "junto.txt");
+}

@@ -100,7 +100,7 @@ class PruebaHost : public QObject {
   void ningunTextoCortado_data() {
     QTest::addColumn<int>("plantilla");
     for (int id : {IDD_ACERCADE, IDD_NUEVA_RED, IDD_RESULTADOS, IDD_VERIFICAR, IDD_GUARDAR_CAMBIOS, IDD_IMPORTAR,
-                   IDD_APLICAR, IDD_MATRIZ, IDD_RESULTADOS_MATRIZ})
+                   IDD_APLICAR, IDD_MATRIZ, IDD_RESULTADOS_MATRIZ, IDD_FICHEROS_DATOS})
       QTest::newRow(qPrintable(QString::number(id))) << id;
   }
   void ningunTextoCortado() {
