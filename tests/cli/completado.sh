@@ -18,7 +18,7 @@ ofrece() {
     COMP_WORDS=("$@")
     COMP_CWORD=$(($# - 1))
     _nrv_cli
-    [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\0" "${COMPREPLY[@]}" | sort -z | tr "\0" " "' completado "$COMPLETADO" "$@" 2>&1)
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\0" "${COMPREPLY[@]}" | LC_ALL=C sort -z | tr "\0" " "' completado "$COMPLETADO" "$@" 2>&1)
   [ "$obtenido" = "$esperado" ] || fallo "$*<TAB>: «$obtenido», se esperaba «$esperado»"
 }
 
@@ -31,7 +31,7 @@ ordenes=$("$NRV" --help | sed -n '/^Órdenes:$/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/
 for orden in nueva entrenar verificar historial pesos info importar aplicar exportar curvas; do
   grep -qx "$orden" <<<"$ordenes" || fallo "la ayuda no presenta la orden $orden"
 done
-lista() { printf '%s\n' "$@" | sort | tr '\n' ' '; }
+lista() { printf '%s\n' "$@" | LC_ALL=C sort | tr '\n' ' '; }
 # shellcheck disable=SC2086
 ofrece "$(lista $ordenes help)" nrv-cli ""
 ofrece "verificar " nrv-cli ver

@@ -56,7 +56,7 @@ grep -q $'\r' h.csv && fallo "el CSV lleva CR"
 [ "$(tail -c 1 h.csv | od -An -c | tr -d ' ')" = '\n' ] || fallo "el CSV no acaba en LF"
 # The same figures as the history file, rounded as it rounds them.
 "$NRV" historial x.nrv h.txt >/dev/null
-tail -n +2 h.csv | awk -F, '{ printf "%u\t%7.6f\t%7.6f\t%7.4f\r\n", $1, $2, $3, $4 }' | tr . , >h.desde-csv
+tail -n +2 h.csv | LC_ALL=C awk -F, '{ printf "%u\t%7.6f\t%7.6f\t%7.4f\r\n", $1, $2, $3, $4 }' | tr . , >h.desde-csv
 cmp -s h.desde-csv h.txt || fallo "el CSV no tiene las cifras del historial"
 LC_ALL=es_ES.UTF-8 "$NRV" historial x.nrv es.csv --csv >/dev/null || fallo "historial --csv en español"
 cmp -s h.csv es.csv || fallo "historial --csv cambia con el idioma"

@@ -38,8 +38,8 @@ for nombre in p.bin p.ie3; do
   [ "$(stat -c %s "$nombre")" -eq 52 ] || fallo "$nombre ocupa $(stat -c %s "$nombre") bytes, no 52"
   espera_salida "Pesos guardados en $nombre (52 bytes, épocas entrenadas: 7)." "pesos en $nombre"
 done
-od -An -v -t f4 -w4 p.bin | awk '{ printf "%.4f\n", $1 }' >binario.txt
-tr -d '\r' <p.txt | tr ' ' '\n' | grep -v '^$' | awk '{ printf "%.4f\n", $1 }' >texto.txt
+LC_ALL=C od -An -v -t f4 -w4 p.bin | LC_ALL=C awk '{ printf "%.4f\n", $1 }' >binario.txt
+tr -d '\r' <p.txt | tr ' ' '\n' | grep -v '^$' | LC_ALL=C awk '{ printf "%.4f\n", $1 }' >texto.txt
 cmp -s binario.txt texto.txt || fallo "los pesos binarios no son los de texto"
 # Only lower-case .bin and .ie3 are binary; anything else is text.
 for nombre in p.BIN p.dat sin_extension; do
