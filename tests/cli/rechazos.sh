@@ -93,7 +93,7 @@ cp x.nrv x.antes
 mv b.txt b.aparte
 ejecutar entrenar x.nrv
 espera_rc 1 "fichero de verificación ausente"
-espera_error "Error en apertura de fichero." "fichero de verificación ausente"
+espera_error "Error en apertura de fichero. b.txt" "fichero de verificación ausente"
 espera_error "No se ha entrenado ninguna época; x.nrv no ha cambiado." "fichero de verificación ausente"
 cmp -s x.nrv x.antes || fallo "un entrenamiento fallido ha cambiado la red"
 [ ! -e HNRV.TXT ] || fallo "un entrenamiento fallido ha escrito HNRV.TXT"
@@ -102,7 +102,7 @@ mv b.aparte b.txt
 mv a.txt a.aparte
 ejecutar entrenar x.nrv
 espera_rc 1 "fichero de entrenamiento ausente"
-espera_error "Error en apertura de fichero." "fichero de entrenamiento ausente"
+espera_error "Error en apertura de fichero. a.txt" "fichero de entrenamiento ausente"
 cmp -s x.nrv x.antes || fallo "un entrenamiento fallido ha cambiado la red"
 # A data file that no longer fits the network.
 printf '0 0 0\n1\n' >a.txt
