@@ -29,6 +29,7 @@
 #include "network/exportar.h"
 #include "network/exportar_c.h"
 #include "network/motor.h"
+#include "network/parada.h"
 #include "network/parametros.h"
 #include "network/registro.h"
 #include "network/verificacion.h"
@@ -358,6 +359,11 @@ void CNodusDoc::Serialize(CArchive& ar) {
       throw CArchiveException(CArchiveException::generic,
                               "El fichero no contiene una red válida: tiene valores que no son números finitos.");
     m_opciones = LeerBloqueOpciones(ar);
+    // The best epoch's copy holds this network's weights, of an epoch that ran.
+    const std::uint64_t nPesos = 2 * (std::uint64_t(m_nOcultas) * (m_nEntradas + 1) + std::uint64_t(m_nSalidas) * (m_nOcultas + 1));
+    if (m_opciones.bMejor && (m_opciones.mejores.size() != nPesos || m_opciones.nEpocaMejor >= m_nEpoca))
+      throw CArchiveException(CArchiveException::generic,
+                              "El fichero no contiene una red válida: su mejor época no concuerda con la red.");
   }
   m_bEntrenando = false;
 }
@@ -430,6 +436,7 @@ void CNodusDoc::OnEntrenar() {
     if (m_nPuntos != m_nEpoca) m_nPuntos = m_nEpoca.load();
     m_strRutaEntrenamiento = RutaDatos(m_strFicheroEntrenamiento);
     m_strRutaVerificacion = RutaDatos(m_strFicheroVerificacion);
+    m_strRutaPrueba = RutaDatos(m_opciones.strFicheroPrueba);
     m_bEntrenando = true;
     m_pHilo = AfxBeginThread(HiloEntrenamiento, this, THREAD_PRIORITY_LOWEST);
   }
@@ -500,6 +507,34 @@ void CNodusDoc::OnFicherosDatos() {
   UpdateAllViews(nullptr);
 }
 
+Resultado<Hecho> CNodusDoc::AmpliarEpocas(UINT nMas) {
+  if (m_bEntrenando) return Fallo{"La red se está entrenando: deténgala antes de darle más épocas."};
+  if (m_bEntrenada)
+    return Fallo{"La red ya está entrenada: una época quedó por debajo del error máximo por muestra; no se le "
+                 "pueden dar más épocas."};
+  if (m_opciones.bParadaTemprana)
+    return Fallo{"La red se detuvo por su paciencia y volvió a su mejor época; no se le pueden dar más épocas."};
+  if (nMas == 0 || m_nMaxEpocas >= kEpocasMaximasAmpliadas || nMas > kEpocasMaximasAmpliadas - m_nMaxEpocas)
+    return Rechazo(FormatC("Una red puede tener hasta %u épocas.", kEpocasMaximasAmpliadas));
+  const UINT nNuevo = m_nMaxEpocas + nMas;
+  // The new vectors whole before any old one goes: a failure keeps the network.
+  CArrayReales nuevos[3];
+  CArrayReales* viejos[3] = {&m_arrErrorMaximo, &m_arrErrorTotal, &m_arrAciertos};
+  try {
+    for (int i = 0; i < 3; ++i) {
+      nuevos[i].Dimensionar(nNuevo);
+      if (viejos[i]->m_nTam != 0)
+        std::memcpy(nuevos[i].m_pDatos, viejos[i]->m_pDatos, std::size_t(viejos[i]->m_nTam) * sizeof(double));
+    }
+  } catch (const CMemoryException& e) {
+    return Fallo{e.Mensaje()};
+  }
+  for (int i = 0; i < 3; ++i) std::swap(viejos[i]->m_pDatos, nuevos[i].m_pDatos), std::swap(viejos[i]->m_nTam, nuevos[i].m_nTam);
+  m_nMaxEpocas = nNuevo;
+  SetModifiedFlag(TRUE);
+  return Hecho{};
+}
+
 // ---------------------------------------------------------------- training thread
 
 UINT HiloEntrenamiento(void* pParam) {
@@ -516,7 +551,9 @@ UINT HiloEntrenamiento(void* pParam) {
     SetEvent(hParado);
   };
   ResetEvent(hParado);
-  if (pDoc->m_bEntrenada) {
+  // Gone back to its best epoch, a network is done as one that met its
+  // criterion is.
+  if (pDoc->m_bEntrenada || pDoc->m_opciones.bParadaTemprana) {
     terminar();
     return 0;
   }
@@ -531,6 +568,7 @@ UINT HiloEntrenamiento(void* pParam) {
   const UINT e0 = pDoc->m_nEpoca.load(std::memory_order_acquire);
   const HWND hWnd = pDoc->m_hWndVista;
   const RedPerceptron red = Red(*pDoc);
+  const OpcionesRed opciones = pDoc->m_opciones;
 
   // Everything the run needs is had before its first epoch. A memory
   // failure on the way ends the thread as a failed start does, with the
@@ -538,6 +576,8 @@ UINT HiloEntrenamiento(void* pParam) {
   // reads, and a stop there ends the run before any epoch.
   std::unique_ptr<CConjuntoDatos> pEntrenamiento, pVerificacion;
   std::unique_ptr<CMotorPerceptron> pMotor;
+  std::unique_ptr<CBarajado> pBarajado;
+  std::unique_ptr<CParadaTemprana> pParada;
   CString bloque;
   CString fallo;
   bool detenido = false;
@@ -562,6 +602,9 @@ UINT HiloEntrenamiento(void* pParam) {
       // its buffers made once per run; the matrices hold the state after
       // each call.
       pMotor = std::make_unique<CMotorPerceptron>(red);
+      if (opciones.bBarajar) pBarajado = std::make_unique<CBarajado>(*pEntrenamiento, opciones.nSemilla);
+      if (opciones.nPaciencia != 0)
+        pParada = std::make_unique<CParadaTemprana>(red, opciones, pDoc->m_arrErrorTotal.m_pDatos, e0);
       bloque = CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0, dAprendizaje,
                                 dMomento);
       bloque.reserve(bloque.size() + std::size_t(nMaxEpocas - std::min(e0, nMaxEpocas)) * 64 + 2);
@@ -572,6 +615,8 @@ UINT HiloEntrenamiento(void* pParam) {
     fallo = CMemoryException().Mensaje();
   }
   if (!fallo.empty() || detenido) {
+    pBarajado.reset();
+    pParada.reset();
     pEntrenamiento.reset();
     pVerificacion.reset();
     pMotor.reset();
@@ -595,8 +640,11 @@ UINT HiloEntrenamiento(void* pParam) {
   UINT e = e0;
   bool alcanzado = false;
   bool noFinito = false;
+  bool agotada = false;  // the patience ran out
   while (e < nMaxEpocas) {
+    if (pBarajado) pBarajado->Epoca(e);
     pMotor->EntrenarEpoca(*pEntrenamiento, dAprendizaje, dMomento);
+    if (pBarajado) pBarajado->Restaurar();
     const MedidasConjunto m = pMotor->MedirConjunto(*pVerificacion);
     // A NaN error never counts as the greatest, but it makes the total
     // NaN: the epoch's maximum is then recorded as what it is.
@@ -609,14 +657,24 @@ UINT HiloEntrenamiento(void* pParam) {
     pErrorMaximo[e] = dMaximo;
     pErrorTotal[e] = m.dErrorTotal;
     pAciertos[e] = m.dTasaAciertos;
+    agotada = pParada && !noFinito && pParada->Epoca(e, m.dErrorTotal);
     // Published after the entries it counts.
     const UINT nPuntos = pDoc->m_nPuntos.load(std::memory_order_relaxed);
     if (nPuntos < nMaxEpocas) pDoc->m_nPuntos.store(nPuntos + 1, std::memory_order_release);
     ++e;
     PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
     if (WaitForSingleObject(hDetener, 0) == WAIT_OBJECT_0) break;
-    if (alcanzado || noFinito) break;
+    if (alcanzado || noFinito || agotada) break;
   }
+  // Back to the best epoch when the patience ran out (the criterion met
+  // in that very epoch keeps it).
+  const bool bParadaTemprana = agotada && !alcanzado;
+  if (pParada) {
+    if (bParadaTemprana) pParada->Volver();
+    pParada->Guardar(pDoc->m_opciones);
+    pDoc->m_opciones.bParadaTemprana = bParadaTemprana;
+  }
+  const UINT nMejor = pParada ? pParada->Mejor() : 0;
 
   // The whole block in one write, so that runs of other documents in the
   // same folder never come between its lines. The log is a courtesy: a
@@ -633,10 +691,20 @@ UINT HiloEntrenamiento(void* pParam) {
   } catch (const std::bad_alloc&) {
   }
 
+  // The test file, measured once with the weights the run leaves.
+  pMotor.reset();
+  CString avisoPrueba;
+  if (!opciones.strFicheroPrueba.empty() && e > e0) {
+    const Resultado<FigurasPrueba> f = MedirFicheroPrueba(red, pDoc->m_strRutaPrueba, e);
+    pDoc->m_opciones.bFigurasPrueba = bool(f);
+    pDoc->m_opciones.figurasPrueba = f ? *f : FigurasPrueba();
+    if (!f) avisoPrueba = f.Mensaje();
+  }
+
   pDoc->m_nEpoca.store(e, std::memory_order_release);
   pDoc->m_bEntrenada = alcanzado;
 
-  if (alcanzado || e == nMaxEpocas) {
+  if (alcanzado || e == nMaxEpocas || bParadaTemprana) {
     // Posted: this thread never waits for the user-interface thread, and a
     // view that is gone by then is simply not found.
     AfxPostToUi([hWnd] {
@@ -650,7 +718,9 @@ UINT HiloEntrenamiento(void* pParam) {
   pVerificacion.reset();
   pMotor.reset();
 
-  pDoc->SetEstado(alcanzado ? ESTADO_FINALIZADO : ESTADO_DETENIDO);
+  pDoc->SetEstado(alcanzado          ? CString(ESTADO_FINALIZADO)
+                  : bParadaTemprana ? EstadoParadaTemprana(nMejor)
+                                    : CString(ESTADO_DETENIDO));
   PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
   if (noFinito) {
     // Said before the run is taken down, as a failed load is.
@@ -659,6 +729,7 @@ UINT HiloEntrenamiento(void* pParam) {
                           e - 1),
                   MB_OK | MB_ICONEXCLAMATION);
   }
+  if (!avisoPrueba.empty()) AfxMessageBox(avisoPrueba, MB_OK | MB_ICONEXCLAMATION);
   pDoc->m_bEntrenando = false;
   terminar();
   // From here on the document may be gone.

@@ -115,7 +115,8 @@ class CNodusDoc : public CDocument {
 
   // Whether the network can still be trained: not met its criterion and
   // epochs left (Entrenar also wants no run in progress).
-  bool PuedeEntrenarse() const { return !m_bEntrenada && m_nEpoca < m_nMaxEpocas; }
+  // A network gone back to its best epoch by its patience is done too.
+  bool PuedeEntrenarse() const { return !m_bEntrenada && m_nEpoca < m_nMaxEpocas && !m_opciones.bParadaTemprana; }
 
   // A data path of this network as it is to be opened (RutaDatosRed with
   // the network's own file).
@@ -133,6 +134,13 @@ class CNodusDoc : public CDocument {
   // The network's shape and weights, as the arithmetic and the core's
   // operations take them. Read the weights only while no training runs.
   RedPerceptron GetRed();
+
+  // More epochs for a network that is not done (criterion met, or gone
+  // back to its best epoch): the limit rises by nMas and the history grows,
+  // its entries kept, so the next run goes on where the last one stopped,
+  // as a stop and resume does. Refused while training, with the words that
+  // say why; marks the document modified.
+  Resultado<Hecho> AmpliarEpocas(UINT nMas);
 
   // The status text, safe from any thread.
   CString GetEstado() const { return m_strEstado.Get(); }
@@ -179,7 +187,7 @@ class CNodusDoc : public CDocument {
   std::atomic<bool> m_bBloqueoDelEntrenamiento{false};  // taken by OnEntrenar, released by its thread
   CString m_strBloqueRegistro;  // written by the thread before m_nEpoca, read once it has ended
   // The data files of a run as it opens them, set by OnEntrenar.
-  CString m_strRutaEntrenamiento, m_strRutaVerificacion;
+  CString m_strRutaEntrenamiento, m_strRutaVerificacion, m_strRutaPrueba;
 
   friend UINT HiloEntrenamiento(void* pParam);
   // The new network's history, weights (random) and previous changes

@@ -20,6 +20,7 @@ enum Etiqueta : UINT {
   ETQ_FIGURAS_PRUEBA = 5,       // u32 epoch, u32 samples, u32 hits, f64 rate, f64 total, f64 maximum
   ETQ_ESQUEMA = 6,              // str
   ETQ_MEDIR_ENTRENAMIENTO = 7,  // no payload
+  ETQ_MEJOR = 8,                // u32 stopped early (0, 1), u32 epoch, u32 count, count f64
   // 0x100 on: the history kept under ETQ_MEDIR_ENTRENAMIENTO.
 };
 
@@ -57,7 +58,7 @@ void LeerCarga(const std::vector<BYTE>& carga, F leer) {
 
 bool OpcionesRed::PorOmision() const {
   return !bSemilla && nPaciencia == 0 && !bBarajar && strFicheroPrueba.empty() && !bFigurasPrueba &&
-         strEsquema.empty() && !bMedirEntrenamiento;
+         strEsquema.empty() && !bMedirEntrenamiento && !bMejor;
 }
 
 void EscribirBloqueOpciones(CArchive& ar, const OpcionesRed& op) {
@@ -76,6 +77,11 @@ void EscribirBloqueOpciones(CArchive& ar, const OpcionesRed& op) {
   }
   if (!op.strEsquema.empty()) Entrada(e, ETQ_ESQUEMA, Carga([&](CArchive& a) { a << op.strEsquema; }));
   if (op.bMedirEntrenamiento) Entrada(e, ETQ_MEDIR_ENTRENAMIENTO, {});
+  if (op.bMejor)
+    Entrada(e, ETQ_MEJOR, Carga([&](CArchive& a) {
+              a << UINT(op.bParadaTemprana ? 1 : 0) << op.nEpocaMejor << UINT(op.mejores.size());
+              for (double d : op.mejores) a << d;
+            }));
   ar.Write(MAGIA, sizeof MAGIA);
   ar << VERSION_BLOQUE << UINT(e.size());
   ar.Write(e.data(), e.size());
@@ -144,6 +150,22 @@ OpcionesRed LeerBloqueOpciones(CArchive& ar) {
         LeerCarga(carga, [](CArchive&) {});
         op.bMedirEntrenamiento = true;
         break;
+      case ETQ_MEJOR: {
+        UINT nParada = 0, nCuenta = 0;
+        LeerCarga(carga, [&](CArchive& a) {
+          a >> nParada >> op.nEpocaMejor >> nCuenta;
+          if (std::uint64_t(nCuenta) * 8 != a.Restantes()) Danado("sus mejores pesos tienen otra longitud");
+          op.mejores.resize(nCuenta);
+          for (double& d : op.mejores) {
+            a >> d;
+            if (!std::isfinite(d)) Danado("sus mejores pesos no son números finitos");
+          }
+        });
+        if (nParada > 1) Danado("su parada temprana no es 0 ni 1");
+        op.bParadaTemprana = nParada == 1;
+        op.bMejor = true;
+        break;
+      }
       default:
         // Skipped, it would be lost at the next save.
         Danado("guarda opciones que esta versión de nrv no conoce");

@@ -42,6 +42,15 @@ struct OpcionesRed {
   CString strEsquema;
   // Each epoch also measures the training set; its history lives below.
   bool bMedirEntrenamiento = false;
+  // Under nPaciencia: the epoch of the best total error so far (its index),
+  // its weights and previous changes (hidden weights, output weights,
+  // hidden changes, output changes, row by row), so that a run stopped and
+  // resumed goes on as one run; bParadaTemprana once the patience ran out
+  // and the network went back to them: its training is over.
+  bool bMejor = false;
+  UINT nEpocaMejor = 0;
+  std::vector<double> mejores;
+  bool bParadaTemprana = false;
 
   // History kept under bMedirEntrenamiento (one entry per completed epoch,
   // as the document's own history vectors): add a vector here, give it the

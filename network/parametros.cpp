@@ -1,5 +1,6 @@
 #include "network/parametros.h"
 
+#include <filesystem>
 #include <type_traits>
 
 #include "data/conjunto.h"
@@ -49,4 +50,48 @@ Resultado<DatosNuevaRed> ComprobarNuevaRed(const CString& strEntrenamiento, cons
   if (const Resultado<Hecho> r = ComprobarFicheroVerificacion(strVerificacion, strEntrenamiento); !r)
     return r.GetFallo();
   return base;
+}
+
+Resultado<OpcionesRed> ComprobarOpcionesRed(const std::map<std::string, std::string>& textos, bool bBarajar,
+                                            const CString& strEntrenamiento, const CString& strVerificacion,
+                                            OpcionesRed base) {
+  if (const auto it = textos.find("semilla"); it != textos.end()) {
+    if (const CString m = RechazoTextoUInt(it->second, 0, kSemillaMaxima, base.nSemilla); !m.empty())
+      return Rechazo("Semilla: " + m);
+    base.bSemilla = true;
+  }
+  if (const auto it = textos.find("paciencia"); it != textos.end())
+    if (const CString m = RechazoTextoUInt(it->second, 1, kPacienciaMaxima, base.nPaciencia); !m.empty())
+      return Rechazo("Paciencia: " + m);
+  if (bBarajar) base.bBarajar = true;
+  if (const auto it = textos.find("prueba"); it != textos.end()) {
+    const CString& ruta = it->second;
+    if (const Resultado<Hecho> r = ComprobarFicheroDatos(ruta); !r)
+      return Rechazo("Fichero de prueba: " + r.Mensaje() + ": " + ruta);
+    // What the network tunes on cannot tell how it does on new data.
+    for (const CString* otro : {&strEntrenamiento, &strVerificacion}) {
+      std::error_code ec;
+      if (*otro == ruta || std::filesystem::equivalent(*otro, ruta, ec))
+        return Rechazo("El fichero de prueba ha de ser otro que los de entrenamiento y verificación.");
+    }
+    UINT nEntradasEnt = 0, nSalidasEnt = 0, nEntradas = 0, nSalidas = 0;
+    CConjuntoDatos conjunto;
+    conjunto.Dimensiones(strEntrenamiento, &nEntradasEnt, &nSalidasEnt);
+    if (!conjunto.Dimensiones(ruta, &nEntradas, &nSalidas) || !CConjuntoDatos::Completo(ruta))
+      return Rechazo("Fichero de prueba: No se han podido dimensionar los datos: " + ruta);
+    if (nEntradas != nEntradasEnt || nSalidas != nSalidasEnt)
+      return Rechazo(FormatC("El fichero de prueba %s tiene %u entradas y %u salidas; el de entrenamiento, %u y %u.",
+                             ruta.c_str(), nEntradas, nSalidas, nEntradasEnt, nSalidasEnt));
+    base.strFicheroPrueba = ruta;
+  }
+  return base;
+}
+
+Resultado<UINT> ComprobarMasEpocas(const CString& texto, UINT nEpocasMaximas) {
+  const UINT nHueco = nEpocasMaximas < kEpocasMaximasAmpliadas ? kEpocasMaximasAmpliadas - nEpocasMaximas : 0;
+  if (nHueco == 0)
+    return Rechazo(FormatC("La red ya tiene %u épocas, el máximo que puede tener.", nEpocasMaximas));
+  UINT n = 0;
+  if (const CString m = RechazoTextoUInt(texto, 1, nHueco, n); !m.empty()) return Rechazo("Más épocas: " + m);
+  return n;
 }

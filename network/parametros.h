@@ -65,3 +65,22 @@ Resultado<DatosNuevaRed> ComprobarNuevaRed(const CString& strEntrenamiento, cons
 // The verification-file check of the dialog: an empty path, a file that
 // cannot be measured, inputs or outputs that are not the training file's.
 Resultado<Hecho> ComprobarFicheroVerificacion(const CString& strVerificacion, const CString& strEntrenamiento);
+
+// The options of a new network beyond its parameters, in the same table
+// form: nrv-cli nueva's options and the ranges its help gives.
+inline constexpr UINT kSemillaMaxima = 0xFFFFFFFFu;
+inline constexpr UINT kPacienciaMaxima = 400;
+// The most epochs a network may be given in all (the history keeps one
+// entry of each figure per epoch), and at one time.
+inline constexpr UINT kEpocasMaximasAmpliadas = 1000000;
+
+// The options given as texts ("semilla", "paciencia", "prueba"; bBarajar
+// the switch), checked on base in this order; the first refusal says which
+// and why. The test file must be a data file of the training file's shape,
+// and neither of the other two files.
+Resultado<OpcionesRed> ComprobarOpcionesRed(const std::map<std::string, std::string>& textos, bool bBarajar,
+                                            const CString& strEntrenamiento, const CString& strVerificacion,
+                                            OpcionesRed base);
+
+// The epochs to add to a network that has nEpocasMaximas (text as typed).
+Resultado<UINT> ComprobarMasEpocas(const CString& texto, UINT nEpocasMaximas);

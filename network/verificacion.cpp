@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "framework/fichero.h"
@@ -96,6 +97,31 @@ Resultado<ResultadosVerificacion> VerificarFichero(const RedPerceptron& red, con
   // The file may have changed since it was measured.
   if (!EncajaConjunto(conjunto, red.nEntradas, red.nSalidas)) return Fallo{"Dimensiones Erroneas"};
   return VerificarConjunto(red, conjunto);
+}
+
+FigurasPrueba FigurasDe(const ResultadosVerificacion& v, UINT nEpoca) {
+  FigurasPrueba f;
+  f.nEpoca = nEpoca;
+  f.nMuestras = v.nMuestras;
+  f.nAciertos = v.medidas.nAciertos;
+  f.dTasaAciertos = v.medidas.dTasaAciertos;
+  f.dErrorTotal = v.medidas.dErrorTotal;
+  f.dErrorMaximo = v.medidas.dErrorMaximo;
+  return f;
+}
+
+Resultado<FigurasPrueba> MedirFicheroPrueba(const RedPerceptron& red, const CString& ruta, UINT nEpoca) {
+  const CString en = "No se ha podido medir el fichero de prueba " + ruta + ": ";
+  if (const Resultado<Hecho> c = ComprobarFicheroDatos(ruta); !c) return Fallo{en + c.Mensaje() + "."};
+  if (const Resultado<Hecho> c = ComprobarDimensiones(red, ruta); !c)
+    return Fallo{en + "no tiene las entradas y salidas de la red."};
+  const Resultado<ResultadosVerificacion> v = VerificarFichero(red, ruta);
+  if (!v) return Fallo{en + v.Mensaje() + "."};
+  const FigurasPrueba f = FigurasDe(*v, nEpoca);
+  // Only finite figures are kept (a damaged file would not load again).
+  if (!std::isfinite(f.dTasaAciertos) || !std::isfinite(f.dErrorTotal) || !std::isfinite(f.dErrorMaximo))
+    return Fallo{en + "sus cifras no son números finitos."};
+  return f;
 }
 
 ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, CMatrizReales* pSalidas) {

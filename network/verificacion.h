@@ -9,6 +9,7 @@
 #include "data/conjunto.h"
 #include "framework/resultado.h"
 #include "network/aritmetica.h"
+#include "network/opciones.h"
 
 // A measured set: the figures of the results dialog and, for every sample,
 // the pair (winning target, winning output) counted in a square matrix.
@@ -41,6 +42,12 @@ Resultado<Hecho> ComprobarDimensiones(const RedPerceptron& red, const CString& r
 // Then the file loaded, checked and measured. Messages about the file's
 // contents are the loader's own (CConjuntoDatos shows them).
 Resultado<ResultadosVerificacion> VerificarFichero(const RedPerceptron& red, const CString& ruta);
+// A network's test file measured as VerificarFichero measures it, its
+// figures kept with the network (nEpoca: the epochs completed). The
+// failure says which file and why.
+Resultado<FigurasPrueba> MedirFicheroPrueba(const RedPerceptron& red, const CString& ruta, UINT nEpoca);
+FigurasPrueba FigurasDe(const ResultadosVerificacion& v, UINT nEpoca);
+
 // The measuring pass over a loaded set of the network's shape; with
 // pSalidas (rows for every sample), each sample's outputs too.
 ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto,
