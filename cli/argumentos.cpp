@@ -38,6 +38,19 @@ std::string AyudaNueva() {
          + OpcionesParametros() +
          "  --reemplazar      sustituye RED.nrv si ya existe\n"
          "\n"
+         "Opciones de la red (sin ellas, la red es la de siempre, byte a byte):\n"
+         "  --semilla N       los pesos iniciales, de la secuencia del generador desde\n"
+         "                    N (de 0 a 4294967295; 1 da los de siempre); la semilla\n"
+         "                    se guarda con la red y también ordena --barajar\n"
+         "  --prueba FICHERO  fichero de prueba: no se usa para entrenar ni para\n"
+         "                    parar; al acabar cada entrenamiento la red se mide en él\n"
+         "                    una vez, y sus cifras se guardan con la red (info)\n"
+         "  --paciencia N     para también cuando el error total de verificación no\n"
+         "                    mejora en N épocas (de 1 a 400), y la red vuelve a los\n"
+         "                    pesos de su mejor época\n"
+         "  --barajar         las muestras de entrenamiento, en otro orden en cada\n"
+         "                    época (fijado por la semilla)\n"
+         "\n"
          "Los números se escriben con punto decimal (0.5), sea cual sea el idioma.\n";
 }
 
@@ -62,7 +75,12 @@ const char* const kAyudaEntrenar =
     "  --hilos N         hilos de cálculo para la capa oculta, de 1 a 64 (por\n"
     "                    omisión, automático: varios solo en una red grande,\n"
     "                    mientras compensen y ninguna otra red entrene a la vez).\n"
-    "                    El resultado es el mismo, bit a bit, con cualquier número.\n";
+    "                    El resultado es el mismo, bit a bit, con cualquier número.\n"
+    "  --mas-epocas N    sube el número máximo de épocas en N antes de entrenar,\n"
+    "                    también a una red que ya las ha completado: sigue donde\n"
+    "                    se quedó, como una sola ejecución más larga (hasta 1000000\n"
+    "                    en total; no a una red entrenada ni a una que volvió a su\n"
+    "                    mejor época por la paciencia)\n";
 
 const char* const kAyudaVerificar =
     "Mide la red sobre el fichero de datos DATOS con sus pesos actuales y escribe\n"
@@ -109,6 +127,15 @@ const char* const kAyudaImportar =
     "  --cabecera         la primera fila es la cabecera\n"
     "  --sin-cabecera     la primera fila ya es de datos\n"
     "  --escala E         minmax (por omisión) o ninguna\n"
+    "  --particion E,V,P  parte la tabla en tres ficheros de datos junto a\n"
+    "                     DESTINO (iris.txt da iris-entrenamiento.txt,\n"
+    "                     iris-verificacion.txt e iris-prueba.txt) con esos\n"
+    "                     porcentajes (enteros que suman 100); la escala sale\n"
+    "                     solo de las filas de entrenamiento\n"
+    "  --semilla N        el orden de las filas al partir (1 por omisión): la\n"
+    "                     misma semilla da las mismas partes\n"
+    "  --estratificar     cada clase conserva su proporción en cada parte, con\n"
+    "                     una muestra de diferencia como mucho\n"
     "\n"
     "Una fila con otro número de celdas que la cabecera, una entrada que no es\n"
     "un número o no es finita, una tabla sin filas, unas comillas sin cerrar,\n"
@@ -181,7 +208,10 @@ const char* const kAyudaPesos =
 
 const char* const kAyudaInfo =
     "Muestra la forma de la red, sus parámetros de entrenamiento, las épocas\n"
-    "completadas, su estado y sus ficheros de datos.\n"
+    "completadas, su estado y sus ficheros de datos; si los tiene, su semilla,\n"
+    "su paciencia, su fichero de prueba y las cifras de la última medida en él\n"
+    "(en JSON: semilla, paciencia, barajar, fichero_prueba y prueba, con los\n"
+    "nombres de «verificar --json»; null si no los tiene).\n"
     "\n"
     "Opciones:\n"
     "  --json   escribe la información en JSON, para otros programas\n";
@@ -256,14 +286,23 @@ const std::vector<DefinicionOrden> kOrdenes = {
      OrdenNueva,
      {{"RED.nrv", "red"}, {"ENTRENAMIENTO", "datos"}, {"VERIFICACION", "datos"}},
      {},
-     {{"ocultas", "-"}, {"aprendizaje", "-"}, {"momento", "-"}, {"error", "-"}, {"epocas", "-"}, {"reemplazar", nullptr}},
+     {{"ocultas", "-"},
+      {"aprendizaje", "-"},
+      {"momento", "-"},
+      {"error", "-"},
+      {"epocas", "-"},
+      {"reemplazar", nullptr},
+      {"semilla", "-"},
+      {"prueba", "datos"},
+      {"paciencia", "-"},
+      {"barajar", nullptr}},
      "crea una red a partir de sus ficheros de entrenamiento y verificación",
      AyudaNueva},
     {"entrenar",
      OrdenEntrenar,
      {{"RED.nrv", "red"}},
      {},
-     {{"hilos", "-"}},
+     {{"hilos", "-"}, {"mas-epocas", "-"}},
      "entrena la red desde donde está y la guarda",
      kAyudaEntrenar},
     {"verificar",
@@ -312,7 +351,10 @@ const std::vector<DefinicionOrden> kOrdenes = {
       {"decimal", "-"},
       {"cabecera", nullptr},
       {"sin-cabecera", nullptr},
-      {"escala", "minmax|ninguna"}},
+      {"escala", "minmax|ninguna"},
+      {"particion", "-"},
+      {"semilla", "-"},
+      {"estratificar", nullptr}},
      "convierte una tabla (CSV) en un fichero de datos, con su esquema",
      kAyudaImportar},
     {"aplicar",

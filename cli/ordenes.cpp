@@ -173,6 +173,13 @@ CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, 
   return Volcar(ObjetoVerificacion(datos, v, nombres, bMatriz));
 }
 
+// The test figures in one line, after the verification dialog's formats.
+CString LineaPrueba(const OpcionesRed& op) {
+  const FigurasPrueba& f = op.figurasPrueba;
+  return FormatC("Prueba (%s, época %u): Nº Muestras: %u, Tasa Aciertos: %7.4f %%, Error Total: %8.6f\n",
+                 op.strFicheroPrueba.c_str(), f.nEpoca - 1, f.nMuestras, f.dTasaAciertos, f.dErrorTotal);
+}
+
 CString JsonInfo(const CNodusDoc& doc) {
   const UINT nEpoca = doc.m_nEpoca.load();
   Json j;
@@ -199,6 +206,21 @@ CString JsonInfo(const CNodusDoc& doc) {
   }
   j["fichero_entrenamiento"] = doc.m_strFicheroEntrenamiento;
   j["fichero_verificacion"] = doc.m_strFicheroVerificacion;
+  const OpcionesRed& op = doc.m_opciones;
+  j["semilla"] = op.bSemilla ? Json(op.nSemilla) : Json(nullptr);
+  j["paciencia"] = op.nPaciencia ? Json(op.nPaciencia) : Json(nullptr);
+  j["barajar"] = op.bBarajar;
+  j["parada_temprana"] = op.bParadaTemprana ? Json(op.nEpocaMejor) : Json(nullptr);
+  j["fichero_prueba"] = op.strFicheroPrueba.empty() ? Json(nullptr) : Json(op.strFicheroPrueba);
+  if (op.bFigurasPrueba) {
+    const FigurasPrueba& f = op.figurasPrueba;
+    // The names of verificar --json, and the epochs completed when measured.
+    j["prueba"] = {{"fichero", op.strFicheroPrueba}, {"muestras", f.nMuestras},     {"aciertos", f.nAciertos},
+                   {"tasa_aciertos", f.dTasaAciertos}, {"error_total", f.dErrorTotal}, {"error_maximo", f.dErrorMaximo},
+                   {"epocas", f.nEpoca}};
+  } else {
+    j["prueba"] = nullptr;
+  }
   return Volcar(j);
 }
 
@@ -233,9 +255,17 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea&) {
     Avisar(datos.Mensaje());
     return SALIDA_USO;
   }
+  const Resultado<OpcionesRed> opciones = ComprobarOpcionesRed(
+      linea.opciones, linea.Tiene("barajar"), linea.posicionales[1], linea.posicionales[2], datos->opciones);
+  if (!opciones) {
+    Avisar(opciones.Mensaje());
+    return SALIDA_USO;
+  }
+  DatosNuevaRed conOpciones = *datos;
+  conOpciones.opciones = *opciones;
   CNodusDoc doc;
   // The data files that make no network have been named.
-  if (!doc.NuevaRed(*datos)) return SALIDA_USO;
+  if (!doc.NuevaRed(conOpciones)) return SALIDA_USO;
   if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
   Imprimir("Red creada en " + ruta + ": " + Cuenta(doc.m_nEntradas, "entrada", "entradas") + ", " +
            Cuenta(doc.m_nOcultas, "neurona oculta", "neuronas ocultas") + ", " +
@@ -263,10 +293,24 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   }
   doc.m_bRegistroTrasGuardar = true;
 
+  if (auto it = linea.opciones.find("mas-epocas"); it != linea.opciones.end()) {
+    const Resultado<UINT> n = ComprobarMasEpocas(it->second, doc.m_nMaxEpocas);
+    if (!n) {
+      Avisar(n.Mensaje());
+      return SALIDA_USO;
+    }
+    if (const Resultado<Hecho> r = doc.AmpliarEpocas(*n); !r) {
+      Avisar(r.Mensaje());
+      return r.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
+    }
+  }
+
   CCmdUI cmd(ID_ENTRENAR);
   doc.OnUpdateEntrenar(&cmd);
   if (!cmd.m_bEnabled) {
-    if (doc.m_bEntrenada)
+    if (doc.m_opciones.bParadaTemprana)
+      Avisar("La red se detuvo por su paciencia y volvió a su mejor época: no se puede entrenar más.");
+    else if (doc.m_bEntrenada)
       Avisar("La red ya está entrenada: una época quedó por debajo del error máximo por muestra.");
     else
       Avisar(FormatC("La red ya ha completado su número máximo de épocas (%u).", doc.m_nMaxEpocas));
@@ -314,9 +358,15 @@ int OrdenEntrenar(const LineaOrdenes& linea, CHostLinea& host) {
   // same, and the exit code says so.
   if (const Resultado<Hecho> r = doc.EscribirRegistroPendiente(); !r) Avisar(r.Mensaje());
   // The window's box at a natural end, "Terminado entrenamiento", heads the summary.
-  Imprimir(FormatC("%s%s en la época %u (%u de %u); red guardada en %s\n",
-                   red.vista.FinNatural() ? "Terminado entrenamiento. " : "", doc.GetEstado().c_str(), nEpoca - 1,
-                   nEpoca, doc.m_nMaxEpocas, ruta.c_str()));
+  const char* const fin = red.vista.FinNatural() ? "Terminado entrenamiento. " : "";
+  if (doc.m_opciones.bParadaTemprana)
+    Imprimir(FormatC("%s%s (épocas entrenadas: %u de %u); red guardada en %s\n", fin, doc.GetEstado().c_str(), nEpoca,
+                     doc.m_nMaxEpocas, ruta.c_str()));
+  else
+    Imprimir(FormatC("%s%s en la época %u (%u de %u); red guardada en %s\n", fin, doc.GetEstado().c_str(), nEpoca - 1,
+                     nEpoca, doc.m_nMaxEpocas, ruta.c_str()));
+  if (doc.m_opciones.bFigurasPrueba && doc.m_opciones.figurasPrueba.nEpoca == nEpoca)
+    Imprimir(LineaPrueba(doc.m_opciones));
   return SALIDA_EXITO;
 }
 
@@ -407,6 +457,8 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   if (estado.empty()) estado = "Sin entrenar";
   if (doc.m_bEntrenada)
     estado += " (entrenada: no se puede entrenar más)";
+  else if (doc.m_opciones.bParadaTemprana)
+    estado += " (volvió a su mejor época: no se puede entrenar más)";
   else if (nEpoca >= doc.m_nMaxEpocas)
     estado += " (ha llegado al número máximo de épocas)";
   else
@@ -432,6 +484,13 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   }
   s += "Fichero de entrenamiento:  " + doc.m_strFicheroEntrenamiento + "\n";
   s += "Fichero de verificación:   " + doc.m_strFicheroVerificacion + "\n";
+  // The options, only those given: a network without them reads as before.
+  const OpcionesRed& op = doc.m_opciones;
+  if (!op.strFicheroPrueba.empty()) s += "Fichero de prueba:         " + op.strFicheroPrueba + "\n";
+  if (op.bSemilla) s += FormatC("Semilla:                   %u\n", op.nSemilla);
+  if (op.nPaciencia) s += FormatC("Paciencia:                 %u épocas\n", op.nPaciencia);
+  if (op.bBarajar) s += "Orden de las muestras:     barajado en cada época\n";
+  if (op.bFigurasPrueba) s += LineaPrueba(op);
   Imprimir(s);
   return SALIDA_EXITO;
 }

@@ -4,6 +4,7 @@
 
 #include "cli/ordenes.h"
 #include "data/importar.h"
+#include "framework/dialogo.h"
 #include "framework/texto.h"
 #include "network/aplicar.h"
 #include "network/exportar.h"
@@ -73,6 +74,26 @@ bool LeerOpciones(const LineaOrdenes& linea, OpcionesImportacion& op) {
     op.esquema.bEscalar = v == "minmax";
     op.bEscalaDada = true;
   }
+  if (Dada(linea, "particion")) {
+    const Resultado<std::vector<UINT>> p = LeerParticion(Valor(linea, "particion"));
+    if (!p) {
+      Avisar(p.Mensaje());
+      return false;
+    }
+    op.particion = *p;
+  } else if (Dada(linea, "semilla") || linea.Tiene("estratificar")) {
+    Avisar("--semilla y --estratificar solo sirven con --particion.");
+    return false;
+  }
+  if (Dada(linea, "semilla")) {
+    UINT n = 0;
+    if (const CString m = RechazoTextoUInt(Valor(linea, "semilla"), 0, 0xFFFFFFFFu, n); !m.empty()) {
+      Avisar("Semilla: " + m);
+      return false;
+    }
+    op.nSemilla = n;
+  }
+  op.bEstratificar = linea.Tiene("estratificar");
   return true;
 }
 
