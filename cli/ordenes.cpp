@@ -168,11 +168,6 @@ nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const Resultados
 
 namespace {
 
-CString JsonVerificacion(const CString& datos, const ResultadosVerificacion& v, const std::vector<CString>& nombres,
-                         bool bMatriz) {
-  return Volcar(ObjetoVerificacion(datos, v, nombres, bMatriz));
-}
-
 // The test figures in one line, after the verification dialog's formats.
 CString LineaPrueba(const OpcionesRed& op) {
   const FigurasPrueba& f = op.figurasPrueba;
@@ -391,10 +386,19 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
   const std::vector<CString>& nombres = m->nombres;
   const bool matriz = linea.Tiene("matriz");
   if (linea.Tiene("json")) {
-    Imprimir(JsonVerificacion(datos, v, nombres, matriz));
+    Json j = ObjetoVerificacion(datos, v, nombres, matriz);
+    if (!m->regresion.empty()) {
+      Json salidas = Json::array();
+      for (const RegresionSalida& f : m->regresion)
+        salidas.push_back({{"nombre", f.strNombre}, {"rmse", f.dRmse}, {"mae", f.dMae},
+                           {"r2", f.bR2 ? Json(f.dR2) : Json(nullptr)}});
+      j["salidas"] = std::move(salidas);
+    }
+    Imprimir(Volcar(j));
     return SALIDA_EXITO;
   }
   Imprimir(LineasVerificacion(TextosVerificacion(datos, v)));
+  if (!m->regresion.empty()) Imprimir("\n" + TextoRegresion(m->regresion));
   if (matriz) Imprimir("\n" + TextoMatriz(v, nombres, false));
   return SALIDA_EXITO;
 }

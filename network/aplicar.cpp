@@ -1,6 +1,8 @@
 #include "network/aplicar.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -76,22 +78,84 @@ Resultado<VerificacionDatos> VerificarDatos(const RedPerceptron& red, const CStr
     esquema = std::move(*e);
   }
   VerificacionDatos r;
+  // Numeric outputs need each sample's outputs, for their figures.
+  const bool bRegresion = esquema && !esquema->Clase();
+  CMatrizReales salidas;
+  auto medir = [&](const CConjuntoDatos& c) {
+    if (bRegresion) salidas.Dimensionar(c.m_nMuestras, red.nSalidas);
+    r.resultados = VerificarConjunto(red, c, bRegresion ? &salidas : nullptr);
+    if (bRegresion && ConjuntoValido(red, c)) r.regresion = RegresionConjunto(*esquema, salidas, c);
+  };
   if (esquema && LeerComoTabla(strDatos)) {
     const Resultado<DatosRed> d = CargarDatosRed(red, strDatos, &*esquema, strEsquema, OpcionesTabla(), true);
     if (!d) return d.GetFallo();
-    r.resultados = VerificarConjunto(red, *d->pConjunto);
+    medir(*d->pConjunto);
   } else {
     // As the Verificar command: the dialog's check of the path, then the
     // file's shape (both refusals), then the measure.
     Resultado<Hecho> c = ComprobarFicheroDatos(strDatos);
     if (c) c = ComprobarDimensiones(red, strDatos);
     if (!c) return c.GetFallo();
-    Resultado<ResultadosVerificacion> m = VerificarFichero(red, strDatos);
-    if (!m) return m.GetFallo();
-    r.resultados = std::move(*m);
+    if (!bRegresion) {
+      Resultado<ResultadosVerificacion> m = VerificarFichero(red, strDatos);
+      if (!m) return m.GetFallo();
+      r.resultados = std::move(*m);
+    } else {
+      // VerificarFichero's steps, keeping the set.
+      CConjuntoDatos conjunto;
+      if (!conjunto.Cargar(strDatos)) return Fallo{"Error en apertura de fichero"};
+      if (!EncajaConjunto(conjunto, red.nEntradas, red.nSalidas)) return Fallo{"Dimensiones Erroneas"};
+      medir(conjunto);
+    }
   }
   r.nombres = NombresSalidas(red.nSalidas, esquema ? esquema->NombresSalidas() : std::vector<CString>{});
   return r;
+}
+
+std::vector<RegresionSalida> RegresionConjunto(const CEsquema& esquema, const CMatrizReales& salidas,
+                                               const CConjuntoDatos& conjunto) {
+  std::vector<RegresionSalida> r;
+  const std::vector<CString> nombres = esquema.NombresSalidas();
+  UINT k = 0;
+  for (const ColumnaEsquema& c : esquema.columnas) {
+    if (c.uso == UsoColumna::Clase) k += static_cast<UINT>(c.clases.size());
+    if (c.uso != UsoColumna::Salida) continue;
+    RegresionSalida f;
+    f.strNombre = k < nombres.size() ? nombres[k] : CString();
+    const UINT n = conjunto.m_nMuestras;
+    if (n > 0 && k < salidas.m_nColumnas && k < conjunto.m_nSalidas && salidas.m_nFilas >= n) {
+      // In the table's units; sums in the samples' order.
+      double dMedia = 0.0;
+      for (UINT s = 0; s < n; ++s) dMedia += CEsquema::Desescalar(c, conjunto.m_matSalidas.m_ppFilas[s][k]);
+      dMedia /= n;
+      double dCuadrados = 0.0, dAbsolutos = 0.0, dTotal = 0.0;
+      for (UINT s = 0; s < n; ++s) {
+        const double t = CEsquema::Desescalar(c, conjunto.m_matSalidas.m_ppFilas[s][k]);
+        const double e = CEsquema::Desescalar(c, salidas.m_ppFilas[s][k]) - t;
+        dCuadrados += e * e;
+        dAbsolutos += std::fabs(e);
+        dTotal += (t - dMedia) * (t - dMedia);
+      }
+      f.dRmse = std::sqrt(dCuadrados / n);
+      f.dMae = dAbsolutos / n;
+      f.bR2 = dTotal > 0.0;
+      f.dR2 = f.bR2 ? 1.0 - dCuadrados / dTotal : 0.0;
+    }
+    r.push_back(f);
+    ++k;
+  }
+  return r;
+}
+
+CString TextoRegresion(const std::vector<RegresionSalida>& r) {
+  std::size_t ancho = 8;
+  for (const RegresionSalida& f : r) ancho = std::max(ancho, f.strNombre.size() + 2);
+  auto columna = [](CString s, std::size_t n) { return s.size() >= n ? s : s + CString(n - s.size(), ' '); };
+  CString s = columna("Salida", ancho) + columna("RMSE", 14) + columna("MAE", 14) + "R²\n";
+  for (const RegresionSalida& f : r)
+    s += columna(f.strNombre, ancho) + columna(FormatC("%.6g", f.dRmse), 14) + columna(FormatC("%.6g", f.dMae), 14) +
+         (f.bR2 ? FormatC("%.6f", f.dR2) : CString("-")) + "\n";
+  return s;
 }
 
 bool LeerComoTabla(const CString& ruta) {

@@ -79,12 +79,34 @@ CString ResumenAplicacion(const Aplicacion& a, const CString& strSalida);
 // read as one). A scheme of another shape than the network's is refused;
 // it names the outputs. The refusals of the path and of the shape are rechazos: the window asks
 // for another file.
+// With a scheme of numeric outputs (a table imported with --salidas),
+// regresion holds, per output and in the table's units, the root mean
+// square error, the mean absolute error and R² (1 - residual sum of
+// squares / total sum of squares about the targets' mean; none when the
+// targets do not vary).
+struct RegresionSalida {
+  CString strNombre;
+  double dRmse = 0.0;
+  double dMae = 0.0;
+  bool bR2 = false;
+  double dR2 = 0.0;
+};
 struct VerificacionDatos {
   ResultadosVerificacion resultados;
   std::vector<CString> nombres;
+  std::vector<RegresionSalida> regresion;
 };
 Resultado<VerificacionDatos> VerificarDatos(const RedPerceptron& red, const CString& strDatos,
                                             const CString& strEsquema);
+
+// The figures of each numeric output from the network's outputs and the
+// targets of a set (both in the network's units), through the scheme's
+// output columns; empty when the scheme has none.
+std::vector<RegresionSalida> RegresionConjunto(const CEsquema& esquema, const CMatrizReales& salidas,
+                                               const CConjuntoDatos& conjunto);
+// A table of them for reading: a heading line, then one line per output
+// with its name, RMSE, MAE and R² ("-" when there is none). "\n" after each.
+CString TextoRegresion(const std::vector<RegresionSalida>& r);
 
 // The results as CSV (CR LF): a header, then one row per sample: muestra
 // (from 1), the outputs (named after the scheme's classes or output
