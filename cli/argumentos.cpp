@@ -94,7 +94,9 @@ const char* const kAyudaVerificar =
     "                     precisión de cada una (la diagonal son los aciertos)\n"
     "  --json             escribe los resultados en JSON, para otros programas\n"
     "  --esquema FICHERO  nombra las salidas con las clases del esquema; DATOS\n"
-    "                     puede ser entonces una tabla (véase «nrv-cli importar»)\n";
+    "                     puede ser entonces una tabla (véase «nrv-cli importar»);\n"
+    "                     con salidas numéricas, da además el RMSE, el MAE y el\n"
+    "                     R² de cada salida en las unidades de la tabla\n";
 
 const char* const kAyudaImportar =
     "Convierte la tabla TABLA en el fichero de datos DESTINO, de texto o binario\n"
