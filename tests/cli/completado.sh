@@ -68,7 +68,7 @@ ofrece "--tarea --trabajos " nrv-cli experimento plan.json r --t
 # Options, and the values they take, written apart or after "=".
 ofrece "--ocultas " nrv-cli nueva red.nrv --o
 ofrece "--esquema --help --json --matriz " nrv-cli verificar --
-ofrece "--help --hilos " nrv-cli entrenar red.nrv --
+ofrece "--help --hilos --mas-epocas " nrv-cli entrenar red.nrv --
 ofrece "--sin-cabecera " nrv-cli importar --sin
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema ""
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema = ""
