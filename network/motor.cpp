@@ -8,6 +8,8 @@
 // and, for a large network, from giving each thread its own neurons.
 #include "network/motor.h"
 
+#include "network/exacto.h"
+
 #include <linux/futex.h>
 #include <sched.h>
 #include <sys/syscall.h>
@@ -40,19 +42,25 @@ typedef double V2 __attribute__((vector_size(16)));
 typedef long long E8 __attribute__((vector_size(64)));
 typedef long long E4 __attribute__((vector_size(32)));
 typedef long long E2 __attribute__((vector_size(16)));
+typedef unsigned long long N8 __attribute__((vector_size(64)));
+typedef unsigned long long N4 __attribute__((vector_size(32)));
+typedef unsigned long long N2 __attribute__((vector_size(16)));
 template <class V>
 struct Enteros;
 template <>
 struct Enteros<V8> {
   using T = E8;
+  using N = N8;
 };
 template <>
 struct Enteros<V4> {
   using T = E4;
+  using N = N4;
 };
 template <>
 struct Enteros<V2> {
   using T = E2;
+  using N = N2;
 };
 
 template <class V>
@@ -122,6 +130,38 @@ NRV_EN_LINEA double SigmoideTabla(double net) {
   UINT indice = c - t < 0.5 ? UINT(c) : UINT(std::floor(t));
   if (indice > 2047) indice = 2047;
   return TablaSigmoide[indice];
+}
+
+// A weight of at least 2^-960 (the bits of it): a change below 2^-1022 is
+// less than half the spacing of the numbers around it, so weight + change
+// is the weight.
+constexpr std::uint64_t kGrande = 0x03Full << 52;
+
+// One weight's step when its previous change inc is near zero: the new
+// change m x inc + p and the new weight w + change, the same bits as the
+// processor's operations. The product goes in integers; the sums that
+// follow from it in the common case (p zero or not small, w not small) need
+// no operation; any other case takes the processor's own, exact anyway.
+NRV_EN_LINEA void PasoCercaDeCero(double inc, double w, double p, double mom, double& cambio, double& nuevo) {
+  using namespace exacto;
+  const auto finito = [](std::uint64_t a) { return a < kInfinito; };
+  if (!finito(Bits(mom) & ~kSigno)) {
+    cambio = mom * inc + p;
+    nuevo = w + cambio;
+    return;
+  }
+  const std::uint64_t pm = Producto(Bits(mom), Bits(inc));
+  const std::uint64_t apm = pm & ~kSigno, ap = Bits(p) & ~kSigno;
+  if (apm == 0 || apm >= kMinimoNormal)
+    cambio = Real(pm) + p;
+  else if (ap == 0)
+    cambio = Real(pm);
+  else if (ap >= kGrande && finito(ap))
+    cambio = p;
+  else
+    cambio = Real(pm) + p;
+  const std::uint64_t ac = Bits(cambio) & ~kSigno, aw = Bits(w) & ~kSigno;
+  nuevo = ac != 0 && ac < kMinimoNormal && aw >= kGrande && finito(aw) ? w : w + cambio;
 }
 
 NRV_EN_LINEA void Pausa() {
@@ -284,10 +324,103 @@ struct CuerpoMotor {
     if (c < c1) SalidasGrupo<1>(m, c);
   }
 
+  using E = typename Enteros<V>::T;
+  using N = typename Enteros<V>::N;
+
+  // Lanes near zero but not zero: 0 < |v| < the threshold whose bits are
+  // (limite + 1) / 2. Integer operations only: a floating-point comparison
+  // could read the very subnormal numbers it looks for.
+  static NRV_EN_LINEA void Cerca(const V& v, std::uint64_t limite, E& cerca) {
+    cerca = (__builtin_bit_cast(N, v) << 1) - 1 < N{} + limite;
+  }
+  static NRV_EN_LINEA bool Alguno(const E& e) {
+    std::uint64_t r = 0;
+    for (std::size_t l = 0; l < L; ++l) r |= std::uint64_t(e[l]);
+    return r != 0;
+  }
+
+  // One register of weights: the change m x inc + p stored as the new
+  // previous change, the weight w + change stored and returned; marca
+  // gathers the lanes whose new change is near zero (see m_nLimiteCerca).
+  // Cuidado: the previous changes may be near zero, and such lanes take the
+  // exact path, so that no operation reads or produces a subnormal number.
+  template <bool Cuidado>
+  static NRV_EN_LINEA void Paso(const M& m, double* pi, double* pw, const V& p, double mom, E& marca, V& nuevo) {
+    const V inc = Vec<V>(pi);
+    if constexpr (Cuidado) {
+      E cerca;
+      Cerca(inc, m.m_nLimiteCerca, cerca);
+      if (Alguno(cerca)) [[unlikely]] {
+        PasoCerca(m, pi, pw, inc, p, mom, cerca, marca, nuevo);
+        return;
+      }
+    }
+    const V cambio = mom * inc + p;
+    Vec<V>(pi) = cambio;
+    nuevo = Vec<V>(pw) + cambio;
+    Vec<V>(pw) = nuevo;
+    E nuevaCerca;
+    Cerca(cambio, m.m_nLimiteCerca, nuevaCerca);
+    marca |= nuevaCerca;
+  }
+
+  // The lanes near zero computed apart. A lane whose change has stopped
+  // (m x inc = inc, as a subnormal of a few units does under a momentum
+  // factor near 1), with p zero and a weight not small, keeps both as they
+  // are, in the registers; the others go lane by lane, the product in
+  // integers. The rest of the register runs with those lanes' previous
+  // change taken as 0, which touches no subnormal.
+  static NRV_EN_LINEA void PasoCerca(const M& m, double* pi, double* pw, const V& inc, const V& p, double mom,
+                                     const E& cerca, E& marca, V& nuevo) {
+    const V cero = V{}, w = Vec<V>(pw);
+    V cambio = mom * (cerca ? cero : inc) + p;
+    nuevo = w + cambio;
+    const N bw = __builtin_bit_cast(N, w) << 1;
+    const E quieto = cerca & ((__builtin_bit_cast(N, inc) << 1) <= N{} + m.m_nQuieto) & (p == cero) &
+                     (bw - 2 * kGrande < N{} + (2 * exacto::kInfinito - 2 * kGrande));
+    cambio = quieto ? inc : cambio;
+    const E resto = cerca & ~quieto;
+    if (Alguno(resto))
+      for (std::size_t l = 0; l < L; ++l)
+        if (resto[l]) {
+          double c, n;
+          PasoCercaDeCero(inc[l], w[l], p[l], mom, c, n);
+          cambio[l] = c;
+          nuevo[l] = n;
+        }
+    Vec<V>(pi) = cambio;
+    Vec<V>(pw) = nuevo;
+    E nuevaCerca;
+    Cerca(cambio, m.m_nLimiteCerca, nuevaCerca);
+    marca |= nuevaCerca;
+  }
+
+  // Step 2 of Retropropagar for one group of outputs, in the grouped copy.
+  template <bool Cuidado>
+  static NRV_EN_LINEA void SalidaGrupo(M& m, std::size_t c, double mom) {
+    const std::size_t nH = m.m_red.nOcultas, paso = (nH + 1) * kCarriles;
+    const double* h = m.m_pH.get();
+    double* w = m.m_pPesos2.get() + c * paso;
+    double* inc = m.m_pInc2.get() + c * paso;
+    V ad[Q];
+    for (std::size_t q = 0; q < Q; ++q) ad[q] = Vec<V>(m.m_pADO.get() + c * kCarriles + q * L);
+    E marca = E{};
+    for (std::size_t i = 0; i <= nH; ++i) {
+      const double hi = i < nH ? h[i] : 1.0;
+      for (std::size_t q = 0; q < Q; ++q) {
+        // The bias's input is 1: its change is m x inc + a x dO, no product.
+        const V p = i < nH ? ad[q] * hi : ad[q];
+        V nuevo;
+        Paso<Cuidado>(m, inc + i * kCarriles + q * L, w + i * kCarriles + q * L, p, mom, marca, nuevo);
+      }
+    }
+    m.m_pMarcas[m.m_nMarcaSalida + c].b = Alguno(marca);
+  }
+
   // Steps 1 and 2 of Retropropagar for the part's outputs: their error
   // terms and their weights in the grouped copy.
   static NRV_EN_LINEA void ErroresYSalida(M& m, const P& p, const double* t, double a, double mom) {
-    const std::size_t nH = m.m_red.nOcultas, nS = m.m_red.nSalidas;
+    const std::size_t nS = m.m_red.nSalidas;
     const double* o = m.m_pO.get();
     double* dO = m.m_pDO.get();
     double* adO = m.m_pADO.get();
@@ -295,95 +428,96 @@ struct CuerpoMotor {
       dO[k] = o[k] * (1.0 - o[k]) * (t[k] - o[k]);
       adO[k] = a * dO[k];
     }
-    const double* h = m.m_pH.get();
-    const std::size_t paso = (nH + 1) * kCarriles;
-    for (std::size_t c = p.c0; c < p.c1; ++c) {
-      double* w = m.m_pPesos2.get() + c * paso;
-      double* inc = m.m_pInc2.get() + c * paso;
-      V ad[Q];
-      for (std::size_t q = 0; q < Q; ++q) ad[q] = Vec<V>(adO + c * kCarriles + q * L);
-      for (std::size_t i = 0; i <= nH; ++i) {
-        const double hi = i < nH ? h[i] : 1.0;
-        for (std::size_t q = 0; q < Q; ++q) {
-          double* pi = inc + i * kCarriles + q * L;
-          double* pw = w + i * kCarriles + q * L;
-          // The bias's input is 1: its change is m x inc + a x dO, no product.
-          const V cambio = i < nH ? mom * Vec<V>(pi) + ad[q] * hi : mom * Vec<V>(pi) + ad[q];
-          Vec<V>(pi) = cambio;
-          Vec<V>(pw) = Vec<V>(pw) + cambio;
-        }
-      }
-    }
+    for (std::size_t c = p.c0; c < p.c1; ++c)
+      if (m.m_pMarcas[m.m_nMarcaSalida + c].b)
+        SalidaGrupo<true>(m, c, mom);
+      else
+        SalidaGrupo<false>(m, c, mom);
   }
 
-  // Step 2 in the copy by rows, for the part's hidden neurons, then step 3
-  // for them: L hidden neurons at a time, k in increasing order for each.
-  static NRV_EN_LINEA void ErroresOcultos(M& m, const P& p, double mom) {
+  // Step 2 in the copy by rows, for one group of hidden neurons, then step
+  // 3 for them: L hidden neurons at a time, k in increasing order for each.
+  template <bool Cuidado>
+  static NRV_EN_LINEA void ErroresOcultosGrupo(M& m, std::size_t b, double mom) {
     const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
     const double* h = m.m_pH.get();
     const double* dO = m.m_pDO.get();
     const double* adO = m.m_pADO.get();
     double* dH = m.m_pDH.get();
-    for (std::size_t v = p.b0 * kCarriles; v < p.b1 * kCarriles; v += L) {
+    E marca = E{};
+    for (std::size_t v = b * kCarriles; v < (b + 1) * kCarriles; v += L) {
       const V hv = Vec<V>(h + v);
       V s = V{};
       for (std::size_t k = 0; k < nS; ++k) {
-        double* w = m.m_pFilas2.get() + k * nHr + v;
-        double* inc = m.m_pIncFilas2.get() + k * nHr + v;
-        const V cambio = mom * Vec<V>(inc) + adO[k] * hv;
-        Vec<V>(inc) = cambio;
-        const V nuevo = Vec<V>(w) + cambio;
-        Vec<V>(w) = nuevo;
+        V nuevo;
+        Paso<Cuidado>(m, m.m_pIncFilas2.get() + k * nHr + v, m.m_pFilas2.get() + k * nHr + v, adO[k] * hv, mom, marca,
+                      nuevo);
         s = s + nuevo * dO[k];
       }
       Vec<V>(dH + v) = hv * (1.0 - hv) * s;
     }
+    m.m_pMarcas[m.m_nMarcaFilas + b].b = Alguno(marca);
+  }
+
+  static NRV_EN_LINEA void ErroresOcultos(M& m, const P& p, double mom) {
+    for (std::size_t b = p.b0; b < p.b1; ++b)
+      if (m.m_pMarcas[m.m_nMarcaFilas + b].b)
+        ErroresOcultosGrupo<true>(m, b, mom);
+      else
+        ErroresOcultosGrupo<false>(m, b, mom);
   }
 
   // Step 4 for G groups of hidden neurons; with Siguiente, the next sample's
   // sums through each weight just written.
-  template <int G, bool Siguiente>
+  template <int G, bool Siguiente, bool Cuidado>
   static NRV_EN_LINEA void OcultaYSiguiente(M& m, std::size_t b0, const double* x, const double* xs, double a,
                                             double mom) {
     const std::size_t nE = m.m_red.nEntradas, paso = (nE + 1) * kCarriles;
     double* w = m.m_pPesos1.get() + b0 * paso;
     double* inc = m.m_pInc1.get() + b0 * paso;
     V ad[G][Q], acc[G][Q];
-    for (int g = 0; g < G; ++g)
+    E marca[G];
+    for (int g = 0; g < G; ++g) {
+      marca[g] = E{};
       for (std::size_t q = 0; q < Q; ++q) {
         ad[g][q] = a * Vec<V>(m.m_pDH.get() + (b0 + g) * kCarriles + q * L);
         acc[g][q] = V{};
       }
+    }
     for (std::size_t j = 0; j < nE; ++j) {
       const double xj = x[j];
       double xsj = 0.0;
       if constexpr (Siguiente) xsj = xs[j];
       for (int g = 0; g < G; ++g)
         for (std::size_t q = 0; q < Q; ++q) {
-          double* pi = inc + g * paso + j * kCarriles + q * L;
-          double* pw = w + g * paso + j * kCarriles + q * L;
-          const V cambio = mom * Vec<V>(pi) + ad[g][q] * xj;
-          Vec<V>(pi) = cambio;
-          const V nuevo = Vec<V>(pw) + cambio;
-          Vec<V>(pw) = nuevo;
+          const std::size_t d = g * paso + j * kCarriles + q * L;
+          V nuevo;
+          Paso<Cuidado>(m, inc + d, w + d, ad[g][q] * xj, mom, marca[g], nuevo);
           if constexpr (Siguiente) acc[g][q] = acc[g][q] + nuevo * xsj;
         }
     }
-    for (int g = 0; g < G; ++g)
+    for (int g = 0; g < G; ++g) {
       for (std::size_t q = 0; q < Q; ++q) {
-        double* pi = inc + g * paso + nE * kCarriles + q * L;
-        double* pw = w + g * paso + nE * kCarriles + q * L;
-        const V cambio = mom * Vec<V>(pi) + ad[g][q];
-        Vec<V>(pi) = cambio;
-        Vec<V>(pw) = Vec<V>(pw) + cambio;
+        const std::size_t d = g * paso + nE * kCarriles + q * L;
+        V nuevo;
+        Paso<Cuidado>(m, inc + d, w + d, ad[g][q], mom, marca[g], nuevo);
         if constexpr (Siguiente) Vec<V>(m.m_pSumas.get() + (b0 + g) * kCarriles + q * L) = acc[g][q];
       }
+      m.m_pMarcas[b0 + g].b = Alguno(marca[g]);
+    }
   }
 
   template <int G, bool Siguiente>
   static NRV_EN_LINEA void OcultaRango(M& m, std::size_t b, std::size_t fin, const double* x, const double* xs,
                                        double a, double mom) {
-    for (; b + G <= fin; b += G) OcultaYSiguiente<G, Siguiente>(m, b, x, xs, a, mom);
+    for (; b + G <= fin; b += G) {
+      bool cuidado = false;
+      for (int g = 0; g < G; ++g) cuidado |= m.m_pMarcas[b + g].b;
+      if (cuidado)
+        OcultaYSiguiente<G, Siguiente, true>(m, b, x, xs, a, mom);
+      else
+        OcultaYSiguiente<G, Siguiente, false>(m, b, x, xs, a, mom);
+    }
     if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom);
   }
 
@@ -695,6 +829,9 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pIncFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
     m_pSumas = Reservar(nHr);
     m_pADO = Reservar(nSr);
+    m_nMarcaSalida = m_nBloquesOcultos;
+    m_nMarcaFilas = m_nMarcaSalida + m_nBloquesSalida;
+    m_pMarcas = std::make_unique<Marca[]>(m_nMarcaFilas + m_nBloquesOcultos);
   } catch (const std::bad_alloc&) {
     // Slower, never wrong: the reference loops on the document's rows.
     m_pPesos1.reset();
@@ -705,6 +842,7 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pIncFilas2.reset();
     m_pSumas.reset();
     m_pADO.reset();
+    m_pMarcas.reset();
     m_bReducido = true;
   }
   m_pH = Reservar(nHr);
@@ -762,9 +900,11 @@ CMotorPerceptron::~CMotorPerceptron() {
   Borrar(m_idHilo);
 }
 
-// The document's matrices into the working layouts.
+// The document's matrices into the working layouts. Its changes may be
+// anything: every group is marked until its first sample has looked.
 void CMotorPerceptron::Cargar() {
   const std::size_t nE = m_red.nEntradas, nH = m_red.nOcultas, nS = m_red.nSalidas, nHr = m_nOcultasRell;
+  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g].b = true;
   for (std::size_t i = 0; i < nH; ++i) {
     const double* w = m_red.pPesosOculta->m_ppFilas[i];
     const double* inc = m_red.pIncOculta->m_ppFilas[i];
@@ -810,6 +950,34 @@ void CMotorPerceptron::Devolver() {
   }
 }
 
+// The thresholds for a momentum factor m. A previous change of at least
+// 2^-1020 / |m| gives a normal m x change; below it (and every subnormal,
+// whatever m) it is near zero. Up to m_nQuieto / 2 units a change stays:
+// round(m x k) = k holds for k = 1 up to some K when 0 <= m <= 1, found by
+// halving; for any other m no change is taken to stay.
+void CMotorPerceptron::Umbrales(double dMomento) {
+  using namespace exacto;
+  if (m_bUmbrales && Bits(dMomento) == Bits(m_dMomentoUmbrales)) return;
+  m_bUmbrales = true;
+  m_dMomentoUmbrales = dMomento;
+  const double am = std::fabs(dMomento);
+  std::uint64_t umbral = kMinimoNormal;
+  if (am > 0.0 && am <= std::numeric_limits<double>::max())
+    umbral = std::max(Bits(0x1p-1020 / am), Bits(0x1p-1021));
+  m_nLimiteCerca = 2 * umbral - 1;
+  std::uint64_t quieto = 0;
+  const auto queda = [dMomento](std::uint64_t k) { return Producto(Bits(dMomento), k) == k; };
+  if (dMomento >= 0.0 && dMomento <= 1.0 && queda(1)) {
+    std::uint64_t si = 1, no = kMinimoNormal;
+    while (no - si > 1) {
+      const std::uint64_t k = si + (no - si) / 2;
+      (queda(k) ? si : no) = k;
+    }
+    quieto = si;
+  }
+  m_nQuieto = 2 * quieto;
+}
+
 void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double dAprendizaje, double dMomento) {
   if (entrenamiento.m_nMuestras == 0 || !ConjuntoValido(m_red, entrenamiento)) return;
   if (m_bReducido) {
@@ -822,6 +990,7 @@ void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double
     return;
   }
   Cargar();
+  Umbrales(dMomento);
   m_pConjunto = &entrenamiento;
   m_dAprendizaje = dAprendizaje;
   m_dMomento = dMomento;

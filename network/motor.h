@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -123,6 +124,7 @@ class CMotorPerceptron {
 
   void Cargar();
   void Devolver();
+  void Umbrales(double dMomento);
   UINT ElegirHilos(Eleccion& e);
   void Anotar(Eleccion& e, UINT nHilos, double dSegundosMuestra);
   void Repartir(UINT nHilos);
@@ -154,6 +156,24 @@ class CMotorPerceptron {
   // Working vectors, rounded up to eight (the extra lanes stay out of every
   // result).
   Memoria m_pSumas, m_pH, m_pDH, m_pO, m_pDO, m_pADO;
+
+  // Changes near zero. Under a momentum factor a change whose input or
+  // error term is exactly 0 decays into the subnormal numbers and may stay
+  // there (0.9 x 4 units of 2^-1074 rounds back to 4); a processor may take
+  // a slow path for every operation on them. A lane whose previous change
+  // is below the threshold (where m x change may no longer be normal) runs
+  // apart, exactly, in integers. Each group of weights keeps a mark, set
+  // while one of its changes is near zero: only marked groups test every
+  // register. One line of cache per mark, as each thread writes its own.
+  struct alignas(64) Marca {
+    bool b = true;
+  };
+  std::unique_ptr<Marca[]> m_pMarcas;  // hidden groups, output groups, hidden groups of the rows
+  std::size_t m_nMarcaSalida = 0, m_nMarcaFilas = 0;
+  std::uint64_t m_nLimiteCerca = 0;  // twice the threshold's bits, less one
+  std::uint64_t m_nQuieto = 0;       // twice the most units of 2^-1074 that m x change keeps
+  double m_dMomentoUmbrales = 0.0;
+  bool m_bUmbrales = false;
 
   // The threads: the caller's and the helpers, started with the engine.
   UINT m_nHilosPedidos;      // 0: automatic
