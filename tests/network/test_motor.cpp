@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <algorithm>
@@ -27,6 +28,7 @@
 
 #include "network/aritmetica.h"
 #include "framework/hilos.h"
+#include "network/exacto.h"
 #include "network/motor.h"
 
 // Counts the allocations of the thread that asks for it.
@@ -703,4 +705,185 @@ TEST(MotorMemoria, SalidasSinMemoriaYMatrizCorta) {
   EsperarIguales(MedirReferencia(r.red, c), rapido.MedirConjunto(c, &corta));
   for (UINT s = 0; s < corta.m_nFilas; ++s)
     for (UINT k = 0; k < 10; ++k) EXPECT_EQ(corta.m_ppFilas[s][k], 0.0);
+}
+
+// ---------------------------------------------------------------- changes near zero
+
+namespace {
+
+// The integer product against the processor's, around and inside the
+// subnormal numbers: halves of a unit both ways, the smallest normal reached
+// by rounding, products that vanish, and random operands of every size.
+TEST(MotorBits, ProductoExactoComoElDelProcesador) {
+  std::mt19937_64 gen(5);
+  std::vector<double> a = {0.0, -0.0, 0.5, 0.9, 0.99, 1.0, 0.25, 0.75, 1.5, 0.3, 0x1p-1000, 0x1.fffffffffffffp-1};
+  std::vector<double> b = {0.0, 0x1p-1074, -0x1p-1074, 3 * 0x1p-1074, 5 * 0x1p-1074, 0x1p-1022, -0x1p-1022,
+                           0x1.fffffffffffffp-1023, std::nextafter(0x1p-1022, 1.0), 1e-300, 1.0};
+  std::uniform_int_distribution<std::uint64_t> bits;
+  for (int i = 0; i < 4000; ++i) {
+    // Random bits cover every exponent; small ones the subnormal results.
+    a.push_back(std::bit_cast<double>(bits(gen) & 0xBFFFFFFFFFFFFFFFull));
+    b.push_back(std::bit_cast<double>(bits(gen) >> (i % 13)));
+  }
+  for (double x : a)
+    for (std::size_t j = 0; j < b.size(); j += (a.size() > 100 ? 37 : 1)) {
+      const double y = b[j];
+      if (!std::isfinite(x) || !std::isfinite(y)) continue;
+      ASSERT_EQ(exacto::Producto(Bits(x), Bits(y)), Bits(x * y)) << x << " x " << y;
+    }
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (std::isfinite(a[i]) && std::isfinite(b[i])) {
+      ASSERT_EQ(exacto::Producto(Bits(a[i]), Bits(b[i])), Bits(a[i] * b[i])) << a[i] << " x " << b[i];
+    }
+}
+
+// Rows that saturate: hidden neurons with a net far below -8 (their output
+// 0, their error term exactly 0), an output far below -8 with a target of 0,
+// an input that is always 0 and one that is 0 but for every 40th sample;
+// the memory of an earlier run in those rows is tiny, normal and subnormal.
+// Under a momentum factor those changes decay through the subnormal numbers
+// and some stay there.
+struct RedQueSatura {
+  Red ref, rap;
+  CConjuntoDatos c;
+  UINT e, h, s;
+  RedQueSatura(UINT e_, UINT h_, UINT s_, UINT muestras, std::uint64_t semilla)
+      : ref(e_, h_, s_), rap(e_, h_, s_), e(e_), h(h_), s(s_) {
+    std::mt19937_64 gen(semilla);
+    Rellenar(ref.oculta, gen, 0.3);
+    Rellenar(ref.salida, gen, 0.3);
+    Rellenar(ref.incOculta, gen, 0.05);
+    Rellenar(ref.incSalida, gen, 0.05);
+    std::uniform_real_distribution<double> uno(0.0, 1.0);
+    std::uniform_int_distribution<std::uint64_t> unidades(1, 1ull << 52);
+    auto diminuto = [&](UINT n) {
+      switch (n % 5) {
+        case 0: return 1e-300 * uno(gen);
+        case 1: return -std::bit_cast<double>(unidades(gen));
+        case 2: return double(n % 7) * 0x1p-1074;
+        case 3: return 3e-308 * (uno(gen) - 0.5);
+        default: return 0.0;
+      }
+    };
+    for (UINT i = 0; i < h; i += 3) {
+      ref.oculta.m_ppFilas[i][e] = -20.0 - 0.3 * e;
+      for (UINT j = 0; j <= e; ++j) ref.incOculta.m_ppFilas[i][j] = diminuto(i + j);
+    }
+    ref.salida.m_ppFilas[s - 1][h] = -20.0 - 0.3 * h;
+    for (UINT i = 0; i <= h; ++i) ref.incSalida.m_ppFilas[s - 1][i] = diminuto(i);
+    for (UINT i = 0; i < h; ++i) {
+      ref.incOculta.m_ppFilas[i][0] = diminuto(i + 1);
+      ref.incOculta.m_ppFilas[i][1 % e] = diminuto(i + 2);
+    }
+    rap.CopiarDe(ref);
+    c.m_nMuestras = muestras;
+    c.m_nEntradas = e;
+    c.m_nSalidas = s;
+    c.m_matEntradas.Dimensionar(muestras, e);
+    c.m_matSalidas.Dimensionar(muestras, s);
+    for (UINT m = 0; m < muestras; ++m) {
+      for (UINT j = 0; j < e; ++j) c.m_matEntradas.m_ppFilas[m][j] = j == 0 || (j == 1 && m % 40 != 0) ? 0.0 : uno(gen);
+      for (UINT k = 0; k + 1 < s; ++k) c.m_matSalidas.m_ppFilas[m][k] = (m + k) % s == 0 ? 1.0 : 0.0;
+    }
+    c.m_bCargado = true;
+  }
+};
+
+// The reference epoch, counting the samples after which some previous
+// change is subnormal.
+UINT EpocaReferenciaContando(const RedPerceptron& red, const CConjuntoDatos& c, double a, double m) {
+  std::vector<double> h(red.nOcultas + 1), o(red.nSalidas + 1), dO(red.nSalidas + 1), dH(red.nOcultas + 1);
+  UINT n = 0;
+  for (UINT s = 0; s < c.m_nMuestras; ++s) {
+    Propagar(red, c.m_matEntradas.m_ppFilas[s], h.data(), o.data());
+    Retropropagar(red, c.m_matEntradas.m_ppFilas[s], c.m_matSalidas.m_ppFilas[s], h.data(), o.data(), dO.data(),
+                  dH.data(), a, m);
+    bool alguno = false;
+    for (const CMatrizReales* inc : {red.pIncOculta, red.pIncSalida})
+      for (UINT i = 0; i < inc->m_nFilas; ++i)
+        for (UINT j = 0; j < inc->m_nColumnas; ++j) alguno |= std::fpclassify(inc->m_ppFilas[i][j]) == FP_SUBNORMAL;
+    n += alguno;
+  }
+  return n;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// MXCSR's flush-to-zero (bit 15) and denormals-are-zero (bit 6).
+constexpr unsigned kFtzDaz = 0x8040;
+#endif
+
+// The reference and the engine epoch after epoch on a saturating network;
+// every bit compared after each. The reference must have gone through
+// subnormal changes. With ftz the engine runs with flush-to-zero and
+// denormals-are-zero set (its helpers start with them): any subnormal its
+// loops read or produced would become 0 and show in the bits.
+void CompararCercaDeCero(UINT e, UINT h, UINT s, double a, double m, VarianteMotor v, UINT nHilos, bool ftz) {
+  SCOPED_TRACE(std::to_string(e) + "-" + std::to_string(h) + "-" + std::to_string(s) + " momento " +
+               std::to_string(m) + ", " + CMotorPerceptron::Nombre(v) + ", " + std::to_string(nHilos) + " hilos" +
+               (ftz ? ", FTZ/DAZ" : ""));
+  RedQueSatura r(e, h, s, 90, e * 31 + h);
+  UINT conSubnormales = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  const unsigned mxcsr = __builtin_ia32_stmxcsr();
+  if (ftz) __builtin_ia32_ldmxcsr(mxcsr | kFtzDaz);
+#else
+  if (ftz) GTEST_SKIP() << "sin MXCSR";
+#endif
+  {
+    CMotorPerceptron motor(r.rap.red, v, nHilos);
+    for (UINT epoca = 0; epoca < 8 && !::testing::Test::HasFailure(); ++epoca) {
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_ldmxcsr(mxcsr);
+#endif
+      conSubnormales += EpocaReferenciaContando(r.ref.red, r.c, a, m);
+      const MedidasConjunto esperadas = MedirReferencia(r.ref.red, r.c);
+#if defined(__x86_64__) || defined(__i386__)
+      if (ftz) __builtin_ia32_ldmxcsr(mxcsr | kFtzDaz);
+#endif
+      motor.EntrenarEpoca(r.c, a, m);
+      const MedidasConjunto medidas = motor.MedirConjunto(r.c);
+      SCOPED_TRACE("época " + std::to_string(epoca));
+      EXPECT_EQ(Diferencia(r.ref.oculta, r.rap.oculta, "oculta"), "");
+      EXPECT_EQ(Diferencia(r.ref.salida, r.rap.salida, "salida"), "");
+      EXPECT_EQ(Diferencia(r.ref.incOculta, r.rap.incOculta, "incOculta"), "");
+      EXPECT_EQ(Diferencia(r.ref.incSalida, r.rap.incSalida, "incSalida"), "");
+      EsperarIguales(esperadas, medidas);
+    }
+  }
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_ldmxcsr(mxcsr);
+#endif
+  EXPECT_GT(conSubnormales, 0u);
+}
+
+}  // namespace
+
+// Momentum factors whose changes stop in the subnormal numbers (0.9 keeps
+// 4 units, 0.99 keeps 50, 1 keeps every one), one whose changes vanish
+// (0.5: a unit halves to 0) and one that halves them quickly.
+TEST(MotorBits, CambiosSubnormalesComoLaReferencia) {
+  for (VarianteMotor v : Variantes())
+    for (double m : {0.9, 0.99, 1.0, 0.5, 0.3}) {
+      CompararCercaDeCero(4, 40, 3, 0.25, m, v, 1, false);
+      CompararCercaDeCero(13, 20, 3, 0.5, m, v, 1, false);
+    }
+}
+
+// The same with flush-to-zero and denormals-are-zero on: the engine's loops
+// never read nor produce a subnormal number, so they give the same bits.
+TEST(MotorBits, NingunSubnormalEnLosBuclesDelMotor) {
+  for (VarianteMotor v : Variantes())
+    for (double m : {0.9, 0.99, 0.5}) {
+      CompararCercaDeCero(4, 40, 3, 0.25, m, v, 1, true);
+      CompararCercaDeCero(64, 40, 10, 0.25, m, v, 1, true);
+    }
+}
+
+TEST(MotorHilos, CambiosSubnormalesConVariosHilos) {
+  for (VarianteMotor v : Variantes())
+    for (UINT nHilos : {1u, 2u, 3u}) {
+      CompararCercaDeCero(9, 24, 8, 0.25, 0.9, v, nHilos, false);
+      CompararCercaDeCero(64, 40, 10, 0.25, 0.9, v, nHilos, true);
+      CompararCercaDeCero(13, 20, 3, 0.5, 0.99, v, nHilos, true);
+    }
 }
