@@ -136,6 +136,9 @@ NRV_EN_LINEA double SigmoideTabla(double net) {
 // less than half the spacing of the numbers around it, so weight + change
 // is the weight.
 constexpr std::uint64_t kGrande = 0x03Full << 52;
+// The bits of 2^-450 and of 2^-600.
+constexpr std::uint64_t kOrdinario = std::uint64_t(1023 - 450) << 52;
+constexpr std::uint64_t kLejos = std::uint64_t(1023 - 600) << 52;
 
 // One weight's step when its previous change inc is near zero: the new
 // change m x inc + p and the new weight w + change, the same bits as the
@@ -340,10 +343,10 @@ struct CuerpoMotor {
   }
 
   // One register of weights: the change m x inc + p stored as the new
-  // previous change, the weight w + change stored and returned; marca
-  // gathers the lanes whose new change is near zero (see m_nLimiteCerca).
-  // Cuidado: the previous changes may be near zero, and such lanes take the
-  // exact path, so that no operation reads or produces a subnormal number.
+  // previous change, the weight w + change stored and returned. Cuidado:
+  // the previous changes may be near zero, and such lanes take the exact
+  // path, so that no operation reads or produces a subnormal number; marca
+  // gathers the lanes whose new change is below the far threshold.
   template <bool Cuidado>
   static NRV_EN_LINEA void Paso(const M& m, double* pi, double* pw, const V& p, double mom, E& marca, V& nuevo) {
     const V inc = Vec<V>(pi);
@@ -359,9 +362,11 @@ struct CuerpoMotor {
     Vec<V>(pi) = cambio;
     nuevo = Vec<V>(pw) + cambio;
     Vec<V>(pw) = nuevo;
-    E nuevaCerca;
-    Cerca(cambio, m.m_nLimiteCerca, nuevaCerca);
-    marca |= nuevaCerca;
+    if constexpr (Cuidado) {
+      E lejos;
+      Cerca(cambio, m.m_nLimiteLejos, lejos);
+      marca |= lejos;
+    }
   }
 
   // The lanes near zero computed apart. A lane whose change has stopped
@@ -390,9 +395,29 @@ struct CuerpoMotor {
         }
     Vec<V>(pi) = cambio;
     Vec<V>(pw) = nuevo;
-    E nuevaCerca;
-    Cerca(cambio, m.m_nLimiteCerca, nuevaCerca);
-    marca |= nuevaCerca;
+    E lejos;
+    Cerca(cambio, m.m_nLimiteLejos, lejos);
+    marca |= lejos;
+  }
+
+  // Whether every value is 0 or of at least 2^-450 (NaN and infinities
+  // too): then each p of the sample is 0 or of at least 2^-901.
+  static NRV_EN_LINEA bool Ordinarios(const double* v, std::size_t n) {
+    bool si = true;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint64_t a = exacto::Bits(v[i]) & ~exacto::kSigno;
+      si &= a == 0 || a >= kOrdinario;
+    }
+    return si;
+  }
+  // A group's mark after its pass: a careful pass that met no change below
+  // the far threshold gives the group m_nTramoRapido plain ones.
+  template <bool Cuidado>
+  static NRV_EN_LINEA void Anotar(const M& m, M::Marca& marca, const E& lejos) {
+    if constexpr (Cuidado)
+      marca.nRapidas = Alguno(lejos) ? 0 : m.m_nTramoRapido;
+    else
+      --marca.nRapidas;
   }
 
   // Step 2 of Retropropagar for one group of outputs, in the grouped copy.
@@ -414,7 +439,7 @@ struct CuerpoMotor {
         Paso<Cuidado>(m, inc + i * kCarriles + q * L, w + i * kCarriles + q * L, p, mom, marca, nuevo);
       }
     }
-    m.m_pMarcas[m.m_nMarcaSalida + c].b = Alguno(marca);
+    Anotar<Cuidado>(m, m.m_pMarcas[m.m_nMarcaSalida + c], marca);
   }
 
   // Steps 1 and 2 of Retropropagar for the part's outputs: their error
@@ -429,7 +454,7 @@ struct CuerpoMotor {
       adO[k] = a * dO[k];
     }
     for (std::size_t c = p.c0; c < p.c1; ++c)
-      if (m.m_pMarcas[m.m_nMarcaSalida + c].b)
+      if (m.m_pMarcas[m.m_nMarcaSalida + c].nRapidas == 0 || !Ordinarios(adO + c * kCarriles, kCarriles))
         SalidaGrupo<true>(m, c, mom);
       else
         SalidaGrupo<false>(m, c, mom);
@@ -456,12 +481,13 @@ struct CuerpoMotor {
       }
       Vec<V>(dH + v) = hv * (1.0 - hv) * s;
     }
-    m.m_pMarcas[m.m_nMarcaFilas + b].b = Alguno(marca);
+    Anotar<Cuidado>(m, m.m_pMarcas[m.m_nMarcaFilas + b], marca);
   }
 
   static NRV_EN_LINEA void ErroresOcultos(M& m, const P& p, double mom) {
+    const bool ordinarios = Ordinarios(m.m_pADO.get(), m.m_red.nSalidas);
     for (std::size_t b = p.b0; b < p.b1; ++b)
-      if (m.m_pMarcas[m.m_nMarcaFilas + b].b)
+      if (m.m_pMarcas[m.m_nMarcaFilas + b].nRapidas == 0 || !ordinarios)
         ErroresOcultosGrupo<true>(m, b, mom);
       else
         ErroresOcultosGrupo<false>(m, b, mom);
@@ -503,22 +529,29 @@ struct CuerpoMotor {
         Paso<Cuidado>(m, inc + d, w + d, ad[g][q], mom, marca[g], nuevo);
         if constexpr (Siguiente) Vec<V>(m.m_pSumas.get() + (b0 + g) * kCarriles + q * L) = acc[g][q];
       }
-      m.m_pMarcas[b0 + g].b = Alguno(marca[g]);
+      Anotar<Cuidado>(m, m.m_pMarcas[b0 + g], marca[g]);
     }
   }
 
   template <int G, bool Siguiente>
   static NRV_EN_LINEA void OcultaRango(M& m, std::size_t b, std::size_t fin, const double* x, const double* xs,
-                                       double a, double mom) {
+                                       double a, double mom, bool xOrdinaria) {
     for (; b + G <= fin; b += G) {
-      bool cuidado = false;
-      for (int g = 0; g < G; ++g) cuidado |= m.m_pMarcas[b + g].b;
+      bool cuidado = !xOrdinaria;
+      for (int g = 0; g < G; ++g) {
+        cuidado |= m.m_pMarcas[b + g].nRapidas == 0;
+        // a x dH, as the pass computes it
+        for (std::size_t l = 0; l < kCarriles; ++l) {
+          const double ad = a * m.m_pDH[(b + g) * kCarriles + l];
+          cuidado |= !Ordinarios(&ad, 1);
+        }
+      }
       if (cuidado)
         OcultaYSiguiente<G, Siguiente, true>(m, b, x, xs, a, mom);
       else
         OcultaYSiguiente<G, Siguiente, false>(m, b, x, xs, a, mom);
     }
-    if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom);
+    if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom, xOrdinaria);
   }
 
   // One epoch, this thread's part of it. With several threads they meet
@@ -545,11 +578,12 @@ struct CuerpoMotor {
       ErroresYSalida(m, p, hayT ? T[s] : nullptr, a, mom);
       if constexpr (Varios) m.m_barrera.Esperar();
       ErroresOcultos(m, p, mom);
+      const bool xOrdinaria = Ordinarios(x, m.m_red.nEntradas);
       if (s + 1 < n) {
-        OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom);
+        OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom, xOrdinaria);
         Activaciones(m, p);
       } else {
-        OcultaRango<kGActualizar, false>(m, p.b0, p.b1, x, nullptr, a, mom);
+        OcultaRango<kGActualizar, false>(m, p.b0, p.b1, x, nullptr, a, mom, xOrdinaria);
       }
     }
     if constexpr (Varios) m.m_barrera.Esperar();
@@ -904,7 +938,7 @@ CMotorPerceptron::~CMotorPerceptron() {
 // anything: every group is marked until its first sample has looked.
 void CMotorPerceptron::Cargar() {
   const std::size_t nE = m_red.nEntradas, nH = m_red.nOcultas, nS = m_red.nSalidas, nHr = m_nOcultasRell;
-  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g].b = true;
+  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g].nRapidas = 0;
   for (std::size_t i = 0; i < nH; ++i) {
     const double* w = m_red.pPesosOculta->m_ppFilas[i];
     const double* inc = m_red.pIncOculta->m_ppFilas[i];
@@ -976,6 +1010,23 @@ void CMotorPerceptron::Umbrales(double dMomento) {
     quieto = si;
   }
   m_nQuieto = 2 * quieto;
+  // Plain passes after a careful one. Let L bound the nonzero previous
+  // changes from below, at first 2^-600. With every p 0 or of at least
+  // 2^-901, a new change m x inc + p is 0, or m x inc when p is 0, or at
+  // least 2^-954 (half of p, or what an exact cancellation leaves): the new
+  // bound is min(|m| (1 - 2^-52) L, 2^-954). n passes keep L above the
+  // threshold; while it holds no change is near zero, nothing is tested.
+  m_nLimiteLejos = 2 * kLejos - 1;
+  const double umbralReal = Real(umbral), factor = am * (1.0 - 0x1p-52);
+  UINT tramo = 0;
+  if (umbralReal < 0x1p-954 && am <= std::numeric_limits<double>::max()) {
+    if (factor == 0.0 || factor >= 1.0)
+      tramo = kTramoMaximo;
+    else
+      tramo = UINT(std::clamp(std::floor(std::log2(0x1p-600 / umbralReal) / -std::log2(factor)) - 2.0, 0.0,
+                              double(kTramoMaximo)));
+  }
+  m_nTramoRapido = tramo;
 }
 
 void CMotorPerceptron::EntrenarEpoca(const CConjuntoDatos& entrenamiento, double dAprendizaje, double dMomento) {

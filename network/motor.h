@@ -162,16 +162,20 @@ class CMotorPerceptron {
   // there (0.9 x 4 units of 2^-1074 rounds back to 4); a processor may take
   // a slow path for every operation on them. A lane whose previous change
   // is below the threshold (where m x change may no longer be normal) runs
-  // apart, exactly, in integers. Each group of weights keeps a mark, set
-  // while one of its changes is near zero: only marked groups test every
-  // register. One line of cache per mark, as each thread writes its own.
+  // apart, exactly, in integers. Each group of weights keeps a mark: the
+  // passes it may still make without testing a register (0: it tests each,
+  // and a pass that finds every change far from zero gives it many). One
+  // line of cache per mark, as each thread writes its own.
   struct alignas(64) Marca {
-    bool b = true;
+    UINT nRapidas = 0;
   };
+  static constexpr UINT kTramoMaximo = 1u << 30;
   std::unique_ptr<Marca[]> m_pMarcas;  // hidden groups, output groups, hidden groups of the rows
   std::size_t m_nMarcaSalida = 0, m_nMarcaFilas = 0;
   std::uint64_t m_nLimiteCerca = 0;  // twice the threshold's bits, less one
   std::uint64_t m_nQuieto = 0;       // twice the most units of 2^-1074 that m x change keeps
+  std::uint64_t m_nLimiteLejos = 0;  // the same for the far threshold, 2^-600
+  UINT m_nTramoRapido = 0;
   double m_dMomentoUmbrales = 0.0;
   bool m_bUmbrales = false;
 
