@@ -740,14 +740,15 @@ TEST(MotorBits, ProductoExactoComoElDelProcesador) {
 // Rows that saturate: hidden neurons with a net far below -8 (their output
 // 0, their error term exactly 0), an output far below -8 with a target of 0,
 // an input that is always 0 and one that is 0 but for every 40th sample;
-// the memory of an earlier run in those rows is tiny, normal and subnormal.
-// Under a momentum factor those changes decay through the subnormal numbers
-// and some stay there.
+// with diminutos, the memory of an earlier run in those rows is tiny,
+// normal and subnormal, else it is ordinary and takes thousands of samples
+// to get there. Under a momentum factor those changes decay through the
+// subnormal numbers and some stay there.
 struct RedQueSatura {
   Red ref, rap;
   CConjuntoDatos c;
   UINT e, h, s;
-  RedQueSatura(UINT e_, UINT h_, UINT s_, UINT muestras, std::uint64_t semilla)
+  RedQueSatura(UINT e_, UINT h_, UINT s_, UINT muestras, std::uint64_t semilla, bool diminutos)
       : ref(e_, h_, s_), rap(e_, h_, s_), e(e_), h(h_), s(s_) {
     std::mt19937_64 gen(semilla);
     Rellenar(ref.oculta, gen, 0.3);
@@ -757,6 +758,7 @@ struct RedQueSatura {
     std::uniform_real_distribution<double> uno(0.0, 1.0);
     std::uniform_int_distribution<std::uint64_t> unidades(1, 1ull << 52);
     auto diminuto = [&](UINT n) {
+      if (!diminutos) return 0.05 * (uno(gen) - 0.5);
       switch (n % 5) {
         case 0: return 1e-300 * uno(gen);
         case 1: return -std::bit_cast<double>(unidades(gen));
@@ -817,11 +819,12 @@ constexpr unsigned kFtzDaz = 0x8040;
 // subnormal changes. With ftz the engine runs with flush-to-zero and
 // denormals-are-zero set (its helpers start with them): any subnormal its
 // loops read or produced would become 0 and show in the bits.
-void CompararCercaDeCero(UINT e, UINT h, UINT s, double a, double m, VarianteMotor v, UINT nHilos, bool ftz) {
+void CompararCercaDeCero(UINT e, UINT h, UINT s, double a, double m, VarianteMotor v, UINT nHilos, bool ftz,
+                         UINT epocas = 8, UINT muestras = 90) {
   SCOPED_TRACE(std::to_string(e) + "-" + std::to_string(h) + "-" + std::to_string(s) + " momento " +
                std::to_string(m) + ", " + CMotorPerceptron::Nombre(v) + ", " + std::to_string(nHilos) + " hilos" +
-               (ftz ? ", FTZ/DAZ" : ""));
-  RedQueSatura r(e, h, s, 90, e * 31 + h);
+               (ftz ? ", FTZ/DAZ" : "") + ", " + std::to_string(epocas) + " épocas de " + std::to_string(muestras));
+  RedQueSatura r(e, h, s, muestras, e * 31 + h, muestras == 90);
   UINT conSubnormales = 0;
 #if defined(__x86_64__) || defined(__i386__)
   const unsigned mxcsr = __builtin_ia32_stmxcsr();
@@ -831,7 +834,7 @@ void CompararCercaDeCero(UINT e, UINT h, UINT s, double a, double m, VarianteMot
 #endif
   {
     CMotorPerceptron motor(r.rap.red, v, nHilos);
-    for (UINT epoca = 0; epoca < 8 && !::testing::Test::HasFailure(); ++epoca) {
+    for (UINT epoca = 0; epoca < epocas && !::testing::Test::HasFailure(); ++epoca) {
 #if defined(__x86_64__) || defined(__i386__)
       __builtin_ia32_ldmxcsr(mxcsr);
 #endif
@@ -877,6 +880,17 @@ TEST(MotorBits, NingunSubnormalEnLosBuclesDelMotor) {
       CompararCercaDeCero(4, 40, 3, 0.25, m, v, 1, true);
       CompararCercaDeCero(64, 40, 10, 0.25, m, v, 1, true);
     }
+}
+
+// Ordinary changes that decay for thousands of samples, within one long
+// epoch, before they turn subnormal: the groups first run without testing
+// their registers, and must test them again in time.
+TEST(MotorBits, CambiosQueLleganASubnormalesDespacio) {
+  for (VarianteMotor v : Variantes()) {
+    CompararCercaDeCero(4, 40, 3, 0.25, 0.9, v, 1, true, 2, 7000);
+    CompararCercaDeCero(13, 20, 3, 0.5, 0.5, v, 1, true, 2, 1500);
+    CompararCercaDeCero(9, 24, 8, 0.25, 0.5, v, 3, true, 2, 1500);
+  }
 }
 
 TEST(MotorHilos, CambiosSubnormalesConVariosHilos) {
