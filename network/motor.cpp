@@ -167,6 +167,47 @@ NRV_EN_LINEA void PasoCercaDeCero(double inc, double w, double p, double mom, do
   nuevo = ac != 0 && ac < kMinimoNormal && aw >= kGrande && finito(aw) ? w : w + cambio;
 }
 
+// Whether a weight's step changes nothing while its p is 0: a change of +0
+// (m x 0 + p is +0, and w + 0 is w unless w is -0 or not finite) or one of
+// at most K units of 2^-1074 (m x k rounds to k, and w + k is w when w is
+// not small).
+inline bool Parable(double inc, double w, std::uint64_t k) {
+  using namespace exacto;
+  const std::uint64_t bi = Bits(inc), bw = Bits(w), ai = bi & ~kSigno, aw = bw & ~kSigno;
+  if (aw >= kInfinito) return false;
+  if (bi == 0) return bw != kSigno;
+  return ai != 0 && ai <= k && aw >= kGrande;  // -0 + (+0) would be +0
+}
+
+// A row of a working layout: n entries from base, paso apart.
+struct Fila {
+  double* inc;
+  double* sombra;
+  const double* w;
+  std::size_t base, paso, n;
+  bool Parable(std::uint64_t k) const {
+    for (std::size_t e = 0; e < n; ++e)
+      if (!::Parable(inc[base + e * paso], w[base + e * paso], k)) return false;
+    return true;
+  }
+  // Its changes kept aside and +0 in their place; and back.
+  void Parar() const {
+    for (std::size_t e = 0; e < n; ++e) {
+      sombra[base + e * paso] = inc[base + e * paso];
+      inc[base + e * paso] = 0.0;
+    }
+  }
+  void Reanudar() const {
+    for (std::size_t e = 0; e < n; ++e) inc[base + e * paso] = sombra[base + e * paso];
+  }
+};
+
+bool Finitos(const double* v, std::size_t n) {
+  bool si = true;
+  for (std::size_t i = 0; i < n; ++i) si &= (exacto::Bits(v[i]) & ~exacto::kSigno) < exacto::kInfinito;
+  return si;
+}
+
 NRV_EN_LINEA void Pausa() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_ia32_pause();
@@ -420,6 +461,36 @@ struct CuerpoMotor {
       --marca.nRapidas;
   }
 
+  // The stopped rows (see m_pParados). Before a group's pass each of its
+  // stopped rows whose error term is no longer 0, or whose inputs are not
+  // all finite, gets its changes back, and the pass tests its registers;
+  // after a careful pass each row whose error term is 0 and whose steps
+  // change nothing stops. nervio(l): the row's error term is 0 and its
+  // inputs finite; fila(l): the row; l from 0 to n.
+  template <class FNervio, class FFila>
+  static NRV_EN_LINEA void Reanudar(M::Marca& marca, unsigned char* parados, std::size_t n,
+                                    const FNervio& quieta, const FFila& fila) {
+    if (marca.nParados == 0) return;
+    for (std::size_t l = 0; l < n; ++l)
+      if (parados[l] && !quieta(l)) {
+        fila(l).Reanudar();
+        parados[l] = 0;
+        --marca.nParados;
+        marca.nRapidas = 0;
+      }
+  }
+  template <class FNervio, class FFila>
+  static NRV_EN_LINEA void Parar(M& m, M::Marca& marca, unsigned char* parados, std::size_t n,
+                                 const FNervio& quieta, const FFila& fila) {
+    if (!m.m_bParar) return;
+    for (std::size_t l = 0; l < n; ++l)
+      if (!parados[l] && quieta(l) && fila(l).Parable(m.m_nQuieto / 2)) {
+        fila(l).Parar();
+        parados[l] = 1;
+        ++marca.nParados;
+      }
+  }
+
   // Step 2 of Retropropagar for one group of outputs, in the grouped copy.
   template <bool Cuidado>
   static NRV_EN_LINEA void SalidaGrupo(M& m, std::size_t c, double mom) {
@@ -453,11 +524,24 @@ struct CuerpoMotor {
       dO[k] = o[k] * (1.0 - o[k]) * (t[k] - o[k]);
       adO[k] = a * dO[k];
     }
-    for (std::size_t c = p.c0; c < p.c1; ++c)
-      if (m.m_pMarcas[m.m_nMarcaSalida + c].nRapidas == 0 || !Ordinarios(adO + c * kCarriles, kCarriles))
+    const std::size_t nH = m.m_red.nOcultas, paso = (nH + 1) * kCarriles;
+    const bool hFinita = Finitos(m.m_pH.get(), nH);
+    for (std::size_t c = p.c0; c < p.c1; ++c) {
+      M::Marca& marca = m.m_pMarcas[m.m_nMarcaSalida + c];
+      unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + c * kCarriles;
+      const std::size_t n = std::min(kCarriles, nS - c * kCarriles);
+      const auto quieta = [&](std::size_t l) { return hFinita && adO[c * kCarriles + l] == 0.0; };
+      const auto fila = [&](std::size_t l) {
+        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + l, kCarriles, nH + 1};
+      };
+      Reanudar(marca, parados, n, quieta, fila);
+      if (marca.nRapidas == 0 || !Ordinarios(adO + c * kCarriles, kCarriles)) {
         SalidaGrupo<true>(m, c, mom);
-      else
+        Parar(m, marca, parados, n, quieta, fila);
+      } else {
         SalidaGrupo<false>(m, c, mom);
+      }
+    }
   }
 
   // Step 2 in the copy by rows, for one group of hidden neurons, then step
@@ -485,12 +569,26 @@ struct CuerpoMotor {
   }
 
   static NRV_EN_LINEA void ErroresOcultos(M& m, const P& p, double mom) {
-    const bool ordinarios = Ordinarios(m.m_pADO.get(), m.m_red.nSalidas);
-    for (std::size_t b = p.b0; b < p.b1; ++b)
-      if (m.m_pMarcas[m.m_nMarcaFilas + b].nRapidas == 0 || !ordinarios)
+    const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
+    const double* adO = m.m_pADO.get();
+    const bool ordinarios = Ordinarios(adO, nS);
+    const bool hFinita = Finitos(m.m_pH.get(), m.m_red.nOcultas);
+    for (std::size_t b = p.b0; b < p.b1; ++b) {
+      M::Marca& marca = m.m_pMarcas[m.m_nMarcaFilas + b];
+      unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + m.m_nSalidasRell + b * nS;
+      const auto quieta = [&](std::size_t k) { return hFinita && adO[k] == 0.0; };
+      const auto fila = [&](std::size_t k) {
+        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), k * nHr + b * kCarriles, 1,
+                    kCarriles};
+      };
+      Reanudar(marca, parados, nS, quieta, fila);
+      if (marca.nRapidas == 0 || !ordinarios) {
         ErroresOcultosGrupo<true>(m, b, mom);
-      else
+        Parar(m, marca, parados, nS, quieta, fila);
+      } else {
         ErroresOcultosGrupo<false>(m, b, mom);
+      }
+    }
   }
 
   // Step 4 for G groups of hidden neurons; with Siguiente, the next sample's
@@ -535,23 +633,42 @@ struct CuerpoMotor {
 
   template <int G, bool Siguiente>
   static NRV_EN_LINEA void OcultaRango(M& m, std::size_t b, std::size_t fin, const double* x, const double* xs,
-                                       double a, double mom, bool xOrdinaria) {
+                                       double a, double mom, bool xOrdinaria, bool xFinita) {
+    const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas, paso = (nE + 1) * kCarriles;
     for (; b + G <= fin; b += G) {
       bool cuidado = !xOrdinaria;
       for (int g = 0; g < G; ++g) {
-        cuidado |= m.m_pMarcas[b + g].nRapidas == 0;
+        const std::size_t bg = b + g;
+        M::Marca& marca = m.m_pMarcas[bg];
         // a x dH, as the pass computes it
+        const auto quieta = [&](std::size_t l) { return xFinita && a * m.m_pDH[bg * kCarriles + l] == 0.0; };
+        const auto fila = [&](std::size_t l) {
+          return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
+        };
+        const std::size_t n = bg * kCarriles < nH ? std::min(kCarriles, nH - bg * kCarriles) : 0;
+        Reanudar(marca, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
+        cuidado |= marca.nRapidas == 0;
         for (std::size_t l = 0; l < kCarriles; ++l) {
-          const double ad = a * m.m_pDH[(b + g) * kCarriles + l];
+          const double ad = a * m.m_pDH[bg * kCarriles + l];
           cuidado |= !Ordinarios(&ad, 1);
         }
       }
-      if (cuidado)
+      if (cuidado) {
         OcultaYSiguiente<G, Siguiente, true>(m, b, x, xs, a, mom);
-      else
+        for (int g = 0; g < G; ++g) {
+          const std::size_t bg = b + g;
+          const auto quieta = [&](std::size_t l) { return xFinita && a * m.m_pDH[bg * kCarriles + l] == 0.0; };
+          const auto fila = [&](std::size_t l) {
+            return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
+          };
+          const std::size_t n = bg * kCarriles < nH ? std::min(kCarriles, nH - bg * kCarriles) : 0;
+          Parar(m, m.m_pMarcas[bg], m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
+        }
+      } else {
         OcultaYSiguiente<G, Siguiente, false>(m, b, x, xs, a, mom);
+      }
     }
-    if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom, xOrdinaria);
+    if constexpr (G > 1) OcultaRango<G / 2, Siguiente>(m, b, fin, x, xs, a, mom, xOrdinaria, xFinita);
   }
 
   // One epoch, this thread's part of it. With several threads they meet
@@ -578,12 +695,12 @@ struct CuerpoMotor {
       ErroresYSalida(m, p, hayT ? T[s] : nullptr, a, mom);
       if constexpr (Varios) m.m_barrera.Esperar();
       ErroresOcultos(m, p, mom);
-      const bool xOrdinaria = Ordinarios(x, m.m_red.nEntradas);
+      const bool xOrdinaria = Ordinarios(x, m.m_red.nEntradas), xFinita = Finitos(x, m.m_red.nEntradas);
       if (s + 1 < n) {
-        OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom, xOrdinaria);
+        OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom, xOrdinaria, xFinita);
         Activaciones(m, p);
       } else {
-        OcultaRango<kGActualizar, false>(m, p.b0, p.b1, x, nullptr, a, mom, xOrdinaria);
+        OcultaRango<kGActualizar, false>(m, p.b0, p.b1, x, nullptr, a, mom, xOrdinaria, xFinita);
       }
     }
     if constexpr (Varios) m.m_barrera.Esperar();
@@ -866,6 +983,11 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_nMarcaSalida = m_nBloquesOcultos;
     m_nMarcaFilas = m_nMarcaSalida + m_nBloquesSalida;
     m_pMarcas = std::make_unique<Marca[]>(m_nMarcaFilas + m_nBloquesOcultos);
+    m_pSombra1 = Reservar(n1);
+    m_pSombra2 = Reservar(n2);
+    m_pSombraFilas = Reservar(std::size_t(red.nSalidas) * nHr);
+    m_nParados = nHr + nSr + std::size_t(m_nBloquesOcultos) * red.nSalidas;
+    m_pParados = std::make_unique<unsigned char[]>(m_nParados);
   } catch (const std::bad_alloc&) {
     // Slower, never wrong: the reference loops on the document's rows.
     m_pPesos1.reset();
@@ -877,6 +999,10 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pSumas.reset();
     m_pADO.reset();
     m_pMarcas.reset();
+    m_pSombra1.reset();
+    m_pSombra2.reset();
+    m_pSombraFilas.reset();
+    m_pParados.reset();
     m_bReducido = true;
   }
   m_pH = Reservar(nHr);
@@ -938,7 +1064,8 @@ CMotorPerceptron::~CMotorPerceptron() {
 // anything: every group is marked until its first sample has looked.
 void CMotorPerceptron::Cargar() {
   const std::size_t nE = m_red.nEntradas, nH = m_red.nOcultas, nS = m_red.nSalidas, nHr = m_nOcultasRell;
-  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g].nRapidas = 0;
+  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g] = Marca{};
+  std::memset(m_pParados.get(), 0, m_nParados);
   for (std::size_t i = 0; i < nH; ++i) {
     const double* w = m_red.pPesosOculta->m_ppFilas[i];
     const double* inc = m_red.pIncOculta->m_ppFilas[i];
@@ -961,9 +1088,28 @@ void CMotorPerceptron::Cargar() {
   }
 }
 
-// The working layouts back into the document's matrices, every bit.
+// The working layouts back into the document's matrices, every bit: the
+// stopped rows' changes first back in place.
 void CMotorPerceptron::Devolver() {
-  const std::size_t nE = m_red.nEntradas, nH = m_red.nOcultas, nS = m_red.nSalidas;
+  const std::size_t nE = m_red.nEntradas, nH = m_red.nOcultas, nS = m_red.nSalidas, nHr = m_nOcultasRell;
+  const std::size_t nSr = m_nSalidasRell;
+  for (std::size_t i = 0; i < nH; ++i)
+    if (m_pParados[i])
+      Fila{m_pInc1.get(), m_pSombra1.get(), m_pPesos1.get(), (i / kCarriles) * (nE + 1) * kCarriles + i % kCarriles,
+           kCarriles, nE + 1}
+          .Reanudar();
+  for (std::size_t k = 0; k < nS; ++k) {
+    if (m_pParados[nHr + k])
+      Fila{m_pInc2.get(), m_pSombra2.get(), m_pPesos2.get(), (k / kCarriles) * (nH + 1) * kCarriles + k % kCarriles,
+           kCarriles, nH + 1}
+          .Reanudar();
+    for (std::size_t b = 0; b < m_nBloquesOcultos; ++b)
+      if (m_pParados[nHr + nSr + b * nS + k])
+        Fila{m_pIncFilas2.get(), m_pSombraFilas.get(), m_pFilas2.get(), k * nHr + b * kCarriles, 1, kCarriles}
+            .Reanudar();
+  }
+  std::memset(m_pParados.get(), 0, m_nParados);
+  for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g] = Marca{};
   for (std::size_t i = 0; i < nH; ++i) {
     double* w = m_red.pPesosOculta->m_ppFilas[i];
     double* inc = m_red.pIncOculta->m_ppFilas[i];
@@ -1010,6 +1156,7 @@ void CMotorPerceptron::Umbrales(double dMomento) {
     quieto = si;
   }
   m_nQuieto = 2 * quieto;
+  m_bParar = dMomento >= 0.0 && dMomento <= 1.0;
   // Plain passes after a careful one. Let L bound the nonzero previous
   // changes from below, at first 2^-600. With every p 0 or of at least
   // 2^-901, a new change m x inc + p is 0, or m x inc when p is 0, or at

@@ -168,6 +168,7 @@ class CMotorPerceptron {
   // line of cache per mark, as each thread writes its own.
   struct alignas(64) Marca {
     UINT nRapidas = 0;
+    UINT nParados = 0;  // its rows stopped
   };
   static constexpr UINT kTramoMaximo = 1u << 30;
   std::unique_ptr<Marca[]> m_pMarcas;  // hidden groups, output groups, hidden groups of the rows
@@ -176,6 +177,19 @@ class CMotorPerceptron {
   std::uint64_t m_nQuieto = 0;       // twice the most units of 2^-1074 that m x change keeps
   std::uint64_t m_nLimiteLejos = 0;  // the same for the far threshold, 2^-600
   UINT m_nTramoRapido = 0;
+  // Stopped rows. A row (the weights of one neuron in a layout) whose error
+  // term is 0, whose steps change nothing (changes of +0 or stopped in the
+  // subnormal numbers, weights not small) and whose inputs are finite stays
+  // as it is sample after sample: its changes wait in the shadow layout and
+  // +0 takes their place, so the plain loops compute the same nothing
+  // without touching them. They are put back before any sample whose error
+  // term for the row is not 0, and at the end of the epoch. One flag per
+  // row: hidden neurons, outputs, then for each hidden group the outputs'
+  // rows of the copy by rows.
+  Memoria m_pSombra1, m_pSombra2, m_pSombraFilas;
+  std::unique_ptr<unsigned char[]> m_pParados;
+  std::size_t m_nParados = 0;
+  bool m_bParar = false;
   double m_dMomentoUmbrales = 0.0;
   bool m_bUmbrales = false;
 
