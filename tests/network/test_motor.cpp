@@ -740,6 +740,7 @@ TEST(MotorBits, ProductoExactoComoElDelProcesador) {
 // Rows that saturate: hidden neurons with a net far below -8 (their output
 // 0, their error term exactly 0), an output far below -8 with a target of 0,
 // an input that is always 0 and one that is 0 but for every 40th sample;
+// a neuron woken by it;
 // with diminutos, the memory of an earlier run in those rows is tiny,
 // normal and subnormal, else it is ordinary and takes thousands of samples
 // to get there. Under a momentum factor those changes decay through the
@@ -777,6 +778,10 @@ struct RedQueSatura {
       ref.incOculta.m_ppFilas[i][0] = diminuto(i + 1);
       ref.incOculta.m_ppFilas[i][1 % e] = diminuto(i + 2);
     }
+    // Hidden neuron 3 saturated, its changes stopped from the start, until
+    // input 1 wakes it at sample 40.
+    for (UINT j = 0; j <= e; ++j) ref.incOculta.m_ppFilas[3][j] = j % 3 == 0 ? 3 * 0x1p-1074 : (j % 3 == 1 ? -0x1p-1073 : 0.0);
+    ref.oculta.m_ppFilas[3][1] = 60.0;
     rap.CopiarDe(ref);
     c.m_nMuestras = muestras;
     c.m_nEntradas = e;
@@ -784,7 +789,7 @@ struct RedQueSatura {
     c.m_matEntradas.Dimensionar(muestras, e);
     c.m_matSalidas.Dimensionar(muestras, s);
     for (UINT m = 0; m < muestras; ++m) {
-      for (UINT j = 0; j < e; ++j) c.m_matEntradas.m_ppFilas[m][j] = j == 0 || (j == 1 && m % 40 != 0) ? 0.0 : uno(gen);
+      for (UINT j = 0; j < e; ++j) c.m_matEntradas.m_ppFilas[m][j] = j == 0 || (j == 1 && (m % 40 != 0 || m == 0)) ? 0.0 : uno(gen);
       for (UINT k = 0; k + 1 < s; ++k) c.m_matSalidas.m_ppFilas[m][k] = (m + k) % s == 0 ? 1.0 : 0.0;
     }
     c.m_bCargado = true;
