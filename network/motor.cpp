@@ -202,10 +202,10 @@ struct Fila {
   }
 };
 
-bool Finitos(const double* v, std::size_t n) {
-  bool si = true;
-  for (std::size_t i = 0; i < n; ++i) si &= (exacto::Bits(v[i]) & ~exacto::kSigno) < exacto::kInfinito;
-  return si;
+NRV_EN_LINEA bool Finitos(const double* v, std::size_t n) {
+  std::uint64_t malos = 0;
+  for (std::size_t i = 0; i < n; ++i) malos |= (exacto::Bits(v[i]) & ~exacto::kSigno) >= exacto::kInfinito;
+  return malos == 0;
 }
 
 NRV_EN_LINEA void Pausa() {
@@ -444,12 +444,9 @@ struct CuerpoMotor {
   // Whether every value is 0 or of at least 2^-450 (NaN and infinities
   // too): then each p of the sample is 0 or of at least 2^-901.
   static NRV_EN_LINEA bool Ordinarios(const double* v, std::size_t n) {
-    bool si = true;
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t a = exacto::Bits(v[i]) & ~exacto::kSigno;
-      si &= a == 0 || a >= kOrdinario;
-    }
-    return si;
+    std::uint64_t malos = 0;
+    for (std::size_t i = 0; i < n; ++i) malos |= (exacto::Bits(v[i]) & ~exacto::kSigno) - 1 < kOrdinario - 1;
+    return malos == 0;
   }
   // A group's mark after its pass: a careful pass that met no change below
   // the far threshold gives the group m_nTramoRapido plain ones.
@@ -465,29 +462,31 @@ struct CuerpoMotor {
   // stopped rows whose error term is no longer 0, or whose inputs are not
   // all finite, gets its changes back, and the pass tests its registers;
   // after a careful pass each row whose error term is 0 and whose steps
-  // change nothing stops. nervio(l): the row's error term is 0 and its
+  // change nothing stops. quieta(l): the row's error term is 0 and its
   // inputs finite; fila(l): the row; l from 0 to n.
+  // The same for columns (the weights of one input): the two never stop
+  // together in one group, so no change is set aside twice.
   template <class FNervio, class FFila>
-  static NRV_EN_LINEA void Reanudar(M::Marca& marca, unsigned char* parados, std::size_t n,
+  static NRV_EN_LINEA void Reanudar(M::Marca& marca, UINT& cuenta, unsigned char* parados, std::size_t n,
                                     const FNervio& quieta, const FFila& fila) {
-    if (marca.nParados == 0) return;
+    if (cuenta == 0) return;
     for (std::size_t l = 0; l < n; ++l)
       if (parados[l] && !quieta(l)) {
         fila(l).Reanudar();
         parados[l] = 0;
-        --marca.nParados;
+        --cuenta;
         marca.nRapidas = 0;
       }
   }
   template <class FNervio, class FFila>
-  static NRV_EN_LINEA void Parar(M& m, M::Marca& marca, unsigned char* parados, std::size_t n,
+  static NRV_EN_LINEA void Parar(M& m, UINT& cuenta, bool permitido, unsigned char* parados, std::size_t n,
                                  const FNervio& quieta, const FFila& fila) {
-    if (!m.m_bParar) return;
+    if (!m.m_bParar || !permitido) return;
     for (std::size_t l = 0; l < n; ++l)
       if (!parados[l] && quieta(l) && fila(l).Parable(m.m_nQuieto / 2)) {
         fila(l).Parar();
         parados[l] = 1;
-        ++marca.nParados;
+        ++cuenta;
       }
   }
 
@@ -534,10 +533,19 @@ struct CuerpoMotor {
       const auto fila = [&](std::size_t l) {
         return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + l, kCarriles, nH + 1};
       };
-      Reanudar(marca, parados, n, quieta, fila);
+      // Columns: hidden neurons whose output is 0.
+      unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + c * nH;
+      const bool adOFinito = Finitos(adO + c * kCarriles, kCarriles);
+      const auto columnaQuieta = [&](std::size_t i) { return adOFinito && m.m_pH[i] == 0.0; };
+      const auto columna = [&](std::size_t i) {
+        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + i * kCarriles, 1, kCarriles};
+      };
+      Reanudar(marca, marca.nParados, parados, n, quieta, fila);
+      Reanudar(marca, marca.nColumnas, columnas, nH, columnaQuieta, columna);
       if (marca.nRapidas == 0 || !Ordinarios(adO + c * kCarriles, kCarriles)) {
         SalidaGrupo<true>(m, c, mom);
-        Parar(m, marca, parados, n, quieta, fila);
+        Parar(m, marca.nParados, marca.nColumnas == 0, parados, n, quieta, fila);
+        Parar(m, marca.nColumnas, marca.nParados == 0, columnas, nH, columnaQuieta, columna);
       } else {
         SalidaGrupo<false>(m, c, mom);
       }
@@ -572,7 +580,8 @@ struct CuerpoMotor {
     const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
     const double* adO = m.m_pADO.get();
     const bool ordinarios = Ordinarios(adO, nS);
-    const bool hFinita = Finitos(m.m_pH.get(), m.m_red.nOcultas);
+    const bool hFinita = Finitos(m.m_pH.get(), m.m_red.nOcultas), adOFinito = Finitos(adO, nS);
+    const std::size_t nH = m.m_red.nOcultas;
     for (std::size_t b = p.b0; b < p.b1; ++b) {
       M::Marca& marca = m.m_pMarcas[m.m_nMarcaFilas + b];
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + m.m_nSalidasRell + b * nS;
@@ -581,10 +590,19 @@ struct CuerpoMotor {
         return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), k * nHr + b * kCarriles, 1,
                     kCarriles};
       };
-      Reanudar(marca, parados, nS, quieta, fila);
+      // Columns: this group's hidden neurons whose output is 0.
+      unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + m.m_nBloquesSalida * nH + b * kCarriles;
+      const std::size_t nC = b * kCarriles < nH ? std::min(kCarriles, nH - b * kCarriles) : 0;
+      const auto columnaQuieta = [&](std::size_t l) { return adOFinito && m.m_pH[b * kCarriles + l] == 0.0; };
+      const auto columna = [&](std::size_t l) {
+        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), b * kCarriles + l, nHr, nS};
+      };
+      Reanudar(marca, marca.nParados, parados, nS, quieta, fila);
+      Reanudar(marca, marca.nColumnas, columnas, nC, columnaQuieta, columna);
       if (marca.nRapidas == 0 || !ordinarios) {
         ErroresOcultosGrupo<true>(m, b, mom);
-        Parar(m, marca, parados, nS, quieta, fila);
+        Parar(m, marca.nParados, marca.nColumnas == 0, parados, nS, quieta, fila);
+        Parar(m, marca.nColumnas, marca.nParados == 0, columnas, nC, columnaQuieta, columna);
       } else {
         ErroresOcultosGrupo<false>(m, b, mom);
       }
@@ -641,17 +659,15 @@ struct CuerpoMotor {
         const std::size_t bg = b + g;
         M::Marca& marca = m.m_pMarcas[bg];
         // a x dH, as the pass computes it
-        const auto quieta = [&](std::size_t l) { return xFinita && a * m.m_pDH[bg * kCarriles + l] == 0.0; };
+        alignas(64) double ad[kCarriles];
+        for (std::size_t q = 0; q < Q; ++q) Vec<V>(ad + q * L) = a * Vec<V>(m.m_pDH.get() + bg * kCarriles + q * L);
+        const auto quieta = [&](std::size_t l) { return xFinita && ad[l] == 0.0; };
         const auto fila = [&](std::size_t l) {
           return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
         };
         const std::size_t n = bg * kCarriles < nH ? std::min(kCarriles, nH - bg * kCarriles) : 0;
-        Reanudar(marca, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
-        cuidado |= marca.nRapidas == 0;
-        for (std::size_t l = 0; l < kCarriles; ++l) {
-          const double ad = a * m.m_pDH[bg * kCarriles + l];
-          cuidado |= !Ordinarios(&ad, 1);
-        }
+        Reanudar(marca, marca.nParados, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
+        cuidado |= marca.nRapidas == 0 || !Ordinarios(ad, kCarriles);
       }
       if (cuidado) {
         OcultaYSiguiente<G, Siguiente, true>(m, b, x, xs, a, mom);
@@ -662,7 +678,7 @@ struct CuerpoMotor {
             return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
           };
           const std::size_t n = bg * kCarriles < nH ? std::min(kCarriles, nH - bg * kCarriles) : 0;
-          Parar(m, m.m_pMarcas[bg], m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
+          Parar(m, m.m_pMarcas[bg].nParados, true, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
         }
       } else {
         OcultaYSiguiente<G, Siguiente, false>(m, b, x, xs, a, mom);
@@ -986,7 +1002,8 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pSombra1 = Reservar(n1);
     m_pSombra2 = Reservar(n2);
     m_pSombraFilas = Reservar(std::size_t(red.nSalidas) * nHr);
-    m_nParados = nHr + nSr + std::size_t(m_nBloquesOcultos) * red.nSalidas;
+    m_nParadasColumnas = nHr + nSr + std::size_t(m_nBloquesOcultos) * red.nSalidas;
+    m_nParados = m_nParadasColumnas + std::size_t(m_nBloquesSalida) * red.nOcultas + nHr;
     m_pParados = std::make_unique<unsigned char[]>(m_nParados);
   } catch (const std::bad_alloc&) {
     // Slower, never wrong: the reference loops on the document's rows.
@@ -1108,6 +1125,14 @@ void CMotorPerceptron::Devolver() {
         Fila{m_pIncFilas2.get(), m_pSombraFilas.get(), m_pFilas2.get(), k * nHr + b * kCarriles, 1, kCarriles}
             .Reanudar();
   }
+  for (std::size_t c = 0; c < m_nBloquesSalida; ++c)
+    for (std::size_t i = 0; i < nH; ++i)
+      if (m_pParados[m_nParadasColumnas + c * nH + i])
+        Fila{m_pInc2.get(), m_pSombra2.get(), m_pPesos2.get(), c * (nH + 1) * kCarriles + i * kCarriles, 1, kCarriles}
+            .Reanudar();
+  for (std::size_t i = 0; i < nH; ++i)
+    if (m_pParados[m_nParadasColumnas + m_nBloquesSalida * nH + i])
+      Fila{m_pIncFilas2.get(), m_pSombraFilas.get(), m_pFilas2.get(), i, nHr, nS}.Reanudar();
   std::memset(m_pParados.get(), 0, m_nParados);
   for (std::size_t g = 0; g < m_nMarcaFilas + m_nBloquesOcultos; ++g) m_pMarcas[g] = Marca{};
   for (std::size_t i = 0; i < nH; ++i) {

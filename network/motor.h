@@ -168,7 +168,8 @@ class CMotorPerceptron {
   // line of cache per mark, as each thread writes its own.
   struct alignas(64) Marca {
     UINT nRapidas = 0;
-    UINT nParados = 0;  // its rows stopped
+    UINT nParados = 0;   // its rows stopped
+    UINT nColumnas = 0;  // its columns stopped
   };
   static constexpr UINT kTramoMaximo = 1u << 30;
   std::unique_ptr<Marca[]> m_pMarcas;  // hidden groups, output groups, hidden groups of the rows
@@ -185,10 +186,12 @@ class CMotorPerceptron {
   // without touching them. They are put back before any sample whose error
   // term for the row is not 0, and at the end of the epoch. One flag per
   // row: hidden neurons, outputs, then for each hidden group the outputs'
-  // rows of the copy by rows.
+  // rows of the copy by rows. Columns of the output layer (a hidden neuron
+  // whose output is 0) stop alike, from m_nParadasColumnas: for each output
+  // group its columns, then each hidden neuron's column of the copy by rows.
   Memoria m_pSombra1, m_pSombra2, m_pSombraFilas;
   std::unique_ptr<unsigned char[]> m_pParados;
-  std::size_t m_nParados = 0;
+  std::size_t m_nParados = 0, m_nParadasColumnas = 0;
   bool m_bParar = false;
   double m_dMomentoUmbrales = 0.0;
   bool m_bUmbrales = false;
