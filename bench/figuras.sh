@@ -76,9 +76,19 @@ awk '{ n++; if ($1 <= $2) g++; if ($1 <= $3) g19++; if ($1 > mn) mn = $1; if ($2
         sn / n / 1000, mn / 1000, sf / n / 1000, mf / 1000, s19 / n / 1000, m19 / 1000
         printf "nrv <= FANN en %d de %d; nrv <= FANN a nice 19 en %d de %d\n", g, n, g19, n }' parejas.txt
 
+# The case that saturates: iris 4-40-3 at learning factor 0.25, where the
+# changes of saturated neurons decay into the subnormal numbers.
+"$nrv" nueva s0.nrv iris-train.txt iris-test.txt --ocultas 40 --aprendizaje 0.25 --epocas 400 --error 0 >/dev/null
+cp s0.nrv s.nrv
+fann40=("$build/bench/fann-entrenar" iris-train.fann iris-test.fann 40 400 0.25 0.9 s.net)
+parte "Proceso entero, iris 4-40-3 a 0,25, 400 épocas (hyperfine, $rondas ejecuciones)"
+hyperfine -N --style basic --output=pipe --warmup 3 --runs "$rondas" --prepare 'cp s0.nrv s.nrv' \
+  "$nrv entrenar s.nrv" "${fann40[*]}" 2>/dev/null | grep -E '^Benchmark|Time|Range' | sed "s|$build/||g"
+
 # ---------------------------------------------------------------- the engine
 parte "Motor solo frente a FANN, una época + una medida por iteración, tiempo de CPU de cada lado"
-echo "forma:0 64-40-10 (1300 muestras), 1 784-128-10 (10 000), 2 iris 4-40-3, 3 iris 4-8-3"
+echo "forma:0 64-40-10 (1300 muestras), 1 784-128-10 (10 000), 2 iris 4-40-3, 3 iris 4-8-3 (las cuatro a 0,25),"
+echo "4 13-20-3 con la forma de vino (134 muestras generadas, 0,5); techo: nrv con FTZ/DAZ, solo para medir"
 "$build/bench/bench_fann" --benchmark_filter='BM_LadoALado' 2>/dev/null | lineas
 
 parte "Un hilo frente a dos y frente a la elección automática (reloj de pared, lado a lado)"
