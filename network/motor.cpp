@@ -208,6 +208,18 @@ NRV_EN_LINEA bool Finitos(const double* v, std::size_t n) {
   return malos == 0;
 }
 
+// Whether n values are all finite, looked at only when first asked: only
+// stopping and waking rows need it.
+struct Finitud {
+  const double* v;
+  std::size_t n;
+  mutable int estado = -1;
+  bool operator()() const {
+    if (estado < 0) estado = Finitos(v, n);
+    return estado != 0;
+  }
+};
+
 NRV_EN_LINEA void Pausa() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_ia32_pause();
@@ -524,19 +536,19 @@ struct CuerpoMotor {
       adO[k] = a * dO[k];
     }
     const std::size_t nH = m.m_red.nOcultas, paso = (nH + 1) * kCarriles;
-    const bool hFinita = Finitos(m.m_pH.get(), nH);
+    const Finitud hFinita{m.m_pH.get(), nH};
     for (std::size_t c = p.c0; c < p.c1; ++c) {
       M::Marca& marca = m.m_pMarcas[m.m_nMarcaSalida + c];
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + c * kCarriles;
       const std::size_t n = std::min(kCarriles, nS - c * kCarriles);
-      const auto quieta = [&](std::size_t l) { return hFinita && adO[c * kCarriles + l] == 0.0; };
+      const auto quieta = [&](std::size_t l) { return adO[c * kCarriles + l] == 0.0 && hFinita(); };
       const auto fila = [&](std::size_t l) {
         return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + l, kCarriles, nH + 1};
       };
       // Columns: hidden neurons whose output is 0.
       unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + c * nH;
-      const bool adOFinito = Finitos(adO + c * kCarriles, kCarriles);
-      const auto columnaQuieta = [&](std::size_t i) { return adOFinito && m.m_pH[i] == 0.0; };
+      const Finitud adOFinito{adO + c * kCarriles, kCarriles};
+      const auto columnaQuieta = [&](std::size_t i) { return m.m_pH[i] == 0.0 && adOFinito(); };
       const auto columna = [&](std::size_t i) {
         return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + i * kCarriles, 1, kCarriles};
       };
@@ -580,12 +592,12 @@ struct CuerpoMotor {
     const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
     const double* adO = m.m_pADO.get();
     const bool ordinarios = Ordinarios(adO, nS);
-    const bool hFinita = Finitos(m.m_pH.get(), m.m_red.nOcultas), adOFinito = Finitos(adO, nS);
+    const Finitud hFinita{m.m_pH.get(), m.m_red.nOcultas}, adOFinito{adO, nS};
     const std::size_t nH = m.m_red.nOcultas;
     for (std::size_t b = p.b0; b < p.b1; ++b) {
       M::Marca& marca = m.m_pMarcas[m.m_nMarcaFilas + b];
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + m.m_nSalidasRell + b * nS;
-      const auto quieta = [&](std::size_t k) { return hFinita && adO[k] == 0.0; };
+      const auto quieta = [&](std::size_t k) { return adO[k] == 0.0 && hFinita(); };
       const auto fila = [&](std::size_t k) {
         return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), k * nHr + b * kCarriles, 1,
                     kCarriles};
@@ -593,7 +605,7 @@ struct CuerpoMotor {
       // Columns: this group's hidden neurons whose output is 0.
       unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + m.m_nBloquesSalida * nH + b * kCarriles;
       const std::size_t nC = b * kCarriles < nH ? std::min(kCarriles, nH - b * kCarriles) : 0;
-      const auto columnaQuieta = [&](std::size_t l) { return adOFinito && m.m_pH[b * kCarriles + l] == 0.0; };
+      const auto columnaQuieta = [&](std::size_t l) { return m.m_pH[b * kCarriles + l] == 0.0 && adOFinito(); };
       const auto columna = [&](std::size_t l) {
         return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), b * kCarriles + l, nHr, nS};
       };
@@ -651,7 +663,7 @@ struct CuerpoMotor {
 
   template <int G, bool Siguiente>
   static NRV_EN_LINEA void OcultaRango(M& m, std::size_t b, std::size_t fin, const double* x, const double* xs,
-                                       double a, double mom, bool xOrdinaria, bool xFinita) {
+                                       double a, double mom, bool xOrdinaria, const Finitud& xFinita) {
     const std::size_t nE = m.m_red.nEntradas, nH = m.m_red.nOcultas, paso = (nE + 1) * kCarriles;
     for (; b + G <= fin; b += G) {
       bool cuidado = !xOrdinaria;
@@ -661,7 +673,7 @@ struct CuerpoMotor {
         // a x dH, as the pass computes it
         alignas(64) double ad[kCarriles];
         for (std::size_t q = 0; q < Q; ++q) Vec<V>(ad + q * L) = a * Vec<V>(m.m_pDH.get() + bg * kCarriles + q * L);
-        const auto quieta = [&](std::size_t l) { return xFinita && ad[l] == 0.0; };
+        const auto quieta = [&](std::size_t l) { return ad[l] == 0.0 && xFinita(); };
         const auto fila = [&](std::size_t l) {
           return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
         };
@@ -673,7 +685,7 @@ struct CuerpoMotor {
         OcultaYSiguiente<G, Siguiente, true>(m, b, x, xs, a, mom);
         for (int g = 0; g < G; ++g) {
           const std::size_t bg = b + g;
-          const auto quieta = [&](std::size_t l) { return xFinita && a * m.m_pDH[bg * kCarriles + l] == 0.0; };
+          const auto quieta = [&](std::size_t l) { return a * m.m_pDH[bg * kCarriles + l] == 0.0 && xFinita(); };
           const auto fila = [&](std::size_t l) {
             return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
           };
@@ -711,7 +723,8 @@ struct CuerpoMotor {
       ErroresYSalida(m, p, hayT ? T[s] : nullptr, a, mom);
       if constexpr (Varios) m.m_barrera.Esperar();
       ErroresOcultos(m, p, mom);
-      const bool xOrdinaria = Ordinarios(x, m.m_red.nEntradas), xFinita = Finitos(x, m.m_red.nEntradas);
+      const bool xOrdinaria = Ordinarios(x, m.m_red.nEntradas);
+      const Finitud xFinita{x, m.m_red.nEntradas};
       if (s + 1 < n) {
         OcultaRango<kGActualizar, true>(m, p.b0, p.b1, x, hayX ? X[s + 1] : nullptr, a, mom, xOrdinaria, xFinita);
         Activaciones(m, p);
