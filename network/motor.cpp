@@ -592,9 +592,13 @@ struct CuerpoMotor {
     const std::size_t nS = m.m_red.nSalidas, nHr = m.m_nOcultasRell;
     const double* adO = m.m_pADO.get();
     const bool ordinarios = Ordinarios(adO, nS);
-    const Finitud hFinita{m.m_pH.get(), m.m_red.nOcultas}, adOFinito{adO, nS};
+    const Finitud adOFinito{adO, nS};
     const std::size_t nH = m.m_red.nOcultas;
     for (std::size_t b = p.b0; b < p.b1; ++b) {
+      const std::size_t nC = b * kCarriles < nH ? std::min(kCarriles, nH - b * kCarriles) : 0;
+      // A row of this copy spans only this group's hidden outputs; the
+      // other groups' belong to other threads, already on the next sample.
+      const Finitud hFinita{m.m_pH.get() + b * kCarriles, nC};
       M::Marca& marca = m.m_pMarcas[m.m_nMarcaFilas + b];
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + m.m_nSalidasRell + b * nS;
       const auto quieta = [&](std::size_t k) { return adO[k] == 0.0 && hFinita(); };
@@ -604,7 +608,6 @@ struct CuerpoMotor {
       };
       // Columns: this group's hidden neurons whose output is 0.
       unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + m.m_nBloquesSalida * nH + b * kCarriles;
-      const std::size_t nC = b * kCarriles < nH ? std::min(kCarriles, nH - b * kCarriles) : 0;
       const auto columnaQuieta = [&](std::size_t l) { return m.m_pH[b * kCarriles + l] == 0.0 && adOFinito(); };
       const auto columna = [&](std::size_t l) {
         return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), b * kCarriles + l, nHr, nS};
