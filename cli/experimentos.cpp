@@ -120,14 +120,32 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
     Avisar(FormatC("No se puede crear la carpeta %s.", dir.c_str()));
     return SALIDA_FALLO;
   }
-  CString entrenamiento, verificacion, prueba;
-  if (!CopiarDatos(plan.strEntrenamiento, dir, "entrenamiento", entrenamiento) ||
-      !CopiarDatos(plan.strVerificacion, dir, "verificacion", verificacion) ||
-      (!plan.strPrueba.empty() && !CopiarDatos(plan.strPrueba, dir, "prueba", prueba)))
-    return SALIDA_FALLO;
+  CString entrenamiento, verificacion, prueba, esquema;
+  if (plan.strTabla.empty()) {
+    if (!CopiarDatos(plan.strEntrenamiento, dir, "entrenamiento", entrenamiento) ||
+        !CopiarDatos(plan.strVerificacion, dir, "verificacion", verificacion) ||
+        (!plan.strPrueba.empty() && !CopiarDatos(plan.strPrueba, dir, "prueba", prueba)))
+      return SALIDA_FALLO;
+  }
   if (::chdir(dir.c_str()) != 0) {
     Avisar(FormatC("No se puede entrar en la carpeta %s.", dir.c_str()));
     return SALIDA_FALLO;
+  }
+  if (!plan.strTabla.empty()) {
+    // The run's parts of the table, as «importar --particion» writes them.
+    OpcionesImportacion op = plan.importacion;
+    op.nSemilla = e.nSemilla;
+    if (e.pliegue) op.nPliegue = *e.pliegue;
+    esquema = plan.strEsquema.empty() ? CString("esquema.json") : plan.strEsquema;
+    const Resultado<Importacion> imp = ImportarTabla(plan.strTabla, plan.strEsquema, op);
+    const Resultado<Hecho> h = imp ? GuardarImportacion(*imp, "datos.txt", esquema) : imp.GetFallo();
+    if (!h) {
+      Avisar(FormatC("Ejecución %s: ", NombreEjecucion(e.nNumero).c_str()) + h.Mensaje());
+      return SALIDA_FALLO;
+    }
+    entrenamiento = RutaParte("datos.txt", PARTE_ENTRENAMIENTO);
+    verificacion = RutaParte("datos.txt", PARTE_VERIFICACION);
+    prueba = RutaParte("datos.txt", PARTE_PRUEBA);
   }
   const CString red = "red.nrv";
 
@@ -142,9 +160,13 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   datos.dMomento = p.dMomento;
   datos.dErrorMaximo = p.dErrorMaximo;
   datos.nMaxEpocas = p.nMaxEpocas;
-  // The run's seed is the network's own, kept with it.
+  // The run's seed is the network's own, kept with it, as its options of
+  // the grid and its data's scheme are.
   datos.opciones.bSemilla = true;
   datos.opciones.nSemilla = e.nSemilla;
+  datos.opciones.nPaciencia = p.nPaciencia;
+  datos.opciones.bBarajar = p.bBarajar;
+  if (!esquema.empty()) datos.opciones.strEsquema = esquema;
   {
     CNodusDoc nueva;
     if (!nueva.NuevaRed(datos) || !nueva.OnSaveDocument(red)) return SALIDA_FALLO;
@@ -183,12 +205,13 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
 
   // verificar, on the verification part and on the test part.
   auto medir = [&](const CString& datos, Json& destino) {
-    const Resultado<VerificacionDatos> m = VerificarDatos(doc.GetRed(), datos, CString());
+    const Resultado<VerificacionDatos> m = VerificarDatos(doc.GetRed(), datos, esquema);
     if (!m) {
       Avisar(m.Mensaje());
       return false;
     }
     destino = ObjetoVerificacion(datos, m->resultados, m->nombres, false);
+    if (!m->regresion.empty()) destino["salidas"] = ObjetoRegresion(m->regresion);
     return true;
   };
   Json j;
@@ -196,8 +219,8 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   j["configuracion"] = e.nConfiguracion;
   j["repeticion"] = e.nRepeticion;
   j["semilla"] = e.nSemilla;
-  j["pliegue"] = nullptr;
-  j["datos"] = "ficheros";
+  j["pliegue"] = e.pliegue ? Json(*e.pliegue) : Json(nullptr);
+  j["datos"] = plan.strTabla.empty() ? "ficheros" : plan.importacion.nPliegues ? "validacion_cruzada" : "particion";
   j["comparar"] = plan.strComparar;
   j["parametros"] = JsonParametros(p);
   j["epocas"] = nEpocas;
@@ -411,7 +434,7 @@ int OrdenExperimento(const LineaOrdenes& linea, CHostLinea& host) {
   PlanExperimento p = *plan;
   // Absolute paths: each run works from its own folder.
   std::error_code ec;
-  for (CString* r : {&p.strEntrenamiento, &p.strVerificacion, &p.strPrueba})
+  for (CString* r : {&p.strEntrenamiento, &p.strVerificacion, &p.strPrueba, &p.strTabla, &p.strEsquema})
     if (!r->empty()) *r = fs::absolute(*r, ec).string();
   const std::vector<EjecucionPlan> runs = ExpandirPlan(p);
 
@@ -476,6 +499,16 @@ std::vector<Json> ResultadosDe(const fs::path& carpeta) {
 }
 
 const char* const kParametros[] = {"ocultas", "aprendizaje", "momento", "error", "epocas"};
+// Shown only when some configuration has them.
+const char* const kOpcionesRejilla[] = {"paciencia", "barajar"};
+
+std::vector<const char*> ParametrosDe(const ResumenExperimento& r) {
+  std::vector<const char*> v(std::begin(kParametros), std::end(kParametros));
+  for (const char* o : kOpcionesRejilla)
+    if (std::any_of(r.filas.begin(), r.filas.end(), [&](const FilaResumen& f) { return f.parametros.contains(o); }))
+      v.push_back(o);
+  return v;
+}
 const char* const kCifrasResumen[] = {
     "verificacion.tasa_aciertos", "verificacion.error_total", "prueba.tasa_aciertos", "prueba.error_total",
     "epocas",                     "segundos",
@@ -488,8 +521,15 @@ const MediaDesviacion* CifraFila(const FilaResumen& f, const char* nombre) {
 }
 
 CString Parametro(const FilaResumen& f, const char* nombre) {
-  if (!f.parametros.contains(nombre) || !f.parametros[nombre].is_number()) return CString();
+  // An option of the grid left out is at its default.
+  if (!f.parametros.contains(nombre))
+    return std::any_of(std::begin(kOpcionesRejilla), std::end(kOpcionesRejilla),
+                       [&](const char* o) { return CString(o) == nombre; })
+               ? "0"
+               : "";
   const Json& v = f.parametros[nombre];
+  if (v.is_boolean()) return v.get<bool>() ? "1" : "0";
+  if (!v.is_number()) return CString();
   return v.is_number_integer() ? FormatC("%lld", static_cast<long long>(v.get<std::int64_t>()))
                                : TextoExacto(v.get<double>());
 }
@@ -521,14 +561,15 @@ Json JsonResumen(const fs::path& carpeta, const ResumenExperimento& r) {
 // CSV (LF) for spreadsheets: every figure's mean and deviation in its own
 // columns, in full precision; empty where a figure is missing.
 CString CsvResumen(const ResumenExperimento& r) {
+  const std::vector<const char*> parametros = ParametrosDe(r);
   CString s = "configuracion";
-  for (const char* p : kParametros) s += CString(",") + p;
+  for (const char* p : parametros) s += CString(",") + p;
   s += ",ejecuciones";
   for (const char* c : kCifrasResumen) s += CString(",") + c + ".media," + c + ".desviacion";
   s += ",mejor,t,p\n";
   for (const FilaResumen& f : r.filas) {
     s += FormatC("%u", f.nConfiguracion);
-    for (const char* p : kParametros) s += "," + Parametro(f, p);
+    for (const char* p : parametros) s += "," + Parametro(f, p);
     s += FormatC(",%u", f.nEjecuciones);
     for (const char* c : kCifrasResumen) {
       const MediaDesviacion* md = CifraFila(f, c);
@@ -544,8 +585,9 @@ CString CsvResumen(const ResumenExperimento& r) {
 // The table for people: columns as wide as their widest cell.
 CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
   std::vector<std::vector<CString>> celdas;
+  const std::vector<const char*> parametros = ParametrosDe(r);
   std::vector<CString> cabecera = {"conf.", "ejec."};
-  for (const char* p : kParametros) cabecera.push_back(p);
+  for (const char* p : parametros) cabecera.push_back(p);
   struct Columna {
     const char* cifra;
     const char* titulo;
@@ -573,7 +615,7 @@ CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
   for (const FilaResumen& f : r.filas) {
     std::vector<CString> fila = {FormatC("%u%s", f.nConfiguracion, f.bMejor ? " *" : ""),
                                  FormatC("%u", f.nEjecuciones)};
-    for (const char* p : kParametros) fila.push_back(Parametro(f, p));
+    for (const char* p : parametros) fila.push_back(Parametro(f, p));
     for (const Columna* c : columnas) {
       const MediaDesviacion* md = CifraFila(f, c->cifra);
       fila.push_back(md ? FormatC(c->formato, md->dMedia, md->dDesviacion) : CString("-"));
@@ -600,7 +642,7 @@ CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
     CString linea;
     for (std::size_t i = 0; i < fila.size(); ++i) {
       const CString relleno(anchos[i] - ancho(fila[i]), ' ');
-      linea += (i ? "  " : "") + (i < 2 + std::size(kParametros) && i > 0 ? relleno + fila[i] : fila[i] + relleno);
+      linea += (i ? "  " : "") + (i < 2 + parametros.size() && i > 0 ? relleno + fila[i] : fila[i] + relleno);
     }
     while (!linea.empty() && linea.back() == ' ') linea.pop_back();
     s += linea + "\n";

@@ -135,6 +135,14 @@ Json PorcentajeJson(bool bHay, double d) { return bHay ? Json(d) : Json(nullptr)
 
 }  // namespace
 
+nlohmann::ordered_json ObjetoRegresion(const std::vector<RegresionSalida>& regresion) {
+  Json salidas = Json::array();
+  for (const RegresionSalida& f : regresion)
+    salidas.push_back(
+        {{"nombre", f.strNombre}, {"rmse", f.dRmse}, {"mae", f.dMae}, {"r2", f.bR2 ? Json(f.dR2) : Json(nullptr)}});
+  return salidas;
+}
+
 nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const ResultadosVerificacion& v,
                                           const std::vector<CString>& nombres, bool bMatriz) {
   Json j;
@@ -387,13 +395,7 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
   const bool matriz = linea.Tiene("matriz");
   if (linea.Tiene("json")) {
     Json j = ObjetoVerificacion(datos, v, nombres, matriz);
-    if (!m->regresion.empty()) {
-      Json salidas = Json::array();
-      for (const RegresionSalida& f : m->regresion)
-        salidas.push_back({{"nombre", f.strNombre}, {"rmse", f.dRmse}, {"mae", f.dMae},
-                           {"r2", f.bR2 ? Json(f.dR2) : Json(nullptr)}});
-      j["salidas"] = std::move(salidas);
-    }
+    if (!m->regresion.empty()) j["salidas"] = ObjetoRegresion(m->regresion);
     Imprimir(Volcar(j));
     return SALIDA_EXITO;
   }

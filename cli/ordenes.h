@@ -7,6 +7,7 @@
 
 #include "cli/argumentos.h"
 #include "cli/host_linea.h"
+#include "network/aplicar.h"
 #include "network/verificacion.h"
 
 int OrdenNueva(const LineaOrdenes& linea, CHostLinea& host);
@@ -32,6 +33,10 @@ int OrdenResumen(const LineaOrdenes& linea, CHostLinea& host);
 // The figures of a verification as «verificar --json» writes them.
 nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const ResultadosVerificacion& v,
                                           const std::vector<CString>& nombres, bool bMatriz);
+
+// The regression figures of each numeric output, as «verificar --json»
+// writes them under "salidas".
+nlohmann::ordered_json ObjetoRegresion(const std::vector<RegresionSalida>& regresion);
 
 // Runs the command of the line.
 int EjecutarOrden(const LineaOrdenes& linea, CHostLinea& host);

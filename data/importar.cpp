@@ -92,10 +92,14 @@ Resultado<Hecho> Partir(Importacion& imp, const CString& strEsquema, const Opcio
                    "numéricas.");
   const std::vector<UINT> clases = op.bEstratificar ? ClasesMuestras(*imp.pConjunto) : std::vector<UINT>{};
   Resultado<std::vector<std::vector<UINT>>> partes =
-      PartirTabla(imp.pConjunto->m_nMuestras, op.particion, op.nSemilla, clases);
+      op.nPliegues ? PartirPliegue(imp.pConjunto->m_nMuestras, op.nPliegues, op.nPliegue, op.nVerificacion,
+                                   op.nSemilla, clases)
+                   : PartirTabla(imp.pConjunto->m_nMuestras, op.particion, op.nSemilla, clases);
   if (!partes) return partes.GetFallo();
   imp.filasPartes = std::move(*partes);
   imp.porcentajes = op.particion;
+  imp.nPliegues = op.nPliegues;
+  imp.nPliegue = op.nPliegue;
   imp.nSemilla = op.nSemilla;
   imp.bEstratificada = op.bEstratificar;
   if (imp.bEsquemaNuevo) {
@@ -107,6 +111,15 @@ Resultado<Hecho> Partir(Importacion& imp, const CString& strEsquema, const Opcio
   }
   for (const std::vector<UINT>& filas : imp.filasPartes) imp.partes.push_back(Filas(*imp.pConjunto, filas));
   return Hecho{};
+}
+
+// A part's share as the summary and the files' comments say it: "70 %",
+// or with a cross-validation "pliegue 2 de 5" (the fold that is tested).
+CString Cuota(const Importacion& imp, UINT j) {
+  if (imp.nPliegues)
+    return FormatC("%s %u de %u", j == PARTE_PRUEBA ? "pliegue" : "fuera del pliegue", imp.nPliegue + 1,
+                   imp.nPliegues);
+  return FormatC("%u %%", imp.porcentajes[j]);
 }
 
 }  // namespace
@@ -133,7 +146,7 @@ Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& str
   Resultado<ConjuntoEsquema> c = AplicarEsquema(imp.tabla, imp.esquema, strEsquema, true);
   if (!c) return c.GetFallo();
   imp.pConjunto = std::move(c->pConjunto);
-  if (!op.particion.empty())
+  if (!op.particion.empty() || op.nPliegues)
     if (Resultado<Hecho> r = Partir(imp, strEsquema, op); !r) return r.GetFallo();
   return imp;
 }
@@ -202,7 +215,7 @@ CString ResumenImportacion(const Importacion& imp, const CString& strDestino, co
         Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
     static const char* const kTitulos[] = {"Entrenamiento", "Verificación", "Prueba"};
     for (UINT j = 0; j < imp.partes.size() && j < NUM_PARTES; ++j)
-      s += FormatC("%s (%u %%): ", kTitulos[j], imp.porcentajes[j]) +
+      s += FormatC("%s (%s): ", kTitulos[j], Cuota(imp, j).c_str()) +
            Cuenta(imp.partes[j]->m_nMuestras, "muestra", "muestras") + " en " + RutaParte(strDestino, j) + ".\n";
   }
   s += TextoLectura(imp.tabla) + "\n";
@@ -266,7 +279,7 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
     const CConjuntoDatos& c = *conjuntos[j];
     CString origen = nombre;
     if (!imp.partes.empty())
-      origen += FormatC(", %s (%u %% de %u filas, semilla %u%s)", NombreParte(j), imp.porcentajes[j],
+      origen += FormatC(", %s (%s de %u filas, semilla %u%s)", NombreParte(j), Cuota(imp, j).c_str(),
                         imp.pConjunto->m_nMuestras, imp.nSemilla, imp.bEstratificada ? ", por clases" : "");
     std::vector<CString> comentarios;
     comentarios.push_back(origen + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +

@@ -24,6 +24,12 @@ struct OpcionesImportacion {
   std::vector<UINT> particion;
   std::uint32_t nSemilla = 1;
   bool bEstratificar = false;
+  // Not 0 (in the place of particion): the three parts of fold nPliegue of
+  // a cross-validation over nPliegues folds, nVerificacion per ten
+  // thousand of the other folds' rows for verification (see PartirPliegue).
+  UINT nPliegues = 0;
+  UINT nPliegue = 0;
+  UINT nVerificacion = 1500;
 };
 
 struct Importacion {
@@ -37,6 +43,8 @@ struct Importacion {
   std::vector<UINT> porcentajes;
   std::uint32_t nSemilla = 1;
   bool bEstratificada = false;
+  UINT nPliegues = 0;  // a fold of a cross-validation instead of percentages
+  UINT nPliegue = 0;
 };
 
 // Reads the table and makes its scheme when strEsquema is empty or names no

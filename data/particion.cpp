@@ -123,6 +123,40 @@ Resultado<std::vector<std::vector<UINT>>> PartirTabla(UINT nFilas, const std::ve
   return partes;
 }
 
+std::uint32_t SemillaPliegue(std::uint32_t nSemilla, UINT nPliegue) {
+  return static_cast<std::uint32_t>(nSemilla * 2654435761u + nPliegue + 1u);
+}
+
+Resultado<std::vector<std::vector<UINT>>> PartirPliegue(UINT nFilas, UINT nPliegues, UINT nPliegue,
+                                                        UINT nVerificacion, std::uint32_t nSemilla,
+                                                        const std::vector<UINT>& clases) {
+  const std::vector<std::vector<UINT>> pliegues =
+      RepartirFilas(nFilas, std::vector<UINT>(nPliegues, 1), nSemilla, clases);
+  std::vector<UINT> resto, clasesResto;
+  for (UINT j = 0; j < nPliegues; ++j) {
+    if (pliegues[j].empty())
+      return Rechazo(FormatC("Con %u %s no hay filas para %u pliegues.", nFilas, nFilas == 1 ? "fila" : "filas",
+                             nPliegues));
+    if (j == nPliegue) continue;
+    for (UINT f : pliegues[j]) {
+      resto.push_back(f);
+      if (!clases.empty()) clasesResto.push_back(clases[f]);
+    }
+  }
+  const std::vector<std::vector<UINT>> dentro =
+      RepartirFilas(UINT(resto.size()), {10000 - nVerificacion, nVerificacion}, SemillaPliegue(nSemilla, nPliegue),
+                    clasesResto);
+  std::vector<std::vector<UINT>> partes(NUM_PARTES);
+  for (UINT j = 0; j < 2; ++j)
+    for (UINT i : dentro[j]) partes[j].push_back(resto[i]);
+  partes[PARTE_PRUEBA] = pliegues[nPliegue];
+  for (UINT j = 0; j < 2; ++j)
+    if (partes[j].empty())
+      return Rechazo(FormatC("La parte de %s del pliegue %u quedaría vacía: %u %s fuera del pliegue no llegan.",
+                             NombreParte(j), nPliegue + 1, UINT(resto.size()), resto.size() == 1 ? "fila" : "filas"));
+  return partes;
+}
+
 CString RutaParte(const CString& strDestino, UINT nParte) {
   static const char* const kSufijos[] = {"-entrenamiento", "-verificacion", "-prueba"};
   const std::filesystem::path p(strDestino);

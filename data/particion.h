@@ -37,6 +37,20 @@ Resultado<std::vector<UINT>> LeerParticion(const CString& texto);
 Resultado<std::vector<std::vector<UINT>>> PartirTabla(UINT nFilas, const std::vector<UINT>& porcentajes,
                                                       std::uint32_t nSemilla, const std::vector<UINT>& clases = {});
 
+// Fold nPliegue (from 0) of a k-fold cross-validation over nPliegues folds,
+// as the three parts. The folds are RepartirFilas with nPliegues equal
+// shares from nSemilla (class by class with clases); fold nPliegue is the
+// test part, and the other folds' rows, in the order of their folds, are
+// dealt into training and verification by the shares {10000 - nVerificacion,
+// nVerificacion} (per ten thousand) from SemillaPliegue, class by class
+// too. Refused when a part would be empty.
+Resultado<std::vector<std::vector<UINT>>> PartirPliegue(UINT nFilas, UINT nPliegues, UINT nPliegue,
+                                                        UINT nVerificacion, std::uint32_t nSemilla,
+                                                        const std::vector<UINT>& clases = {});
+// The seed of a fold's verification split: nSemilla * 2654435761 +
+// nPliegue + 1, modulo 2^32.
+std::uint32_t SemillaPliegue(std::uint32_t nSemilla, UINT nPliegue);
+
 // The part's data file beside DESTINO: "iris.txt" gives
 // "iris-entrenamiento.txt", "iris-verificacion.txt" and "iris-prueba.txt".
 CString RutaParte(const CString& strDestino, UINT nParte);

@@ -69,33 +69,93 @@ CString Resolver(const CString& ruta, const CString& carpeta) {
   return (std::filesystem::path(carpeta) / p).string();
 }
 
-// The plan keys that belong to parts not in this version: said so, rather
-// than taken for unknown.
-struct ClavePendiente {
-  const char* clave;
-  const char* texto;
-};
-constexpr ClavePendiente kPendientes[] = {
-    {"tabla",
-     "todavía no se puede repartir en esta versión: importe las partes con «nrv-cli importar» y nómbrelas en "
-     "«entrenamiento», «verificacion» y «prueba»."},
-    {"validacion_cruzada", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
-    {"particion", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
-    {"estratificar", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
-    {"esquema", "todavía no está disponible en esta versión: use ficheros de datos fijos."},
-};
-constexpr ClavePendiente kPendientesRejilla[] = {
-    {"paciencia", "todavía no está disponible en esta versión."},
-    {"barajar", "todavía no está disponible en esta versión."},
-};
+// Folds of a cross-validation: at least two, and few enough to list.
+constexpr UINT kMaximoPliegues = 100;
+
+bool EsFraccion(const Json& v, UINT& nPorDiezMil) {
+  double d = 0.0;
+  if (!EsReal(v, 0.0, 1.0, d) || d <= 0.0 || d >= 1.0) return false;
+  nPorDiezMil = UINT(std::lround(d * 10000.0));
+  return nPorDiezMil > 0 && nPorDiezMil < 10000;
+}
+
+// The table of a plan and how each run splits it.
+std::optional<Fallo> LeerTablaPlan(const Json& j, const CString& strCarpeta, PlanExperimento& plan) {
+  for (const char* k : {"entrenamiento", "prueba"})
+    if (j.contains(k))
+      return ClaveMal(k, "no va con «tabla»: cada ejecución reparte la tabla en entrenamiento, verificación y "
+                         "prueba.");
+  auto ruta = [&](const char* clave, CString& destino) -> std::optional<Fallo> {
+    auto it = j.find(clave);
+    if (it == j.end()) return std::nullopt;
+    if (!it->is_string() || it->get<std::string>().empty()) return ClaveMal(clave, "debe ser la ruta de un fichero.");
+    destino = Resolver(it->get<std::string>(), strCarpeta);
+    return std::nullopt;
+  };
+  if (auto f = ruta("tabla", plan.strTabla)) return *f;
+  if (auto f = ruta("esquema", plan.strEsquema)) return *f;
+
+  OpcionesImportacion& op = plan.importacion;
+  if (auto it = j.find("validacion_cruzada"); it != j.end()) {
+    if (!EsEntero(*it, 2, kMaximoPliegues, op.nPliegues))
+      return ClaveMal("validacion_cruzada", FormatC("debe ser el número de pliegues, de 2 a %u.", kMaximoPliegues));
+    if (j.contains("particion"))
+      return Rechazo("Plan: con «validacion_cruzada» cada pliegue es la prueba; «particion» no se combina con ella.");
+    if (auto v = j.find("verificacion"); v != j.end() && !EsFraccion(*v, op.nVerificacion))
+      return ClaveMal("verificacion",
+                      "con «validacion_cruzada» es la fracción de las filas de fuera del pliegue que verifican, "
+                      "mayor que 0 y menor que 1 (por ejemplo 0.15).");
+  } else {
+    if (j.contains("verificacion"))
+      return ClaveMal("verificacion", "no va con «tabla» sin «validacion_cruzada»: «particion» da su parte.");
+    CString texto = "70,15,15";
+    if (auto it = j.find("particion"); it != j.end()) {
+      if (it->is_string()) {
+        texto = it->get<std::string>();
+      } else if (it->is_array()) {
+        texto.clear();
+        for (const Json& v : *it) {
+          UINT n = 0;
+          if (!EsEntero(v, 0, 100, n)) return ClaveMal("particion", "admite tres porcentajes enteros: [70, 15, 15].");
+          texto += (texto.empty() ? "" : ",") + FormatC("%u", n);
+        }
+      } else {
+        return ClaveMal("particion", "admite tres porcentajes enteros: [70, 15, 15].");
+      }
+    }
+    Resultado<std::vector<UINT>> p = LeerParticion(texto);
+    if (!p) return Rechazo("Plan: «particion»: " + p.Mensaje());
+    op.particion = *p;
+  }
+  if (auto it = j.find("estratificar"); it != j.end()) {
+    if (!it->is_boolean()) return ClaveMal("estratificar", "admite true o false.");
+    op.bEstratificar = it->get<bool>();
+  }
+  if (auto it = j.find("clase"); it != j.end()) {
+    UINT n = 0;
+    if (it->is_string() && !it->get<std::string>().empty())
+      op.esquema.strClase = it->get<std::string>();
+    else if (EsEntero(*it, 1, 0x7fffffff, n))
+      op.esquema.strClase = FormatC("%u", n);
+    else
+      return ClaveMal("clase", "debe ser el nombre de la columna de la clase o su número, desde 1.");
+  }
+  if (auto it = j.find("salidas"); it != j.end()) {
+    if (!EsEntero(*it, 1, 0x7fffffff, op.esquema.nSalidas))
+      return ClaveMal("salidas", "debe ser el número de columnas de salida, desde 1.");
+    if (j.contains("clase")) return Rechazo("Plan: elija «clase» o «salidas», no ambas.");
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
 UINT PlanExperimento::Configuraciones() const {
-  return UINT(ocultas.size() * aprendizaje.size() * momento.size() * error.size() * epocas.size());
+  return UINT(ocultas.size() * aprendizaje.size() * momento.size() * error.size() * epocas.size() *
+              paciencia.size() * barajar.size());
 }
 
-UINT PlanExperimento::Ejecuciones() const { return Configuraciones() * UINT(semillas.size()); }
+UINT PlanExperimento::Ejecuciones() const { return Configuraciones() * UINT(semillas.size()) * Pliegues(); }
 
 Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString& strCarpeta) {
   Json j;
@@ -106,12 +166,12 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
   }
   if (!j.is_object()) return Rechazo("El plan debe ser un objeto JSON: {\"entrenamiento\": ..., \"rejilla\": ...}.");
 
-  static const char* const kClaves[] = {"entrenamiento", "verificacion", "prueba", "rejilla", "semilla",
-                                        "semillas",      "repeticiones", "comparar"};
+  static const char* const kClaves[] = {
+      "entrenamiento", "verificacion", "prueba",       "tabla",   "esquema", "particion", "validacion_cruzada",
+      "estratificar",  "clase",        "salidas",      "rejilla", "semilla", "semillas",  "repeticiones",
+      "comparar"};
   for (auto it = j.begin(); it != j.end(); ++it) {
     const std::string& k = it.key();
-    for (const auto& p : kPendientes)
-      if (k == p.clave) return ClaveMal(p.clave, p.texto);
     if (std::none_of(std::begin(kClaves), std::end(kClaves), [&](const char* c) { return k == c; }))
       return Rechazo(FormatC("Plan: clave desconocida «%s».", k.c_str()));
   }
@@ -123,6 +183,8 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
   plan.momento = {defecto.dMomento};
   plan.error = {defecto.dErrorMaximo};
   plan.epocas = {defecto.nMaxEpocas};
+  plan.paciencia = {0};
+  plan.barajar = {false};
 
   auto fichero = [&](const char* clave, bool bObligatorio, CString& ruta) -> std::optional<Fallo> {
     auto it = j.find(clave);
@@ -135,19 +197,24 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
     ruta = Resolver(it->get<std::string>(), strCarpeta);
     return std::nullopt;
   };
-  if (auto f = fichero("entrenamiento", true, plan.strEntrenamiento)) return *f;
-  if (auto f = fichero("verificacion", true, plan.strVerificacion)) return *f;
-  if (auto f = fichero("prueba", false, plan.strPrueba)) return *f;
+  if (j.contains("tabla")) {
+    if (auto f = LeerTablaPlan(j, strCarpeta, plan)) return *f;
+  } else {
+    for (const char* k : {"esquema", "particion", "validacion_cruzada", "estratificar", "clase", "salidas"})
+      if (j.contains(k)) return ClaveMal(k, "va con «tabla»: el plan reparte una tabla en cada ejecución.");
+    if (auto f = fichero("entrenamiento", true, plan.strEntrenamiento)) return *f;
+    if (auto f = fichero("verificacion", true, plan.strVerificacion)) return *f;
+    if (auto f = fichero("prueba", false, plan.strPrueba)) return *f;
+  }
 
   if (auto it = j.find("rejilla"); it != j.end()) {
     if (!it->is_object()) return ClaveMal("rejilla", "debe ser un objeto: {\"ocultas\": [4, 8], ...}.");
-    static const char* const kParametros[] = {"ocultas", "aprendizaje", "momento", "error", "epocas"};
+    static const char* const kParametros[] = {"ocultas", "aprendizaje", "momento", "error",
+                                              "epocas",  "paciencia",   "barajar"};
     for (auto r = it->begin(); r != it->end(); ++r) {
-      for (const auto& p : kPendientesRejilla)
-        if (r.key() == p.clave) return ClaveMal(p.clave, p.texto);
       if (std::none_of(std::begin(kParametros), std::end(kParametros), [&](const char* c) { return r.key() == c; }))
         return Rechazo(FormatC("Plan: «rejilla» no conoce el parámetro «%s» (admite ocultas, aprendizaje, momento, "
-                               "error y epocas).",
+                               "error, epocas, paciencia y barajar).",
                                r.key().c_str()));
     }
     const Json& g = *it;
@@ -169,6 +236,20 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
     if (auto f = real(PARAM_MOMENTO, plan.momento)) return *f;
     if (auto f = real(PARAM_ERROR, plan.error)) return *f;
     if (auto f = entero(PARAM_EPOCAS, plan.epocas)) return *f;
+    if (auto f = LeerLista(
+            g, "paciencia", plan.paciencia,
+            [](const Json& v, UINT& n) { return EsEntero(v, 0, kPacienciaMaxima, n); },
+            FormatC("números enteros de 0 (sin paciencia) a %u", kPacienciaMaxima)))
+      return *f;
+    if (auto f = LeerLista(
+            g, "barajar", plan.barajar,
+            [](const Json& v, bool& b) {
+              if (!v.is_boolean()) return false;
+              b = v.get<bool>();
+              return true;
+            },
+            "true o false"))
+      return *f;
   }
 
   UINT nSemilla = 1;
@@ -197,7 +278,7 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
     plan.strComparar = it->get<std::string>();
   }
 
-  const double nTotal = double(plan.Configuraciones()) * double(plan.semillas.size());
+  const double nTotal = double(plan.Configuraciones()) * double(plan.semillas.size()) * double(plan.Pliegues());
   if (nTotal > kMaximoEjecuciones)
     return Rechazo(FormatC("El plan da %.0f ejecuciones; como mucho se admiten %u.", nTotal, kMaximoEjecuciones));
   return plan;
@@ -219,18 +300,22 @@ std::vector<EjecucionPlan> ExpandirPlan(const PlanExperimento& plan) {
     for (double a : plan.aprendizaje)
       for (double m : plan.momento)
         for (double e : plan.error)
-          for (UINT n : plan.epocas) {
-            for (UINT r = 0; r < plan.semillas.size(); ++r) {
-              EjecucionPlan x;
-              x.nNumero = UINT(runs.size());
-              x.nConfiguracion = nConfiguracion;
-              x.nRepeticion = r;
-              x.nSemilla = plan.semillas[r];
-              x.parametros = {o, a, m, e, n};
-              runs.push_back(x);
-            }
-            ++nConfiguracion;
-          }
+          for (UINT n : plan.epocas)
+            for (UINT pa : plan.paciencia)
+              for (bool b : plan.barajar) {
+                for (UINT r = 0; r < plan.semillas.size(); ++r)
+                  for (UINT f = 0; f < plan.Pliegues(); ++f) {
+                    EjecucionPlan x;
+                    x.nNumero = UINT(runs.size());
+                    x.nConfiguracion = nConfiguracion;
+                    x.nRepeticion = r;
+                    x.nSemilla = plan.semillas[r];
+                    if (plan.importacion.nPliegues) x.pliegue = f;
+                    x.parametros = {o, a, m, e, n, pa, b};
+                    runs.push_back(x);
+                  }
+                ++nConfiguracion;
+              }
   return runs;
 }
 
@@ -238,10 +323,13 @@ CString NombreEjecucion(UINT n) { return FormatC("%04u", n); }
 
 CString LineaEjecucion(const EjecucionPlan& e) {
   const ParametrosEjecucion& p = e.parametros;
-  return FormatC("%s\tconfiguracion=%u semilla=%u ocultas=%u aprendizaje=%s momento=%s error=%s epocas=%u",
-                 NombreEjecucion(e.nNumero).c_str(), e.nConfiguracion, e.nSemilla, p.nOcultas,
+  return FormatC("%s\tconfiguracion=%u semilla=%u", NombreEjecucion(e.nNumero).c_str(), e.nConfiguracion,
+                 e.nSemilla) +
+         (e.pliegue ? FormatC(" pliegue=%u", *e.pliegue) : CString()) +
+         FormatC(" ocultas=%u aprendizaje=%s momento=%s error=%s epocas=%u", p.nOcultas,
                  TextoExacto(p.dAprendizaje).c_str(), TextoExacto(p.dMomento).c_str(),
-                 TextoExacto(p.dErrorMaximo).c_str(), p.nMaxEpocas);
+                 TextoExacto(p.dErrorMaximo).c_str(), p.nMaxEpocas) +
+         (p.nPaciencia ? FormatC(" paciencia=%u", p.nPaciencia) : CString()) + (p.bBarajar ? " barajar=1" : "");
 }
 
 Json JsonParametros(const ParametrosEjecucion& p) {
@@ -251,6 +339,8 @@ Json JsonParametros(const ParametrosEjecucion& p) {
   j["momento"] = p.dMomento;
   j["error"] = p.dErrorMaximo;
   j["epocas"] = p.nMaxEpocas;
+  if (p.nPaciencia) j["paciencia"] = p.nPaciencia;
+  if (p.bBarajar) j["barajar"] = true;
   return j;
 }
 
@@ -260,8 +350,9 @@ bool EsResultadoDe(const Json& r, const EjecucionPlan& e) {
     UINT n = 0;
     return r.contains(k) && EsEntero(r[k], 0, ~0u - 1, n) ? n : ~0u;
   };
+  const bool bPliegue = e.pliegue ? num("pliegue") == *e.pliegue : !r.contains("pliegue") || r["pliegue"].is_null();
   return num("ejecucion") == e.nNumero && num("configuracion") == e.nConfiguracion &&
-         num("repeticion") == e.nRepeticion && num("semilla") == e.nSemilla && r.contains("parametros") &&
+         num("repeticion") == e.nRepeticion && num("semilla") == e.nSemilla && bPliegue && r.contains("parametros") &&
          r["parametros"] == JsonParametros(e.parametros);
 }
 
@@ -324,16 +415,19 @@ const char* const kCifras[] = {
 
 ResumenExperimento ResumirResultados(const std::vector<Json>& resultados) {
   ResumenExperimento resumen;
-  // By configuration, each run by its repetition.
-  std::map<UINT, std::map<UINT, const Json*>> grupos;
+  // By configuration, each run by its repetition and fold (every fold of
+  // a repetition is its own pair of the t-test).
+  using Clave = std::pair<UINT, UINT>;
+  std::map<UINT, std::map<Clave, const Json*>> grupos;
   bool bConPrueba = true, bDatosVarian = false;
   CString strComparar = "tasa_aciertos";
   for (const Json& r : resultados) {
-    UINT c = 0, rep = 0;
+    UINT c = 0, rep = 0, pliegue = 0;
     if (!r.is_object() || !r.contains("configuracion") || !EsEntero(r["configuracion"], 0, ~0u, c) ||
         !r.contains("repeticion") || !EsEntero(r["repeticion"], 0, ~0u, rep))
       continue;
-    grupos[c][rep] = &r;
+    if (r.contains("pliegue") && !r["pliegue"].is_null() && !EsEntero(r["pliegue"], 0, ~0u, pliegue)) continue;
+    grupos[c][{rep, pliegue}] = &r;
     ++resumen.nResultados;
     if (!r.contains("prueba") || !r["prueba"].is_object()) bConPrueba = false;
     if (r.contains("datos") && r["datos"].is_string() && r["datos"] != "ficheros") bDatosVarian = true;

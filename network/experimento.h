@@ -10,15 +10,19 @@
 
 #include <nlohmann/json.hpp>
 
+#include "data/importar.h"
 #include "framework/resultado.h"
 
-// The five values of the new-network dialog for one run.
+// The five values of the new-network dialog for one run, and its options
+// of the grid (0: no patience).
 struct ParametrosEjecucion {
   UINT nOcultas = 0;
   double dAprendizaje = 0.0;
   double dMomento = 0.0;
   double dErrorMaximo = 0.0;
   UINT nMaxEpocas = 0;
+  UINT nPaciencia = 0;
+  bool bBarajar = false;
 };
 
 struct PlanExperimento {
@@ -27,6 +31,14 @@ struct PlanExperimento {
   CString strEntrenamiento;
   CString strVerificacion;
   CString strPrueba;
+  // Or one table, read through strEsquema (made from each run's training
+  // rows when empty) and split for each run: by the percentages of
+  // importacion.particion with the repetition's seed, or with
+  // importacion.nPliegues into the folds of a cross-validation, one run per
+  // fold (the seed and stratification in importacion are set per run).
+  CString strTabla;
+  CString strEsquema;
+  OpcionesImportacion importacion;
   // The grid: the values of each parameter in the plan's order (a
   // parameter left out has one value, the dialog's default).
   std::vector<UINT> ocultas;
@@ -34,6 +46,8 @@ struct PlanExperimento {
   std::vector<double> momento;
   std::vector<double> error;
   std::vector<UINT> epocas;
+  std::vector<UINT> paciencia;
+  std::vector<bool> barajar;
   // The seed of each repetition.
   std::vector<UINT> semillas;
   // The figure that ranks the configurations: "tasa_aciertos" (higher is
@@ -41,6 +55,7 @@ struct PlanExperimento {
   CString strComparar = "tasa_aciertos";
 
   UINT Configuraciones() const;
+  UINT Pliegues() const { return importacion.nPliegues ? importacion.nPliegues : 1; }
   UINT Ejecuciones() const;
 };
 
@@ -50,6 +65,7 @@ struct EjecucionPlan {
   UINT nConfiguracion = 0;
   UINT nRepeticion = 0;
   UINT nSemilla = 1;
+  std::optional<UINT> pliegue;  // with a cross-validation
   ParametrosEjecucion parametros;
 };
 
@@ -60,19 +76,22 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
 Resultado<PlanExperimento> LeerPlan(const CString& strRuta);
 
 // The runs in their fixed order: configurations as nested loops over
-// ocultas, aprendizaje, momento, error and epocas (the last varying
-// fastest, each in the plan's order), and within each configuration its
-// repetitions in the order of their seeds. Run n = configuration *
-// repetitions + repetition.
+// ocultas, aprendizaje, momento, error, epocas, paciencia and barajar (the
+// last varying fastest, each in the plan's order), within each
+// configuration its repetitions in the order of their seeds, and within
+// each repetition its folds. Run n = (configuration * repetitions +
+// repetition) * folds + fold, with one fold without a cross-validation.
 std::vector<EjecucionPlan> ExpandirPlan(const PlanExperimento& plan);
 
 // "0007": the run's folder name, four digits or more.
 CString NombreEjecucion(UINT n);
-// The --listar line: number, configuration, seed and parameters.
+// The --listar line: number, configuration, seed, fold and parameters
+// (patience and shuffling only when set).
 CString LineaEjecucion(const EjecucionPlan& e);
 
-// The parameters and seed as resultado.json holds them, and whether a
-// stored result is the one of this run (same number, parameters and seed).
+// The parameters and seed as resultado.json holds them (patience and
+// shuffling only when set), and whether a stored result is the one of this
+// run (same number, parameters, seed and fold).
 nlohmann::ordered_json JsonParametros(const ParametrosEjecucion& p);
 bool EsResultadoDe(const nlohmann::ordered_json& resultado, const EjecucionPlan& e);
 
@@ -116,5 +135,5 @@ struct ResumenExperimento {
 // From the runs' resultado.json objects (any subset, any order). The best
 // row ranks by the mean of the plan's figure on the test part, or on the
 // verification part without one; the t-test pairs runs of the same
-// repetition and applies only when the data differ between repetitions.
+// repetition and fold, and applies only when the data differ between them.
 ResumenExperimento ResumirResultados(const std::vector<nlohmann::ordered_json>& resultados);

@@ -96,6 +96,30 @@ TEST(Particion, EstratificadaCadaClaseConservaSuParte) {
   }
 }
 
+// A cross-validation: the folds of one seed test every row once, each run's
+// three parts cover the table, the classes keep their shares, and a table
+// with fewer rows than folds is refused.
+TEST(Particion, PlieguesQueCubrenLaTablaUnaVez) {
+  const std::vector<UINT> clases = Clases();
+  const UINT n = static_cast<UINT>(clases.size());
+  std::vector<int> probada(n, 0);
+  for (UINT f = 0; f < 5; ++f) {
+    const Resultado<Partes> p = PartirPliegue(n, 5, f, 2000, 7, clases);
+    ASSERT_TRUE(p) << p.Mensaje();
+    EsParticion(*p, n);
+    for (UINT fila : (*p)[PARTE_PRUEBA]) ++probada[fila];
+    const auto deClase = [&](const std::vector<UINT>& parte, UINT c) {
+      return std::count_if(parte.begin(), parte.end(), [&](UINT x) { return clases[x] == c; });
+    };
+    EXPECT_NEAR(double(deClase((*p)[PARTE_PRUEBA], 0)), 10.0, 1.0);
+    EXPECT_NEAR(double(deClase((*p)[PARTE_VERIFICACION], 0)), 8.0, 1.0);
+  }
+  for (UINT fila = 0; fila < n; ++fila) EXPECT_EQ(probada[fila], 1) << "fila " << fila;
+  EXPECT_EQ(*PartirPliegue(n, 5, 2, 2000, 7, clases), *PartirPliegue(n, 5, 2, 2000, 7, clases));
+  EXPECT_NE(*PartirPliegue(n, 5, 2, 2000, 7), *PartirPliegue(n, 5, 2, 2000, 8));
+  EXPECT_EQ(PartirPliegue(3, 5, 0, 2000, 1).Mensaje(), "Con 3 filas no hay filas para 5 pliegues.");
+}
+
 TEST(Particion, PorcentajesRechazados) {
   const Resultado<std::vector<UINT>> bien = LeerParticion("70,15,15");
   ASSERT_TRUE(bien) << bien.Mensaje();
