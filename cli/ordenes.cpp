@@ -269,6 +269,11 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea&) {
   CNodusDoc doc;
   // The data files that make no network have been named.
   if (!doc.NuevaRed(conOpciones)) return SALIDA_USO;
+  // --reemplazar replaces an older network, never the data it reads.
+  if (const Resultado<Hecho> c = ComprobarGuardarRed(doc, ruta); !c) {
+    Avisar(c.Mensaje());
+    return SALIDA_USO;
+  }
   if (!doc.OnSaveDocument(ruta)) return SALIDA_FALLO;
   Imprimir("Red creada en " + ruta + ": " + Cuenta(doc.m_nEntradas, "entrada", "entradas") + ", " +
            Cuenta(doc.m_nOcultas, "neurona oculta", "neuronas ocultas") + ", " +

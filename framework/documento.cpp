@@ -259,14 +259,21 @@ BOOL CDocument::DoSave(const CString& ruta, BOOL bReplace) {
       filtros = {{"NRV Files (*.nrv)", "*.nrv"}, {kTodos, "*.*"}};
     }
     CFileDialog dlg(FALSE, ext, inicial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filtros, "Guardar como");
-    if (dlg.DoModal() != IDOK) return FALSE;
-    destino = dlg.GetPathName();
-    if (destino.empty()) return FALSE;
+    for (;;) {
+      if (dlg.DoModal() != IDOK) return FALSE;
+      destino = dlg.GetPathName();
+      if (destino.empty()) return FALSE;
+      const Resultado<Hecho> c = ComprobarGuardarComo(destino);
+      if (c) break;
+      AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    }
   }
   if (!OnSaveDocument(destino)) return FALSE;
   if (bReplace) SetPathName(destino);
   return TRUE;
 }
+
+Resultado<Hecho> CDocument::ComprobarGuardarComo(const CString&) const { return Hecho{}; }
 
 BOOL CDocument::DoFileSave() { return DoSave(m_strPathName, TRUE); }
 

@@ -7,6 +7,7 @@
 #include "framework/afx.h"
 #include "framework/comandos.h"
 #include "framework/dialogo.h"
+#include "framework/resultado.h"
 #include "framework/ventana.h"
 
 class CDocument;
@@ -72,6 +73,9 @@ class CDocument : public CCmdTarget {
   // (Guardar, Guardar como); without it, a copy is saved. FALSE when
   // cancelled or failed.
   virtual BOOL DoSave(const CString& ruta, BOOL bReplace = TRUE);
+  // Whether the name chosen in Guardar como may take the document; a
+  // refusal is shown and the dialog comes back. The default takes any.
+  virtual Resultado<Hecho> ComprobarGuardarComo(const CString& ruta) const;
   // Guardar: to the document's path, asking for one when it has none.
   BOOL DoFileSave();
   // Guardar como: always asks.

@@ -85,6 +85,7 @@ std::vector<FicheroProtegido> FicherosDeLaRed(const CNodusDoc& doc, const CStrin
   return {{strRed, "la propia red"},
           {RutaDatosRed(doc.m_strFicheroEntrenamiento, strRed), "el fichero de entrenamiento de la red"},
           {RutaDatosRed(doc.m_strFicheroVerificacion, strRed), "el fichero de verificación de la red"},
+          {RutaDatosRed(doc.m_opciones.strFicheroPrueba, strRed), "el fichero de prueba de la red"},
           {CRegistroEntrenamiento::Nombre, "el registro de entrenamiento"}};
 }
 
@@ -92,6 +93,12 @@ Resultado<Hecho> ComprobarDestinoRed(const CNodusDoc& doc, const CString& strRed
                                      const std::vector<FicheroProtegido>& entradas) {
   std::vector<FicheroProtegido> protegidos = FicherosDeLaRed(doc, strRed);
   protegidos.insert(protegidos.end(), entradas.begin(), entradas.end());
+  return AfxComprobarDestino(strDestino, protegidos);
+}
+
+Resultado<Hecho> ComprobarGuardarRed(const CNodusDoc& doc, const CString& strDestino) {
+  std::vector<FicheroProtegido> protegidos = FicherosDeLaRed(doc, doc.GetPathName());
+  protegidos.front().strRuta.clear();  // saving over itself is a save
   return AfxComprobarDestino(strDestino, protegidos);
 }
 

@@ -32,13 +32,18 @@ std::string BytesPesos(const RedPerceptron& red, bool bBinario);
 
 // The files of an open network that nothing it writes may replace, in the
 // order a refusal names them: the document (strRed, its path; empty for one
-// never saved), its training and verification files and the training log.
+// never saved), its training, verification and test files and the
+// training log.
 std::vector<FicheroProtegido> FicherosDeLaRed(const CNodusDoc& doc, const CString& strRed);
 // The destination of one of the network's exports or results: given, and
 // neither one of the network's files nor one of the command's other inputs
 // (entradas, named after those).
 Resultado<Hecho> ComprobarDestinoRed(const CNodusDoc& doc, const CString& strRed, const CString& strDestino,
                                      const std::vector<FicheroProtegido>& entradas = {});
+
+// Where the network itself may be saved (Guardar, Guardar como, nrv-cli
+// nueva): anywhere but over its data files or the training log.
+Resultado<Hecho> ComprobarGuardarRed(const CNodusDoc& doc, const CString& strDestino);
 
 // The whole file written to a temporary beside it and put in place only
 // when every byte is on disk; on failure nothing is left behind and the

@@ -884,7 +884,13 @@ int CNodusDoc::PreguntarGuardar() {
   if (!GetPathName().empty()) return CDocument::OnSaveDocument(GetPathName()) ? 0 : 1;
   CFileDialog fd(FALSE, "nrv", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                  {{"Ficheros NRV (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}}, "Guardar Documento");
-  const INT_PTR rf = fd.DoModal();
-  if (rf == IDOK) return CDocument::OnSaveDocument(fd.GetPathName()) ? 0 : 1;
-  return rf == IDCANCEL ? 1 : 0;
+  for (;;) {
+    const INT_PTR rf = fd.DoModal();
+    if (rf != IDOK) return rf == IDCANCEL ? 1 : 0;
+    const Resultado<Hecho> c = ComprobarGuardarComo(fd.GetPathName());
+    if (c) return CDocument::OnSaveDocument(fd.GetPathName()) ? 0 : 1;
+    AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+  }
 }
+
+Resultado<Hecho> CNodusDoc::ComprobarGuardarComo(const CString& ruta) const { return ComprobarGuardarRed(*this, ruta); }

@@ -63,6 +63,9 @@ class CNodusDoc : public CDocument {
 
   void Serialize(CArchive& ar) override;
   BOOL OnNewDocument() override;
+  // Guardar como never over the network's data files or the log
+  // (ComprobarGuardarRed).
+  Resultado<Hecho> ComprobarGuardarComo(const CString& ruta) const override;
   // A new network from values already checked (ComprobarNuevaRed), as New
   // makes one from the dialog's: FALSE after the message box that says why
   // the data files make none.

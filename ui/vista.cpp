@@ -418,11 +418,16 @@ void CNodusView::OnExportarInforme() {
     tipo = dlg.GetFileExt();
     std::transform(tipo.begin(), tipo.end(), tipo.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    if (tipo == "png" || tipo == "svg" || tipo == "pdf") break;
-    AfxMessageBox(FormatC("El informe se guarda como documento PDF o imagen SVG o PNG; el nombre %s ha de acabar "
-                          "en .pdf, .svg o .png.",
-                          dlg.GetPathName().c_str()),
-                  MB_OK | MB_ICONEXCLAMATION);
+    if (tipo != "png" && tipo != "svg" && tipo != "pdf") {
+      AfxMessageBox(FormatC("El informe se guarda como documento PDF o imagen SVG o PNG; el nombre %s ha de acabar "
+                            "en .pdf, .svg o .png.",
+                            dlg.GetPathName().c_str()),
+                    MB_OK | MB_ICONEXCLAMATION);
+      continue;
+    }
+    const Resultado<Hecho> c = ComprobarDestinoRed(*pDoc, pDoc->GetPathName(), dlg.GetPathName());
+    if (c) break;
+    AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
   }
   const DatosInforme datos = DatosDe(*pDoc, FechaInforme());
   QByteArray b;

@@ -37,6 +37,15 @@ done
 rechaza s.json "el esquema" aplicar t.nrv t.csv s.json --esquema s.json
 rechaza s.json "el esquema" exportar t.nrv s.json --esquema s.json
 rechaza t.csv "el de los datos" aplicar t.nrv t.csv t.csv --esquema s.json
+# The test file, and nueva --reemplazar over the data it reads.
+cp a.txt c.txt
+cp c.txt c.txt.antes
+"$NRV" nueva p.nrv a.txt b.txt --ocultas 3 --prueba c.txt >/dev/null || fallo "nueva --prueba"
+rechaza c.txt "el fichero de prueba de la red" pesos p.nrv c.txt
+rechaza a.txt "el fichero de entrenamiento de la red" nueva a.txt a.txt b.txt --reemplazar
+rechaza c.txt "el fichero de prueba de la red" nueva c.txt a.txt b.txt --prueba c.txt --reemplazar
+rechaza HNRV.TXT "el registro de entrenamiento" nueva HNRV.TXT a.txt b.txt --reemplazar
+cmp -s c.txt c.txt.antes || fallo "c.txt ha cambiado"
 ejecutar importar t.csv t.csv
 espera_rc 2 "importar sobre la tabla"
 espera_error "El fichero de datos t.csv es la propia tabla; elija otro." "importar sobre la tabla"

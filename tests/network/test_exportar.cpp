@@ -411,3 +411,29 @@ TEST_F(Exportar, HistorialYPesosNoPisanLosFicherosDeLaRed) {
   EXPECT_EQ(LeerFichero(carpeta.Fichero("HNRV.TXT")), log);
   EXPECT_EQ(LeerFichero(carpeta.Fichero("h.txt")), BytesPesos(doc.GetRed(), false));
 }
+
+TEST_F(Exportar, GuardarComoNoPisaLosFicherosDeDatosNiElRegistro) {
+  const CString entrenamiento = carpeta.Escribir("e.txt", LeerFichero(Ejemplo("xor.txt")));
+  const CString verificacion = carpeta.Escribir("v.txt", LeerFichero(Ejemplo("xor.txt")));
+  ASSERT_EQ(::symlink(entrenamiento.c_str(), carpeta.Fichero("enlace.txt").c_str()), 0);
+  CNodusDoc doc;
+  ParametrosRed p;
+  p.entrenamiento = entrenamiento;
+  p.verificacion = verificacion;
+  ASSERT_TRUE(CrearRed(host, doc, p));
+  host.Limpiar();
+  host.respuestasFichero = {carpeta.Fichero("enlace.txt"), verificacion, "HNRV.TXT", carpeta.Fichero("r.nrv")};
+  EXPECT_TRUE(doc.DoFileSaveAs());
+  EXPECT_EQ(host.Textos(), (std::vector<CString>{
+                               "El fichero de salida " + carpeta.Fichero("enlace.txt") +
+                                   " es el fichero de entrenamiento de la red; elija otro.",
+                               "El fichero de salida " + verificacion + " es el fichero de verificación de la red; elija otro.",
+                               "El fichero de salida HNRV.TXT es el registro de entrenamiento; elija otro.",
+                           }));
+  EXPECT_EQ(LeerFichero(entrenamiento), LeerFichero(Ejemplo("xor.txt")));
+  EXPECT_EQ(LeerFichero(verificacion), LeerFichero(Ejemplo("xor.txt")));
+  EXPECT_EQ(doc.GetPathName(), carpeta.Fichero("r.nrv"));
+  // Over itself it is a save.
+  host.respuestasFichero = {carpeta.Fichero("r.nrv")};
+  EXPECT_TRUE(doc.DoFileSaveAs());
+}
