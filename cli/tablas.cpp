@@ -119,6 +119,7 @@ int OrdenImportar(const LineaOrdenes& linea, CHostLinea&) {
     Avisar(g.Mensaje());
     return g.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
   }
+  if (!imp->tabla.strDuda.empty()) Avisar(imp->tabla.strDuda);
   CString s = ResumenImportacion(*imp, destino, esquema);
   if (esquema.empty())
     s += "Sin --esquema la escala no se guarda: dé un fichero de esquema para importar otras tablas igual.\n";

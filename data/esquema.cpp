@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <nlohmann/json.hpp>
 
@@ -33,9 +35,12 @@ bool EsEntero(const CString& s) {
   return !s.empty() && s.size() <= 9 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The names in a message: the first ten, and how many more.
 CString Lista(const std::vector<CString>& v) {
+  constexpr std::size_t kMaxNombres = 10;
   CString s;
-  for (std::size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + v[i];
+  for (std::size_t i = 0; i < v.size() && i < kMaxNombres; ++i) s += (i ? ", " : "") + CeldaEnMensaje(v[i]);
+  if (v.size() > kMaxNombres) s += FormatC(" y %zu más", v.size() - kMaxNombres);
   return s;
 }
 
@@ -47,7 +52,7 @@ Resultado<double> Numero(const Tabla& t, std::size_t fila, UINT columna, const C
       return v;
     case ClaseCelda::NoFinito:
       return Fallo{FormatC("%s, línea %u, %s: el valor «%s» no es finito.", t.strRuta.c_str(), t.lineas[fila],
-                           NombreColumna(t, columna).c_str(), celda.c_str())};
+                           NombreColumna(t, columna).c_str(), CeldaEnMensaje(celda).c_str())};
     case ClaseCelda::Texto:
       break;
   }
@@ -55,7 +60,7 @@ Resultado<double> Numero(const Tabla& t, std::size_t fila, UINT columna, const C
     return Fallo{FormatC("%s, línea %u, %s: la celda está vacía.", t.strRuta.c_str(), t.lineas[fila],
                          NombreColumna(t, columna).c_str())};
   return Fallo{FormatC("%s, línea %u, %s: «%s» no es un número.", t.strRuta.c_str(), t.lineas[fila],
-                       NombreColumna(t, columna).c_str(), celda.c_str())};
+                       NombreColumna(t, columna).c_str(), CeldaEnMensaje(celda).c_str())};
 }
 
 // The column that --clase names: a header name, else a 1-based number.
@@ -67,7 +72,7 @@ Resultado<UINT> ColumnaNombrada(const Tabla& t, const CString& nombre) {
     if (n >= 1 && n <= t.nColumnas) return n - 1;
     return Fallo{FormatC("%s: no tiene columna %u; tiene %u.", t.strRuta.c_str(), n, t.nColumnas)};
   }
-  return Fallo{FormatC("%s: no tiene ninguna columna «%s».", t.strRuta.c_str(), nombre.c_str())};
+  return Fallo{FormatC("%s: no tiene ninguna columna «%s».", t.strRuta.c_str(), CeldaEnMensaje(nombre).c_str())};
 }
 
 // Classes in order: as numbers when every one reads as a number, else by
@@ -188,6 +193,7 @@ Resultado<CEsquema> LeerEsquemaTexto(const CString& ruta, const std::string& tex
     return NoValido(ruta, "no tiene columnas");
   CEsquema e;
   UINT n = 0;
+  std::unordered_set<CString> nombres;
   for (const Json& col : j["columnas"]) {
     ++n;
     ColumnaEsquema c;
@@ -218,20 +224,19 @@ Resultado<CEsquema> LeerEsquemaTexto(const CString& ruta, const std::string& tex
     if (c.uso == UsoColumna::Clase) {
       if (!col.contains("clases") || !col["clases"].is_array() || col["clases"].empty())
         return NoValido(ruta, FormatC("la columna %u es la clase y no tiene clases", n));
+      std::unordered_set<CString> vistas;
       for (const Json& k : col["clases"]) {
         if (!k.is_string() || k.get<std::string>().empty())
           return NoValido(ruta, FormatC("una clase de la columna %u no es un texto", n));
-        if (std::find(c.clases.begin(), c.clases.end(), k.get<std::string>()) != c.clases.end())
-          return NoValido(ruta, FormatC("la clase «%s» está repetida", k.get<std::string>().c_str()));
+        if (!vistas.insert(k.get<std::string>()).second)
+          return NoValido(ruta, FormatC("la clase «%s» está repetida", CeldaEnMensaje(k.get<std::string>()).c_str()));
         c.clases.push_back(k.get<std::string>());
       }
     } else if (col.contains("clases")) {
       return NoValido(ruta, FormatC("la columna %u tiene clases y no es la clase", n));
     }
-    if (!c.strNombre.empty())
-      for (const ColumnaEsquema& otra : e.columnas)
-        if (otra.strNombre == c.strNombre)
-          return NoValido(ruta, FormatC("la columna «%s» está repetida", c.strNombre.c_str()));
+    if (!c.strNombre.empty() && !nombres.insert(c.strNombre).second)
+      return NoValido(ruta, FormatC("la columna «%s» está repetida", CeldaEnMensaje(c.strNombre).c_str()));
     e.columnas.push_back(std::move(c));
   }
   const auto usos = [&](UsoColumna u) {
@@ -266,11 +271,21 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
       if (numerica[i] && LeerCelda(fila[i], t.cDecimal, v) == ClaseCelda::Texto) numerica[i] = false;
 
   // Other tables are matched to the scheme by these names.
-  for (UINT i = 0; i < t.cabecera.size(); ++i)
-    for (UINT k = i + 1; k < t.cabecera.size(); ++k)
-      if (t.cabecera[i] == t.cabecera[k])
-        return Fallo{FormatC("%s: la cabecera repite el nombre «%s» (columnas %u y %u).", tabla, t.cabecera[i].c_str(),
-                             i + 1, k + 1)};
+  // The first name repeated, with the first column that repeats it.
+  {
+    std::unordered_map<CString, UINT> primera;
+    UINT i = 0, k = 0;
+    for (UINT j = 0; j < t.cabecera.size(); ++j) {
+      const auto [it, nueva] = primera.emplace(t.cabecera[j], j);
+      if (!nueva && (k == 0 || it->second < i)) {
+        i = it->second;
+        k = j;
+      }
+    }
+    if (k != 0)
+      return Fallo{FormatC("%s: la cabecera repite el nombre «%s» (columnas %u y %u).", tabla,
+                           CeldaEnMensaje(t.cabecera[i]).c_str(), i + 1, k + 1)};
+  }
   CEsquema e;
   e.columnas.resize(n);
   for (UINT i = 0; i < n; ++i)
@@ -301,6 +316,7 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
 
   // Row by row, so that the first wrong cell in the file is the one named.
   std::vector<bool> visto(n, false);
+  std::unordered_set<CString> clases;
   for (std::size_t r = 0; r < t.filas.size(); ++r)
     for (UINT i = 0; i < n; ++i) {
       ColumnaEsquema& c = e.columnas[i];
@@ -308,7 +324,7 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
       if (c.uso == UsoColumna::Clase) {
         if (celda.empty())
           return Fallo{FormatC("%s, línea %u, %s: falta la clase.", tabla, t.lineas[r], NombreColumna(t, i).c_str())};
-        if (std::find(c.clases.begin(), c.clases.end(), celda) == c.clases.end()) c.clases.push_back(celda);
+        if (clases.insert(celda).second) c.clases.push_back(celda);
         continue;
       }
       const Resultado<double> x = Numero(t, r, i, celda);
@@ -360,7 +376,7 @@ Resultado<Hecho> ConcuerdaEsquema(const CEsquema& e, const CString& ruta, const 
     }
     if (!igual)
       return Fallo{clase ? FormatC("El esquema %s toma como clase la columna «%s», no «%s».", esquema,
-                                   clase->strNombre.c_str(), op.strClase.c_str())
+                                   CeldaEnMensaje(clase->strNombre).c_str(), CeldaEnMensaje(op.strClase).c_str())
                          : FormatC("El esquema %s no tiene columna de clase: sus salidas son numéricas.", esquema)};
   }
   if (op.nSalidas != 0 && (clase || e.Salidas() != op.nSalidas))
@@ -396,7 +412,8 @@ Resultado<ColumnasTabla> ColumnasEsquema(const Tabla& t, const CEsquema& e, cons
       if (it != indice.end()) pos[c] = it->second;
       if (e.columnas[c].uso == UsoColumna::Entrada) {
         if (it == indice.end())
-          return Fallo{FormatC("%s: le falta la columna «%s» del esquema %s.", tabla, e.columnas[c].strNombre.c_str(),
+          return Fallo{FormatC("%s: le falta la columna «%s» del esquema %s.", tabla,
+                               CeldaEnMensaje(e.columnas[c].strNombre).c_str(),
                                esquema)};
       } else if (it == indice.end()) {
         if (!falta) falta = &e.columnas[c];
@@ -406,7 +423,8 @@ Resultado<ColumnasTabla> ColumnasEsquema(const Tabla& t, const CEsquema& e, cons
     }
     // The targets are all there or, where they may be left out, none.
     if (falta && (bObjetivos || hay))
-      return Fallo{FormatC("%s: le falta la columna «%s» del esquema %s.", tabla, falta->strNombre.c_str(), esquema)};
+      return Fallo{FormatC("%s: le falta la columna «%s» del esquema %s.", tabla,
+                           CeldaEnMensaje(falta->strNombre).c_str(), esquema)};
     conObjetivos = falta == nullptr;
   } else {
     const UINT entradas = e.Entradas();
@@ -437,6 +455,10 @@ Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, con
   const std::vector<long>& pos = columnas->posiciones;
   const bool conObjetivos = columnas->bObjetivos;
   const std::size_t nCol = e.columnas.size();
+  // Each class's output, by its name.
+  std::unordered_map<CString, UINT> salidaClase;
+  if (const ColumnaEsquema* clase = e.Clase())
+    for (UINT k = 0; k < clase->clases.size(); ++k) salidaClase.emplace(clase->clases[k], k);
 
   ConjuntoEsquema r;
   r.bObjetivos = conObjetivos;
@@ -461,12 +483,12 @@ Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, con
       const UINT i = static_cast<UINT>(pos[c]);
       const CString& celda = fila[i];
       if (col.uso == UsoColumna::Clase) {
-        const auto k = std::find(col.clases.begin(), col.clases.end(), celda);
-        if (k == col.clases.end())
+        const auto k = salidaClase.find(celda);
+        if (k == salidaClase.end())
           return Fallo{FormatC("%s, línea %u, %s: la clase «%s» no está en el esquema %s (sus clases: %s).", tabla,
-                               t.lineas[s], NombreColumna(t, i).c_str(), celda.c_str(), esquema,
+                               t.lineas[s], NombreColumna(t, i).c_str(), CeldaEnMensaje(celda).c_str(), esquema,
                                Lista(col.clases).c_str())};
-        cd.m_matSalidas.m_ppFilas[s][y + static_cast<UINT>(k - col.clases.begin())] = 1.0;
+        cd.m_matSalidas.m_ppFilas[s][y + k->second] = 1.0;
         y += static_cast<UINT>(col.clases.size());
         continue;
       }
@@ -475,7 +497,7 @@ Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, con
       const double escalado = CEsquema::Escalar(col, *v);
       if (!std::isfinite(escalado))
         return Fallo{FormatC("%s, línea %u, %s: el valor «%s» se sale de la escala del esquema %s.", tabla,
-                             t.lineas[s], NombreColumna(t, i).c_str(), celda.c_str(), esquema)};
+                             t.lineas[s], NombreColumna(t, i).c_str(), CeldaEnMensaje(celda).c_str(), esquema)};
       if (col.uso == UsoColumna::Entrada)
         cd.m_matEntradas.m_ppFilas[s][x++] = escalado;
       else

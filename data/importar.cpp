@@ -46,7 +46,7 @@ CString Cuenta(UINT n, const char* singular, const char* plural) {
 
 CString Lista(const std::vector<CString>& v) {
   CString s;
-  for (std::size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + v[i];
+  for (std::size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + CeldaEnMensaje(v[i], 0);
   return s;
 }
 
@@ -242,8 +242,14 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
     return s;
   }
   for (const CString& linea : comentarios) {
+    // A line break in a name (a quoted cell's) would end the comment.
+    CString una;
+    for (char c : linea)
+      if (c == '\n') una += "\\n";
+      else if (c == '\r') una += "\\r";
+      else una += c;
     std::string bytes;
-    Utf8ACp1252("/ " + linea, bytes);
+    Utf8ACp1252("/ " + una, bytes);
     s += bytes + "\r\n";
   }
   for (UINT m = 0; m < c.m_nMuestras; ++m) {

@@ -92,5 +92,6 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
 // A data file's bytes. Binary: the header and the exact doubles. Text: CR
 // LF, an input line then an output line per sample, each value in the
 // shortest form that reads back to the same double; the comment lines
-// given (UTF-8, without their '/') head the file in Windows-1252.
+// given (UTF-8, without their '/') head the file in Windows-1252, their
+// line breaks written as \n and \r.
 std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios = {});

@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <unordered_set>
+
+#include <unistd.h>
 
 #include "data/conjunto.h"
 #include "framework/fichero.h"
@@ -47,6 +50,21 @@ bool EsUtf8(const std::string& s) {
     p += n + 1;
   }
   return true;
+}
+
+// UTF-16 by its byte-order mark, or by the NUL that every other byte of
+// its Latin text is.
+bool EsUtf16(const std::string& s) {
+  if (s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0) return true;
+  const std::size_t n = std::min<std::size_t>(s.size(), 512) / 2 * 2;
+  if (n < 4) return false;
+  std::size_t nulos[2] = {0, 0};
+  for (std::size_t i = 0; i < n; ++i)
+    if (s[i] == '\0') ++nulos[i % 2];
+  const std::size_t mitad = n / 2;
+  const auto muchos = [mitad](std::size_t k) { return k * 4 >= mitad * 3; };
+  const auto pocos = [mitad](std::size_t k) { return k * 4 <= mitad; };
+  return (muchos(nulos[0]) && pocos(nulos[1])) || (muchos(nulos[1]) && pocos(nulos[0]));
 }
 
 bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -129,6 +147,43 @@ bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::v
 
 bool EsNumerica(ClaseCelda c) { return c != ClaseCelda::Texto; }
 
+// Whether a first row read as a sample is unlike all the rows after it: in
+// every numeric column its number lies farther from theirs than they lie
+// from one another, and in every other column its text is none of theirs
+// (a header of years over rows of measures).
+bool PrimeraFilaAjena(const std::vector<std::vector<CString>>& filas, char cDecimal) {
+  // Too few rows say nothing of their spread.
+  if (filas.size() < 4) return false;
+  const std::vector<CString>& primera = filas[0];
+  bool numerica = false;
+  for (std::size_t i = 0; i < primera.size(); ++i) {
+    double v0 = 0.0, v = 0.0, minimo = 0.0, maximo = 0.0;
+    const bool numero0 = LeerCelda(primera[i], cDecimal, v0) == ClaseCelda::Numero;
+    bool numeros = true, visto = false;
+    for (std::size_t r = 1; r < filas.size(); ++r) {
+      if (i >= filas[r].size()) return false;
+      if (LeerCelda(filas[r][i], cDecimal, v) != ClaseCelda::Numero) {
+        numeros = false;
+        continue;
+      }
+      minimo = visto ? std::min(minimo, v) : v;
+      maximo = visto ? std::max(maximo, v) : v;
+      visto = true;
+    }
+    if (numeros && numero0) {
+      const double distancia = v0 < minimo ? minimo - v0 : v0 - maximo;
+      if (!(distancia > maximo - minimo)) return false;
+      numerica = true;
+    } else if (numeros) {
+      return false;
+    } else {
+      for (std::size_t r = 1; r < filas.size(); ++r)
+        if (filas[r][i] == primera[i]) return false;
+    }
+  }
+  return numerica;
+}
+
 // A comma is the decimal mark when some cell reads as a number with it and
 // not with a point.
 bool HayComasDecimales(const std::vector<std::vector<CString>>& filas) {
@@ -177,11 +232,33 @@ ClaseCelda LeerCelda(const CString& celda, char cDecimal, double& dValor) {
   return std::isfinite(dValor) ? ClaseCelda::Numero : ClaseCelda::NoFinito;
 }
 
+CString CeldaEnMensaje(const CString& celda, std::size_t nMax) {
+  CString s;
+  std::size_t caracteres = 0;
+  for (std::size_t i = 0; i < celda.size(); ++i) {
+    const auto c = static_cast<unsigned char>(celda[i]);
+    // A character begins at every byte but UTF-8's continuation bytes.
+    if ((c & 0xC0) != 0x80 && caracteres++ == nMax && nMax != 0) return s + "…";
+    if (c == '\n') s += "\\n";
+    else if (c == '\r') s += "\\r";
+    else if (c == '\t') s += "\\t";
+    else if (c == 0) s += "\\0";
+    else if (c < 0x20 || c == 0x7F) s += FormatC("\\x%02x", c);
+    // The C1 controls, U+0080 to U+009F, that some terminals obey too.
+    else if (c == 0xC2 && i + 1 < celda.size() && static_cast<unsigned char>(celda[i + 1]) < 0xA0 &&
+             static_cast<unsigned char>(celda[i + 1]) >= 0x80)
+      s += FormatC("\\u%04x", static_cast<unsigned char>(celda[++i]));
+    else s += static_cast<char>(c);
+  }
+  return s;
+}
+
 CString NombreSeparador(char c) { return c == '\t' ? CString("tab") : CString(1, c); }
 
 CString NombreColumna(const Tabla& tabla, UINT nColumna) {
   CString s = FormatC("columna %u", nColumna + 1);
-  if (nColumna < tabla.cabecera.size() && !tabla.cabecera[nColumna].empty()) s += " (" + tabla.cabecera[nColumna] + ")";
+  if (nColumna < tabla.cabecera.size() && !tabla.cabecera[nColumna].empty())
+    s += " (" + CeldaEnMensaje(tabla.cabecera[nColumna]) + ")";
   return s;
 }
 
@@ -191,9 +268,25 @@ Resultado<Tabla> LeerTabla(const CString& ruta, const OpcionesTabla& opciones, U
   constexpr std::size_t kVistaPrevia = std::size_t(1) << 20;
   std::string bytes;
   if (!AfxLeerFicheroRegular(ruta, bytes, nMaxFilas == 0 ? std::size_t(-1) : kVistaPrevia + 1)) {
-    if (errno == EINVAL || errno == EISDIR || errno == ENOENT || errno == EACCES)
-      return Fallo{FormatC("No se ha podido abrir la tabla %s.", ruta.c_str())};
+    if (errno == EISDIR) return Fallo{FormatC("No se ha podido abrir la tabla %s: es una carpeta.", ruta.c_str())};
+    if (errno == EINVAL)
+      return Fallo{FormatC("No se ha podido abrir la tabla %s: no es un fichero corriente (es un dispositivo, una "
+                           "tubería o un enchufe).",
+                           ruta.c_str())};
+    if (errno == ENOENT || errno == EACCES) return Fallo{FormatC("No se ha podido abrir la tabla %s.", ruta.c_str())};
     return Fallo{FormatC("No se ha podido leer la tabla %s.", ruta.c_str())};
+  }
+  // A file of the system (/proc) says it measures 0 bytes and yet has
+  // something to read: it is not empty, only not a table nrv can read.
+  if (bytes.empty()) {
+    const int fd = AfxAbrirFicheroRegular(ruta, nullptr);
+    char c = 0;
+    const bool hayAlgo = fd >= 0 && ::read(fd, &c, 1) == 1;
+    if (fd >= 0) ::close(fd);
+    if (hayAlgo)
+      return Fallo{FormatC("No se ha podido leer la tabla %s: el sistema la da como vacía y tiene contenido (¿es "
+                           "un fichero del sistema?); cópiela antes a un fichero corriente.",
+                           ruta.c_str())};
   }
   bool bFinal = true;
   if (nMaxFilas != 0 && bytes.size() > kVistaPrevia) {
@@ -211,6 +304,8 @@ Resultado<Tabla> LeerTablaBytes(const CString& ruta, const std::string& bytes, c
 Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDados, const OpcionesTabla& opciones,
                                 UINT nMaxFilas, bool bFinal) {
   const char* nombre = ruta.c_str();
+  if (EsUtf16(bytesDados))
+    return Fallo{FormatC("%s: la tabla está en UTF-16; guárdela en UTF-8 (o Windows-1252) para importarla.", nombre)};
   std::string texto = bytesDados;
   if (texto.compare(0, 3, "\xEF\xBB\xBF") == 0) texto.erase(0, 3);
   // Text that is not UTF-8 comes from a Windows-1252 program.
@@ -285,12 +380,22 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
     t.bCabecera = std::none_of(t.filas[0].begin(), t.filas[0].end(),
                                [&](const CString& c) { return c.empty() || EsNumerica(LeerCelda(c, t.cDecimal, v)); });
   }
+  if (!t.bCabecera && opciones.nCabecera < 0 && PrimeraFilaAjena(muestra, t.cDecimal))
+    t.strDuda = FormatC("%s, línea %u: la primera fila se lee como una muestra, pero no se parece a las demás "
+                        "(¿es la cabecera?); diga si la tabla tiene cabecera o no.",
+                        nombre, t.lineas[0]);
   if (t.bCabecera) {
     t.cabecera = std::move(t.filas.front());
     // A header cell left empty (a spreadsheet's index column) still names
-    // its column.
+    // its column, with a name that no other cell has.
+    std::unordered_set<CString> nombres(t.cabecera.begin(), t.cabecera.end());
     for (std::size_t i = 0; i < t.cabecera.size(); ++i)
-      if (t.cabecera[i].empty()) t.cabecera[i] = FormatC("columna %zu", i + 1);
+      if (t.cabecera[i].empty()) {
+        CString n = FormatC("columna %zu", i + 1);
+        for (UINT k = 2; nombres.count(n); ++k) n = FormatC("columna %zu (%u)", i + 1, k);
+        nombres.insert(n);
+        t.cabecera[i] = n;
+      }
     t.filas.erase(t.filas.begin());
     t.lineas.erase(t.lineas.begin());
     if (t.filas.empty()) return Fallo{FormatC("%s: la tabla solo tiene la cabecera; le faltan las filas.", nombre)};

@@ -25,6 +25,9 @@ struct Tabla {
   std::vector<std::vector<CString>> filas;
   std::vector<UINT> lineas;        // 1-based line where each row begins
   bool bCompleta = true;           // false: only the first rows were read
+  // Not empty: why the first row, read as a sample by detection, looks
+  // like a header (a header of numbers).
+  CString strDuda;
 };
 
 // Reads the table (nMaxFilas > 0: only its first rows, for a preview) and
@@ -51,6 +54,10 @@ ClaseCelda LeerCelda(const CString& celda, char cDecimal, double& dValor);
 
 // "columna 3 (petal_length)", or "columna 3" without a header name.
 CString NombreColumna(const Tabla& tabla, UINT nColumna);
+// A cell or a name as a message quotes it, on one line and short: control
+// characters escaped (\n, \t, \0, \x1b...) and, past nMax characters (0:
+// never), the first nMax and "…".
+CString CeldaEnMensaje(const CString& celda, std::size_t nMax = 60);
 // The separator as the options and the messages name it: ",", ";" or "tab".
 CString NombreSeparador(char c);
 

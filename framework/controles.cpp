@@ -29,6 +29,12 @@ void CComboBox::ResetContent() {
   Notificar();
 }
 
+void CComboBox::SetElementos(std::vector<CString> elementos) {
+  m_elementos = std::move(elementos);
+  m_nSeleccion = CB_ERR;
+  Notificar();
+}
+
 int CComboBox::SetCurSel(int nIndex) {
   m_nSeleccion = nIndex >= 0 && nIndex < GetCount() ? nIndex : CB_ERR;
   Notificar();

@@ -24,6 +24,8 @@ class CComboBox : public CWnd {
   int InsertString(int nIndex, const CString& texto);
   int DeleteString(int nIndex);
   void ResetContent();
+  // All the items at once, the selection cleared: the host is told once.
+  void SetElementos(std::vector<CString> elementos);
   int GetCount() const { return static_cast<int>(m_elementos.size()); }
   // The selected item, or CB_ERR when none is.
   int GetCurSel() const { return m_nSeleccion; }

@@ -1,5 +1,7 @@
 #include "network/dialogos_tablas.h"
 
+#include <algorithm>
+
 #include "framework/host.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
@@ -33,10 +35,7 @@ CString NombreSeparadorLargo(char c) {
 }
 
 void Rellenar(CComboBox* cb, const std::vector<CString>& elementos, int nSeleccion) {
-  if (cb->Elementos() != elementos) {
-    cb->ResetContent();
-    for (const CString& e : elementos) cb->AddString(e);
-  }
+  if (cb->Elementos() != elementos) cb->SetElementos(elementos);
   cb->SetCurSel(nSeleccion >= 0 && nSeleccion < cb->GetCount() ? nSeleccion : 0);
 }
 
@@ -263,8 +262,9 @@ void CImportarDlg::ActualizarVistaPrevia() {
   }
 
   const Tabla& t = v->tabla;
+  const UINT nVistas = std::min(t.nColumnas, kColumnasVistaPrevia);
   lista->InsertColumn(0, "Línea", LVCFMT_RIGHT);
-  for (UINT i = 0; i < t.nColumnas; ++i) {
+  for (UINT i = 0; i < nVistas; ++i) {
     CString titulo = i < t.cabecera.size() ? t.cabecera[i] : FormatC("columna %u", i + 1);
     if (i < v->usos.size()) {
       if (!v->usos[i]) titulo += " (no se usa)";
@@ -275,7 +275,7 @@ void CImportarDlg::ActualizarVistaPrevia() {
   }
   for (std::size_t r = 0; r < t.filas.size(); ++r) {
     const int item = lista->InsertItem(static_cast<int>(r), FormatC("%u", t.lineas[r]));
-    for (std::size_t c = 0; c < t.filas[r].size() && c < t.nColumnas; ++c)
+    for (std::size_t c = 0; c < t.filas[r].size() && c < nVistas; ++c)
       lista->SetItemText(item, static_cast<int>(c) + 1, t.filas[r][c]);
   }
   lista->SetRedraw(TRUE);
@@ -283,6 +283,8 @@ void CImportarDlg::ActualizarVistaPrevia() {
   CString lectura = TextoLectura(t);
   lectura += t.bCompleta ? FormatC(" La tabla tiene %zu %s.", t.filas.size(), t.filas.size() == 1 ? "fila" : "filas")
                          : FormatC(" Se ven sus primeras %zu filas.", t.filas.size());
+  if (nVistas < t.nColumnas) lectura += FormatC(" Se ven sus primeras %u columnas de %u.", nVistas, t.nColumnas);
+  if (!t.strDuda.empty()) lectura += "\n" + t.strDuda;
   if (!v->strAviso.empty()) lectura += "\n" + v->strAviso;
   else if (v->bEsquemaExistente) lectura += "\nSe aplicará el esquema " + m_strEsquema + ", tal como está.";
   GetDlgItem(IDC_LECTURA)->SetWindowText(lectura);

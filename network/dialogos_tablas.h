@@ -37,8 +37,10 @@ class CImportarDlg : public CDialog {
   // with how they were read and what each column becomes.
   void ActualizarVistaPrevia();
 
-  // Rows of the preview.
+  // Rows of the preview, and columns: a wider table shows its first ones,
+  // so that no table holds the window up.
   static constexpr UINT kFilasVistaPrevia = 20;
+  static constexpr UINT kColumnasVistaPrevia = 200;
 
   CString m_strTabla;
   int m_nSeparador = 0;  // 0 detected, then ",", ";", tab

@@ -247,6 +247,7 @@ void CNodusApp::OnImportarDatos() {
     CString s = ResumenImportacion(*imp, dlg.m_strDestino, dlg.m_strEsquema);
     if (dlg.m_strEsquema.empty())
       s += "Sin fichero de esquema la escala no se ha guardado: dé uno para importar otras tablas igual.\n";
+    if (!imp->tabla.strDuda.empty()) s += imp->tabla.strDuda + "\n";
     if (!s.empty() && s.back() == '\n') s.pop_back();
     AfxMessageBox(s, MB_OK | MB_ICONINFORMATION);
     return;

@@ -141,6 +141,10 @@ TEST_F(Importar, NegativasConLineaYColumna) {
       {"a,b,k\n1,2,\n", "t.csv, línea 2, columna 3 (k): falta la clase."},
       {"k\nx\ny\n", "t.csv: no se distinguen columnas en la tabla (¿es otro el separador?)."},
       {"a,b,a,k\n1,2,3,x\n", "t.csv: la cabecera repite el nombre «a» (columnas 1 y 3)."},
+      // The first name repeated, not the first repetition found.
+      {"a,b,b,a,k\n1,2,3,4,x\n", "t.csv: la cabecera repite el nombre «a» (columnas 1 y 4)."},
+      // Cells quoted on one line, short, their control characters shown.
+      {"a,b,k\n1,\"\x1b[2J\nx\",y\n", "t.csv, línea 2, columna 2 (b): «\\x1b[2J\\nx» no es un número."},
   };
   for (const Caso& c : casos) EXPECT_EQ(CrearEsquema(Leer(c.tabla), {}).Mensaje(), c.mensaje) << c.tabla;
 }
@@ -162,6 +166,17 @@ TEST_F(Importar, ElEsquemaDeEntrenamientoSeAplicaTalCual) {
 
   EXPECT_EQ(AplicarEsquema(Leer("largo,ancho,especie\n1,2,a\n4,5,rosa\n", "v.csv"), *e, "e.json", true).Mensaje(),
             "v.csv, línea 3, columna 3 (especie): la clase «rosa» no está en el esquema e.json (sus clases: a, b, c).");
+  // A NUL does not cut the message; a scheme of many classes names ten.
+  EXPECT_EQ(AplicarEsquema(Leer("largo,ancho,especie\n1,2,r" + std::string(1, '\0') + "sa\n", "v.csv"), *e, "e.json", true)
+                .Mensaje(),
+            "v.csv, línea 2, columna 3 (especie): la clase «r\\0sa» no está en el esquema e.json (sus clases: a, b, c).");
+  std::string muchas = "x,k\n";
+  for (int i = 0; i < 12; ++i) muchas += std::to_string(i) + ",c" + std::to_string(i) + "\n";
+  const Resultado<CEsquema> m = CrearEsquema(Leer(muchas), {});
+  ASSERT_TRUE(m);
+  EXPECT_EQ(AplicarEsquema(Leer("x,k\n1,z\n", "v.csv"), *m, "m.json", true).Mensaje(),
+            "v.csv, línea 2, columna 2 (k): la clase «z» no está en el esquema m.json (sus clases: c0, c1, c10, c11, "
+            "c2, c3, c4, c5, c6, c7 y 2 más).");
   EXPECT_EQ(AplicarEsquema(Leer("largo,especie\n1,a\n", "v.csv"), *e, "e.json", true).Mensaje(),
             "v.csv: le falta la columna «ancho» del esquema e.json.");
   EXPECT_EQ(AplicarEsquema(Leer("largo,ancho\n1,2\n", "v.csv"), *e, "e.json", true).Mensaje(),
@@ -257,6 +272,15 @@ TEST_F(Importar, IdaYVueltaDeLosValoresEnTextoYBinario) {
   const std::string t = LeerFichero(carpeta.Fichero("d.txt"));
   EXPECT_EQ(t.substr(0, t.find('\n') + 1), "/ t.csv: 6 muestras, 2 entradas, 1 salida\r\n");
   EXPECT_NE(t.find("\r\n0.1 1e-300\r\n1\r\n-0 5e-324\r\n"), std::string::npos) << t;
+  // A line break in a name stays inside its comment line.
+  Resultado<Importacion> nl = ImportarTabla(carpeta.Escribir("nl.csv", "\"a\nb\",b,c\n1,2,\"x\r\ny\"\n3,4,z\n"), "", {});
+  ASSERT_TRUE(nl) << nl.Mensaje();
+  ASSERT_TRUE(GuardarImportacion(*nl, carpeta.Fichero("nl.txt"), ""));
+  EXPECT_EQ(LeerFichero(carpeta.Fichero("nl.txt")),
+            "/ nl.csv: 2 muestras, 2 entradas, 2 salidas\r\n/ entradas: a\\nb b\r\n/ salidas: x\\r\\ny z\r\n"
+            "0 0\r\n1 0\r\n1 1\r\n0 1\r\n");
+  CConjuntoDatos c;
+  EXPECT_TRUE(c.Cargar(carpeta.Fichero("nl.txt")));
   // The binary form: the header, then each sample's doubles.
   EXPECT_EQ(LeerFichero(carpeta.Fichero("d.bin")).size(), 12u + 6u * 3u * 8u);
 }

@@ -185,3 +185,45 @@ TEST(Tabla, UnFicheroDeDatosQuePareceUnaTabla) {
   EXPECT_FALSE(PareceTabla(carpeta.Escribir("d.bin", "1,2\n")));
   EXPECT_FALSE(PareceTabla(carpeta.Fichero("no-existe.txt")));
 }
+
+// What a table that cannot be read really is: a folder, a device, a file of
+// the system that says it is empty, text in UTF-16.
+TEST(Tabla, LoQueNoEsUnaTablaDiceLoQueEs) {
+  CCarpetaTemporal carpeta;
+  EXPECT_EQ(LeerTabla(carpeta.Ruta(), {}).Mensaje(), "No se ha podido abrir la tabla " + carpeta.Ruta() + ": es una carpeta.");
+  EXPECT_NE(LeerTabla("/dev/null", {}).Mensaje().find(": no es un fichero corriente"), std::string::npos);
+  EXPECT_NE(LeerTabla("/proc/self/status", {}).Mensaje().find("el sistema la da como vacía y tiene contenido"),
+            std::string::npos);
+  EXPECT_EQ(LeerTabla(carpeta.Escribir("v.csv", ""), {}).Mensaje(), carpeta.Fichero("v.csv") + ": la tabla está vacía.");
+  const std::string utf16le("a\0,\0b\0\n\0" "1\0,\0x\0\n\0", 16);
+  for (const std::string& b : {"\xFF\xFE" + utf16le, utf16le, std::string(1, '\0') + utf16le.substr(0, 15)})
+    EXPECT_EQ(Leer(b).Mensaje(), "t.csv: la tabla está en UTF-16; guárdela en UTF-8 (o Windows-1252) para importarla.");
+}
+
+TEST(Tabla, CabecerasDudosasYCeldasVacias) {
+  // An empty header cell is named by its column, never as another cell is.
+  auto t = Leer("columna 2,,c\n1,2,x\n");
+  ASSERT_TRUE(t) << t.Mensaje();
+  EXPECT_EQ(t->cabecera, (std::vector<CString>{"columna 2", "columna 2 (2)", "c"}));
+  // A header of numbers over rows of measures is read as a sample, and said.
+  const char* const kAnos = "2019,2020,2021,label\n5.1,3.5,1.4,a\n4.9,3,1.3,b\n4.7,3.2,1.5,a\n";
+  t = Leer(kAnos);
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(t->bCabecera);
+  EXPECT_EQ(t->strDuda, "t.csv, línea 1: la primera fila se lee como una muestra, pero no se parece a las demás "
+                        "(¿es la cabecera?); diga si la tabla tiene cabecera o no.");
+  for (int cabecera : {0, 1}) EXPECT_EQ(Leer(kAnos, {0, 0, cabecera})->strDuda, "");
+  // A first row like the others, or a class it shares with them: nothing said.
+  EXPECT_EQ(Leer("5,3.5,1.4,a\n5.1,3.5,1.4,a\n4.9,3,1.3,b\n4.7,3.2,1.5,a\n")->strDuda, "");
+  EXPECT_EQ(Leer("2019,2020,2021,a\n5.1,3.5,1.4,a\n4.9,3,1.3,b\n4.7,3.2,1.5,a\n")->strDuda, "");
+}
+
+TEST(Tabla, CeldasEnLosMensajes) {
+  EXPECT_EQ(CeldaEnMensaje("versicolor"), "versicolor");
+  EXPECT_EQ(CeldaEnMensaje(std::string("a\0b\n\x1b[31mc\xC2\x9B", 12)), "a\\0b\\n\\x1b[31mc\\u009b");
+  EXPECT_EQ(CeldaEnMensaje(std::string(20 << 20, 'x')), std::string(60, 'x') + "…");
+  EXPECT_EQ(CeldaEnMensaje(std::string(70, 'x'), 0), std::string(70, 'x'));
+  std::string enes;
+  for (int i = 0; i < 61; ++i) enes += "ñ";
+  EXPECT_EQ(CeldaEnMensaje(enes), enes.substr(0, 120) + "…");
+}

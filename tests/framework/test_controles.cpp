@@ -29,6 +29,14 @@ TEST(Controles, ComboConservaSuEleccion) {
   cb.ResetContent();
   EXPECT_EQ(cb.GetCount(), 0);
   EXPECT_EQ(cb.GetCurSel(), CB_ERR);
+  // Every item at once: the host hears of it once, whatever their number.
+  CPeerRegistro peer;
+  cb.SetPeer(&peer);
+  cb.SetElementos(std::vector<CString>(20000, "columna"));
+  EXPECT_EQ(peer.cambios, 1);
+  EXPECT_EQ(cb.GetCount(), 20000);
+  EXPECT_EQ(cb.GetCurSel(), CB_ERR);
+  cb.SetPeer(nullptr);
 }
 
 TEST(Controles, ListaDeFilasYColumnas) {
