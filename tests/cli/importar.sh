@@ -100,4 +100,18 @@ espera_error "el fichero parece una tabla; conviértalo con nrv-cli importar" "n
 ejecutar nueva t2.nrv train.txt train.txt
 grep -q "parece una tabla" errores.txt && fallo "nueva avisa de un fichero de datos"
 
+# A quoted line break in a name stays in its comment: the file trains.
+printf '"a\nb",b,c\n1,2,x\n3,4,y\n' >nl.csv
+ejecutar importar nl.csv nl.txt
+espera_rc 0 "importar un nombre con un salto de línea"
+"$NRV" nueva nl.nrv nl.txt nl.txt --epocas 1 >/dev/null 2>&1 || fallo "nueva con nl.txt"
+"$NRV" entrenar nl.nrv >/dev/null 2>errores.txt || fallo "entrenar con nl.txt: $(cat errores.txt)"
+# A header of numbers read as a sample is said, and forced either way.
+printf '2019,2020,2021,label\n5.1,3.5,1.4,a\n4.9,3,1.3,b\n4.7,3.2,1.5,a\n' >anos.csv
+ejecutar importar anos.csv anos.txt
+espera_rc 0 "importar una cabecera de números"
+espera_error "la primera fila se lee como una muestra, pero no se parece a las demás" "cabecera de números"
+ejecutar importar anos.csv anos.txt --cabecera
+[ -z "$ERRORES" ] || fallo "importar --cabecera avisa: $ERRORES"
+
 termina

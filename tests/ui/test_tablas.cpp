@@ -208,6 +208,28 @@ class PruebaTablas : public QObject {
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
   }
 
+  // A table of 20 000 columns: the class combo box lists them all, the
+  // preview shows the first 200 and says so.
+  void importarTablaAncha() {
+    const QString tabla = Ruta(QStringLiteral("ancha.csv"));
+    QByteArray cabecera, fila;
+    for (int i = 0; i < 20000; ++i) {
+      cabecera += "c" + QByteArray::number(i) + ",";
+      fila += "1,";
+    }
+    QVERIFY(Guardar(tabla, cabecera + "k\n" + fila + "x\n"));
+    CMainFrame* m = Arrancar();
+    m_pGuion->Ventana([&](QDialog* d) {
+      Escribir(d, IDC_TABLA, tabla);
+      Dejar(d, IDC_TABLA);
+      QCOMPARE(ElementosCombo(d, IDC_CLASE).size(), 20003);
+      QCOMPARE(Encabezados(d, IDC_VISTA_PREVIA).size(), 201);
+      QVERIFY(Texto(d, IDC_LECTURA).contains(QStringLiteral("Se ven sus primeras 200 columnas de 20001.")));
+      Pulsar(d, IDCANCEL);
+    });
+    m->EjecutarComando(ID_IMPORTAR_DATOS);
+  }
+
   // A refusal in a message box with nrv-cli's words, nothing written, and
   // the dialog again with the choices made.
   void importarRechazoSinEscribir() {
