@@ -110,7 +110,7 @@ espera_rc 0 "importar un nombre con un salto de línea"
 printf '2019,2020,2021,label\n5.1,3.5,1.4,a\n4.9,3,1.3,b\n4.7,3.2,1.5,a\n' >anos.csv
 ejecutar importar anos.csv anos.txt
 espera_rc 0 "importar una cabecera de números"
-espera_error "la primera fila se lee como una muestra, pero no se parece a las demás" "cabecera de números"
+espera_error "anos.csv, línea 1: la primera fila se lee como una muestra, pero no se parece a las demás (¿es la cabecera?); diga si la tabla tiene cabecera o no." "cabecera de números"
 ejecutar importar anos.csv anos.txt --cabecera
 [ -z "$ERRORES" ] || fallo "importar --cabecera avisa: $ERRORES"
 
