@@ -383,16 +383,40 @@ struct CuerpoMotor {
   using E = typename Enteros<V>::T;
   using N = typename Enteros<V>::N;
 
+  // The masks below are built from subtractions and shifts only: GCC
+  // compiles a comparison of 64-bit integer lanes, and a choice between
+  // lanes by such a mask, one lane at a time in general registers.
+
+  // The bits of |v|, below 2^63.
+  static NRV_EN_LINEA N Abs(const V& v) { return __builtin_bit_cast(N, v) & (N{} + ~exacto::kSigno); }
+  // All ones where a < b, for a and b below 2^63: the sign of a - b, spread.
+  static NRV_EN_LINEA E Menor(const N& a, const N& b) { return -__builtin_bit_cast(E, (a - b) >> 63); }
+  static NRV_EN_LINEA E Menor(const N& a, std::uint64_t b) { return Menor(a, N{} + b); }
+  // si where the mask is set, no elsewhere.
+  static NRV_EN_LINEA V Elegir(const E& mascara, const V& si, const V& no) {
+    const N k = __builtin_bit_cast(N, mascara);
+    return __builtin_bit_cast(V, (__builtin_bit_cast(N, si) & k) | (__builtin_bit_cast(N, no) & ~k));
+  }
+
   // Lanes near zero but not zero: 0 < |v| < the threshold whose bits are
   // (limite + 1) / 2. Integer operations only: a floating-point comparison
   // could read the very subnormal numbers it looks for.
   static NRV_EN_LINEA void Cerca(const V& v, std::uint64_t limite, E& cerca) {
-    cerca = (__builtin_bit_cast(N, v) << 1) - 1 < N{} + limite;
+    const N a = Abs(v);
+    cerca = Menor(a, (limite >> 1) + 1) & ~Menor(a, 1);
   }
+  // Whether any lane is set, halving the register with ORs.
   static NRV_EN_LINEA bool Alguno(const E& e) {
-    std::uint64_t r = 0;
-    for (std::size_t l = 0; l < L; ++l) r |= std::uint64_t(e[l]);
-    return r != 0;
+    if constexpr (L == 8) {
+      const E4 a = __builtin_shufflevector(e, e, 0, 1, 2, 3) | __builtin_shufflevector(e, e, 4, 5, 6, 7);
+      const E2 b = __builtin_shufflevector(a, a, 0, 1) | __builtin_shufflevector(a, a, 2, 3);
+      return (b[0] | b[1]) != 0;
+    } else if constexpr (L == 4) {
+      const E2 b = __builtin_shufflevector(e, e, 0, 1) | __builtin_shufflevector(e, e, 2, 3);
+      return (b[0] | b[1]) != 0;
+    } else {
+      return (e[0] | e[1]) != 0;
+    }
   }
 
   // One register of weights: the change m x inc + p stored as the new
@@ -431,12 +455,12 @@ struct CuerpoMotor {
   static NRV_EN_LINEA void PasoCerca(const M& m, double* pi, double* pw, const V& inc, const V& p, double mom,
                                      const E& cerca, E& marca, V& nuevo) {
     const V cero = V{}, w = Vec<V>(pw);
-    V cambio = mom * (cerca ? cero : inc) + p;
+    V cambio = mom * Elegir(cerca, cero, inc) + p;
     nuevo = w + cambio;
-    const N bw = __builtin_bit_cast(N, w) << 1;
-    const E quieto = cerca & ((__builtin_bit_cast(N, inc) << 1) <= N{} + m.m_nQuieto) & (p == cero) &
-                     (bw - 2 * kGrande < N{} + (2 * exacto::kInfinito - 2 * kGrande));
-    cambio = quieto ? inc : cambio;
+    const N aw = Abs(w);
+    const E quieto = cerca & Menor(Abs(inc), m.m_nQuieto / 2 + 1) & Menor(Abs(p), 1) & ~Menor(aw, kGrande) &
+                     Menor(aw, exacto::kInfinito);
+    cambio = Elegir(quieto, inc, cambio);
     const E resto = cerca & ~quieto;
     if (Alguno(resto))
       for (std::size_t l = 0; l < L; ++l)
@@ -789,7 +813,7 @@ struct CuerpoMotor {
 namespace {
 
 // One source, compiled for each instruction set.
-__attribute__((target("avx512f"))) void TareaAvx512(CMotorPerceptron& m, CMotorPerceptron::Tarea t,
+__attribute__((target("avx512f,avx512dq,avx512bw,avx512vl"))) void TareaAvx512(CMotorPerceptron& m, CMotorPerceptron::Tarea t,
                                                      const CMotorPerceptron::Parte& p, bool varios) {
   if (varios)
     CuerpoMotor<V8>::Tarea<true>(m, t, p);
