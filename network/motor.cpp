@@ -10,6 +10,7 @@
 
 #include "network/exacto.h"
 
+#include <immintrin.h>  // declares the instruction sets' builtins used below
 #include <linux/futex.h>
 #include <sched.h>
 #include <sys/syscall.h>
@@ -401,25 +402,30 @@ struct CuerpoMotor {
     return __builtin_bit_cast(V, (__builtin_bit_cast(N, si) & k) | (__builtin_bit_cast(N, no) & ~k));
   }
 
-  // Lanes near zero but not zero: 0 < |v| < the threshold whose bits are
-  // (limite + 1) / 2. Integer operations only: a floating-point comparison
-  // could read the very subnormal numbers it looks for.
+  // The top bit set where 0 < a < b, for a and b below 2^63; the other bits
+  // are of no meaning (a mark, as opposed to a mask).
+  static NRV_EN_LINEA E Entre(const N& a, std::uint64_t b) { return __builtin_bit_cast(E, (a - b) & ~(a - 1)); }
+  // A mark made a mask.
+  static NRV_EN_LINEA E Mascara(const E& marca) { return -__builtin_bit_cast(E, __builtin_bit_cast(N, marca) >> 63); }
+
+  // Marks the lanes near zero but not zero: 0 < |v| < the threshold whose
+  // bits are (limite + 1) / 2. Integer operations only: a floating-point
+  // comparison could read the very subnormal numbers it looks for.
   static NRV_EN_LINEA void Cerca(const V& v, std::uint64_t limite, E& cerca) {
-    const N a = Abs(v);
-    cerca = Menor(a, (limite >> 1) + 1) & ~Menor(a, 1);
+    cerca = Entre(Abs(v), (limite >> 1) + 1);
   }
-  // Whether any lane is set, halving the register with ORs.
+  // Whether any lane of a mark or a mask has its top bit set: one
+  // instruction that gathers the lanes' top bits (or tests them, with
+  // AVX-512), then one test. These functions are only ever inlined into
+  // their instruction set's entry, so each builtin is compiled where its
+  // instructions are allowed.
   static NRV_EN_LINEA bool Alguno(const E& e) {
-    if constexpr (L == 8) {
-      const E4 a = __builtin_shufflevector(e, e, 0, 1, 2, 3) | __builtin_shufflevector(e, e, 4, 5, 6, 7);
-      const E2 b = __builtin_shufflevector(a, a, 0, 1) | __builtin_shufflevector(a, a, 2, 3);
-      return (b[0] | b[1]) != 0;
-    } else if constexpr (L == 4) {
-      const E2 b = __builtin_shufflevector(e, e, 0, 1) | __builtin_shufflevector(e, e, 2, 3);
-      return (b[0] | b[1]) != 0;
-    } else {
-      return (e[0] | e[1]) != 0;
-    }
+    if constexpr (L == 8)
+      return __builtin_ia32_ptestmq512(e, E{} + std::int64_t(exacto::kSigno), 0xFF) != 0;
+    else if constexpr (L == 4)
+      return __builtin_ia32_movmskpd256(__builtin_bit_cast(V4, e)) != 0;
+    else
+      return __builtin_ia32_movmskpd(__builtin_bit_cast(V2, e)) != 0;
   }
 
   // One register of weights: the change m x inc + p stored as the new
@@ -456,7 +462,8 @@ struct CuerpoMotor {
   // integers. The rest of the register runs with those lanes' previous
   // change taken as 0, which touches no subnormal.
   static NRV_EN_LINEA void PasoCerca(const M& m, double* pi, double* pw, const V& inc, const V& p, double mom,
-                                     const E& cerca, E& marca, V& nuevo) {
+                                     const E& marcaCerca, E& marca, V& nuevo) {
+    const E cerca = Mascara(marcaCerca);
     const V cero = V{}, w = Vec<V>(pw);
     V cambio = mom * Elegir(cerca, cero, inc) + p;
     nuevo = w + cambio;
@@ -495,7 +502,7 @@ struct CuerpoMotor {
     E malos = E{};
     for (std::size_t q = 0; q < Q; ++q) {
       const N a = Abs(Vec<V>(v + q * L));
-      malos |= Menor(a, kOrdinario) & ~Menor(a, 1);
+      malos |= Entre(a, kOrdinario);
     }
     return !Alguno(malos);
   }
