@@ -299,9 +299,19 @@ struct CuerpoMotor {
     V indice = techo - tc < 0.5 ? techo : piso;
     indice = indice > 2047.0 ? cero + 2047.0 : indice;
     const VL iv = __builtin_bit_cast(VL, indice + grande) & 0xFFF;
-    alignas(64) double valores[L];
-    for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l]];
-    V r = Vec<V>(valores);
+    // The table's entries in one gather where the instruction set has one
+    // (compiled only inside its entry, as every function here).
+    V r;
+    if constexpr (L == 8) {
+      r = __builtin_ia32_gatherdiv8df(V{}, TablaSigmoide, iv, char(-1), 8);
+    } else if constexpr (L == 4) {
+      const V todos = __builtin_bit_cast(V, E{} - 1);
+      r = __builtin_ia32_gatherdiv4df(V{}, TablaSigmoide, iv, todos, 8);
+    } else {
+      alignas(64) double valores[L];
+      for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l]];
+      r = Vec<V>(valores);
+    }
     r = net > 8.0 ? cero + 0.999 : r;
     r = net < -8.0 ? cero : r;
     r = net != net ? cero + std::numeric_limits<double>::quiet_NaN() : r;
