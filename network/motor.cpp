@@ -361,37 +361,50 @@ struct CuerpoMotor {
 
   // Output sums of G groups of outputs over every hidden output; o from
   // them (net = bias + sum), one output at a time: a layer of a few outputs
-  // would pay for eight lanes of activation.
-  template <int G>
-  static NRV_EN_LINEA void SalidasGrupo(const M& m, std::size_t c0) {
+  // would pay for eight lanes of activation. D samples at once, each with
+  // its hidden outputs h[d] and outputs o[d]: their sums are chains of
+  // their own, which the processor runs side by side.
+  template <int G, int D>
+  static NRV_EN_LINEA void SalidasGrupo(const M& m, std::size_t c0, const double* const* h, double* const* o) {
     const std::size_t nH = m.m_red.nOcultas, paso = (nH + 1) * kCarriles;
-    const double* h = m.m_pH.get();
     const double* w = m.m_pPesos2.get() + c0 * paso;
-    V acc[G][Q];
-    for (int g = 0; g < G; ++g)
-      for (std::size_t q = 0; q < Q; ++q) acc[g][q] = V{};
-    for (std::size_t i = 0; i < nH; ++i) {
-      const double hi = h[i];
+    V acc[D][G][Q];
+    for (int d = 0; d < D; ++d)
       for (int g = 0; g < G; ++g)
-        for (std::size_t q = 0; q < Q; ++q)
-          acc[g][q] = acc[g][q] + Vec<V>(w + g * paso + i * kCarriles + q * L) * hi;
-    }
-    double* o = m.m_pO.get();
-    alignas(64) double sumas[G * kCarriles];
-    for (int g = 0; g < G; ++g)
-      for (std::size_t q = 0; q < Q; ++q) Vec<V>(sumas + g * kCarriles + q * L) = acc[g][q];
-    const std::size_t nS = m.m_red.nSalidas;
-    for (int g = 0; g < G; ++g)
-      for (std::size_t r = 0; r < kCarriles; ++r) {
-        const std::size_t k = (c0 + g) * kCarriles + r;
-        if (k < nS) o[k] = SigmoideTabla(w[g * paso + nH * kCarriles + r] + sumas[g * kCarriles + r]);
+        for (std::size_t q = 0; q < Q; ++q) acc[d][g][q] = V{};
+    for (std::size_t i = 0; i < nH; ++i)
+      for (int d = 0; d < D; ++d) {
+        const double hi = h[d][i];
+        for (int g = 0; g < G; ++g)
+          for (std::size_t q = 0; q < Q; ++q)
+            acc[d][g][q] = acc[d][g][q] + Vec<V>(w + g * paso + i * kCarriles + q * L) * hi;
       }
+    const std::size_t nS = m.m_red.nSalidas;
+    for (int d = 0; d < D; ++d) {
+      alignas(64) double sumas[G * kCarriles];
+      for (int g = 0; g < G; ++g)
+        for (std::size_t q = 0; q < Q; ++q) Vec<V>(sumas + g * kCarriles + q * L) = acc[d][g][q];
+      for (int g = 0; g < G; ++g)
+        for (std::size_t r = 0; r < kCarriles; ++r) {
+          const std::size_t k = (c0 + g) * kCarriles + r;
+          if (k < nS) o[d][k] = SigmoideTabla(w[g * paso + nH * kCarriles + r] + sumas[g * kCarriles + r]);
+        }
+    }
   }
 
   static NRV_EN_LINEA void Salidas(const M& m, std::size_t c0, std::size_t c1) {
+    const double* h[1] = {m.m_pH.get()};
+    double* o[1] = {m.m_pO.get()};
     std::size_t c = c0;
-    for (; c + 2 <= c1; c += 2) SalidasGrupo<2>(m, c);
-    if (c < c1) SalidasGrupo<1>(m, c);
+    for (; c + 2 <= c1; c += 2) SalidasGrupo<2, 1>(m, c, h, o);
+    if (c < c1) SalidasGrupo<1, 1>(m, c, h, o);
+  }
+  // The same for two samples: the earlier one's hidden outputs in m_pH2
+  // and its outputs to m_pO2, the later one's in m_pH and m_pO.
+  static NRV_EN_LINEA void SalidasDos(const M& m) {
+    const double* h[2] = {m.m_pH2.get(), m.m_pH.get()};
+    double* o[2] = {m.m_pO2.get(), m.m_pO.get()};
+    for (std::size_t c = 0; c < m.m_nBloquesSalida; ++c) SalidasGrupo<1, 2>(m, c, h, o);
   }
 
   using E = typename Enteros<V>::T;
@@ -800,26 +813,43 @@ struct CuerpoMotor {
   static NRV_EN_LINEA void Medir(M& m, const P& p, const CConjuntoDatos& c, UINT desde, UINT hasta) {
     const UINT nS = m.m_red.nSalidas;
     const bool hayX = m.m_red.nEntradas != 0;
-    const double* o = m.m_pO.get();
     double dSuma = m.m_dSumaErrores, dMaximo = m.m_dErrorMaximo;
     UINT nAciertos = m.m_nAciertos;
-    for (UINT s = desde; s < hasta; ++s) {
+    // Sample s's measures from its outputs o, in the order of the samples.
+    const auto medir = [&](UINT s, const double* o) {
+      if (m.m_ppSalidas) std::memcpy(m.m_ppSalidas[s], o, nS * sizeof(double));
+      const double* t = nS ? c.m_matSalidas.m_ppFilas[s] : nullptr;
+      double cuadrados = 0.0;
+      for (UINT k = 0; k < nS; ++k) {
+        const double d = t[k] - o[k];
+        cuadrados += d * d;
+      }
+      const double e = std::sqrt(cuadrados);
+      if (Ganador(o, nS) == Ganador(t, nS)) ++nAciertos;
+      dSuma += e;
+      if (e > dMaximo) dMaximo = e;
+    };
+    const auto ocultas = [&](UINT s) {
       SumasRango<kGSumas>(m, p.b0, p.b1, hayX ? c.m_matEntradas.m_ppFilas[s] : nullptr);
       Activaciones(m, p);
+    };
+    UINT s = desde;
+    // On one thread, two samples at a time (see SalidasDos).
+    if constexpr (!Varios)
+      for (; s + 2 <= hasta; s += 2) {
+        ocultas(s);
+        std::memcpy(m.m_pH2.get(), m.m_pH.get(), m.m_nOcultasRell * sizeof(double));
+        ocultas(s + 1);
+        SalidasDos(m);
+        medir(s, m.m_pO2.get());
+        medir(s + 1, m.m_pO.get());
+      }
+    for (; s < hasta; ++s) {
+      ocultas(s);
       if constexpr (Varios) m.m_barrera.Esperar();
       if (p.nHilo == 0) {
         Salidas(m, 0, m.m_nBloquesSalida);
-        if (m.m_ppSalidas) std::memcpy(m.m_ppSalidas[s], o, nS * sizeof(double));
-        const double* t = nS ? c.m_matSalidas.m_ppFilas[s] : nullptr;
-        double cuadrados = 0.0;
-        for (UINT k = 0; k < nS; ++k) {
-          const double d = t[k] - o[k];
-          cuadrados += d * d;
-        }
-        const double e = std::sqrt(cuadrados);
-        if (Ganador(o, nS) == Ganador(t, nS)) ++nAciertos;
-        dSuma += e;
-        if (e > dMaximo) dMaximo = e;
+        medir(s, m.m_pO.get());
       }
       if constexpr (Varios) m.m_barrera.Esperar();
     }
@@ -1068,6 +1098,8 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pIncFilas2 = Reservar(std::size_t(red.nSalidas) * nHr);
     m_pSumas = Reservar(nHr);
     m_pADO = Reservar(nSr);
+    m_pH2 = Reservar(nHr);
+    m_pO2 = Reservar(nSr);
     m_nMarcaSalida = m_nBloquesOcultos;
     m_nMarcaFilas = m_nMarcaSalida + m_nBloquesSalida;
     m_pMarcas = std::make_unique<Marca[]>(m_nMarcaFilas + m_nBloquesOcultos);
@@ -1087,6 +1119,8 @@ CMotorPerceptron::CMotorPerceptron(const RedPerceptron& red, VarianteMotor varia
     m_pIncFilas2.reset();
     m_pSumas.reset();
     m_pADO.reset();
+    m_pH2.reset();
+    m_pO2.reset();
     m_pMarcas.reset();
     m_pSombra1.reset();
     m_pSombra2.reset();

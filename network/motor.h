@@ -156,6 +156,9 @@ class CMotorPerceptron {
   // Working vectors, rounded up to eight (the extra lanes stay out of every
   // result).
   Memoria m_pSumas, m_pH, m_pDH, m_pO, m_pDO, m_pADO;
+  // The measuring pass on one thread takes its samples two at a time: the
+  // earlier one's hidden outputs and outputs.
+  Memoria m_pH2, m_pO2;
 
   // Changes near zero. Under a momentum factor a change whose input or
   // error term is exactly 0 decays into the subnormal numbers and may stay
