@@ -85,6 +85,21 @@ parte "Proceso entero, iris 4-40-3 a 0,25, 400 épocas (hyperfine, $rondas ejecu
 hyperfine -N --style basic --output=pipe --warmup 3 --runs "$rondas" --prepare 'cp s0.nrv s.nrv' \
   "$nrv entrenar s.nrv" "${fann40[*]}" 2>/dev/null | grep -E '^Benchmark|Time|Range' | sed "s|$build/||g"
 
+# nrv's whole process (start, load, train, save with fsync, log) against
+# the time FANN's twin gives for its training alone (its epochs and their
+# measuring), in alternating runs.
+parte "Proceso entero de nrv frente al entrenamiento solo de FANN, iris 4-40-3 a 0,25 ($rondas parejas alternas)"
+: >solo.txt
+for ((r = 0; r < rondas; r++)); do
+  cp s0.nrv s.nrv
+  f=$("${fann40[@]}" 2>&1 >/dev/null | awk '/^entrenamiento:/ { print $2 }')
+  a=$(ms "$nrv" entrenar s.nrv)
+  echo "$a $f" >>solo.txt
+done
+awk '{ n++; sn += $1; sf += $2; if (!mn || $1 < mn) mn = $1; if (!mf || $2 < mf) mf = $2 }
+  END { printf "nrv entero: media %.1f ms, mínimo %.1f ms; FANN, entrenamiento solo: media %.1f ms, mínimo %.1f ms; FANN / nrv: %.2f (medias)\n",
+        sn / n / 1000, mn / 1000, sf / n / 1000, mf / 1000, sf / sn }' solo.txt
+
 # ---------------------------------------------------------------- the engine
 parte "Motor solo frente a FANN, una época + una medida por iteración, tiempo de CPU de cada lado"
 echo "forma:0 64-40-10 (1300 muestras), 1 784-128-10 (10 000), 2 iris 4-40-3, 3 iris 4-8-3 (las cuatro a 0,25),"

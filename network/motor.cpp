@@ -181,11 +181,21 @@ inline bool Parable(double inc, double w, std::uint64_t k) {
 }
 
 // A row of a working layout: n entries from base, paso apart.
+// Where rows and columns of one layout both stop (the output layer's), a
+// change is set aside while its row or its column is stopped: the first to
+// stop keeps it in the shadow, the last to go on puts it back. otros(e) says
+// whether entry e's other line (its column for a row, its row for a
+// column) is stopped; those entries are left as they are. At the end of
+// an epoch every line goes on with otros unset: a change put back twice
+// with no step between is put back once.
 struct Fila {
   double* inc;
   double* sombra;
   const double* w;
   std::size_t base, paso, n;
+  const unsigned char* otros = nullptr;
+  std::size_t nOtros = 0;
+  bool Aparte(std::size_t e) const { return e < nOtros && otros[e]; }
   bool Parable(std::uint64_t k) const {
     for (std::size_t e = 0; e < n; ++e)
       if (!::Parable(inc[base + e * paso], w[base + e * paso], k)) return false;
@@ -193,13 +203,15 @@ struct Fila {
   }
   // Its changes kept aside and +0 in their place; and back.
   void Parar() const {
-    for (std::size_t e = 0; e < n; ++e) {
-      sombra[base + e * paso] = inc[base + e * paso];
-      inc[base + e * paso] = 0.0;
-    }
+    for (std::size_t e = 0; e < n; ++e)
+      if (!Aparte(e)) {
+        sombra[base + e * paso] = inc[base + e * paso];
+        inc[base + e * paso] = 0.0;
+      }
   }
   void Reanudar() const {
-    for (std::size_t e = 0; e < n; ++e) inc[base + e * paso] = sombra[base + e * paso];
+    for (std::size_t e = 0; e < n; ++e)
+      if (!Aparte(e)) inc[base + e * paso] = sombra[base + e * paso];
   }
 };
 
@@ -545,8 +557,8 @@ struct CuerpoMotor {
   // after a careful pass each row whose error term is 0 and whose steps
   // change nothing stops. quieta(l): the row's error term is 0 and its
   // inputs finite; fila(l): the row; l from 0 to n.
-  // The same for columns (the weights of one input): the two never stop
-  // together in one group, so no change is set aside twice.
+  // The same for columns (the weights of one input); a change whose row
+  // and column both stop is set aside once (see Fila).
   template <class FNervio, class FFila>
   static NRV_EN_LINEA void Reanudar(M::Marca& marca, UINT& cuenta, unsigned char* parados, std::size_t n,
                                     const FNervio& quieta, const FFila& fila) {
@@ -560,9 +572,9 @@ struct CuerpoMotor {
       }
   }
   template <class FNervio, class FFila>
-  static NRV_EN_LINEA void Parar(M& m, UINT& cuenta, bool permitido, unsigned char* parados, std::size_t n,
-                                 const FNervio& quieta, const FFila& fila) {
-    if (!m.m_bParar || !permitido) return;
+  static NRV_EN_LINEA void Parar(M& m, UINT& cuenta, unsigned char* parados, std::size_t n, const FNervio& quieta,
+                                 const FFila& fila) {
+    if (!m.m_bParar) return;
     for (std::size_t l = 0; l < n; ++l)
       if (!parados[l] && quieta(l) && fila(l).Parable(m.m_nQuieto / 2)) {
         fila(l).Parar();
@@ -611,22 +623,24 @@ struct CuerpoMotor {
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + c * kCarriles;
       const std::size_t n = std::min(kCarriles, nS - c * kCarriles);
       const auto quieta = [&](std::size_t l) { return adO[c * kCarriles + l] == 0.0 && hFinita(); };
-      const auto fila = [&](std::size_t l) {
-        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + l, kCarriles, nH + 1};
-      };
       // Columns: hidden neurons whose output is 0.
       unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + c * nH;
+      const auto fila = [&](std::size_t l) {
+        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + l, kCarriles, nH + 1,
+                    columnas, nH};
+      };
       const Finitud adOFinito{adO + c * kCarriles, kCarriles};
       const auto columnaQuieta = [&](std::size_t i) { return m.m_pH[i] == 0.0 && adOFinito(); };
       const auto columna = [&](std::size_t i) {
-        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + i * kCarriles, 1, kCarriles};
+        return Fila{m.m_pInc2.get(), m.m_pSombra2.get(), m.m_pPesos2.get(), c * paso + i * kCarriles, 1, kCarriles,
+                    parados, n};
       };
       Reanudar(marca, marca.nParados, parados, n, quieta, fila);
       Reanudar(marca, marca.nColumnas, columnas, nH, columnaQuieta, columna);
       if (marca.nRapidas == 0 || !Ordinarios(adO + c * kCarriles)) {
         SalidaGrupo<true>(m, c, mom);
-        Parar(m, marca.nParados, marca.nColumnas == 0, parados, n, quieta, fila);
-        Parar(m, marca.nColumnas, marca.nParados == 0, columnas, nH, columnaQuieta, columna);
+        Parar(m, marca.nParados, parados, n, quieta, fila);
+        Parar(m, marca.nColumnas, columnas, nH, columnaQuieta, columna);
       } else {
         SalidaGrupo<false>(m, c, mom);
       }
@@ -671,22 +685,23 @@ struct CuerpoMotor {
       M::Marca& marca = m.m_pMarcas[m.m_nMarcaFilas + b];
       unsigned char* parados = m.m_pParados.get() + m.m_nOcultasRell + m.m_nSalidasRell + b * nS;
       const auto quieta = [&](std::size_t k) { return adO[k] == 0.0 && hFinita(); };
-      const auto fila = [&](std::size_t k) {
-        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), k * nHr + b * kCarriles, 1,
-                    kCarriles};
-      };
       // Columns: this group's hidden neurons whose output is 0.
       unsigned char* columnas = m.m_pParados.get() + m.m_nParadasColumnas + m.m_nBloquesSalida * nH + b * kCarriles;
+      const auto fila = [&](std::size_t k) {
+        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), k * nHr + b * kCarriles, 1,
+                    kCarriles, columnas, nC};
+      };
       const auto columnaQuieta = [&](std::size_t l) { return m.m_pH[b * kCarriles + l] == 0.0 && adOFinito(); };
       const auto columna = [&](std::size_t l) {
-        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), b * kCarriles + l, nHr, nS};
+        return Fila{m.m_pIncFilas2.get(), m.m_pSombraFilas.get(), m.m_pFilas2.get(), b * kCarriles + l, nHr, nS,
+                    parados, nS};
       };
       Reanudar(marca, marca.nParados, parados, nS, quieta, fila);
       Reanudar(marca, marca.nColumnas, columnas, nC, columnaQuieta, columna);
       if (marca.nRapidas == 0 || !ordinarios) {
         ErroresOcultosGrupo<true>(m, b, mom);
-        Parar(m, marca.nParados, marca.nColumnas == 0, parados, nS, quieta, fila);
-        Parar(m, marca.nColumnas, marca.nParados == 0, columnas, nC, columnaQuieta, columna);
+        Parar(m, marca.nParados, parados, nS, quieta, fila);
+        Parar(m, marca.nColumnas, columnas, nC, columnaQuieta, columna);
       } else {
         ErroresOcultosGrupo<false>(m, b, mom);
       }
@@ -762,7 +777,7 @@ struct CuerpoMotor {
             return Fila{m.m_pInc1.get(), m.m_pSombra1.get(), m.m_pPesos1.get(), bg * paso + l, kCarriles, nE + 1};
           };
           const std::size_t n = bg * kCarriles < nH ? std::min(kCarriles, nH - bg * kCarriles) : 0;
-          Parar(m, m.m_pMarcas[bg].nParados, true, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
+          Parar(m, m.m_pMarcas[bg].nParados, m.m_pParados.get() + bg * kCarriles, n, quieta, fila);
         }
       } else {
         OcultaYSiguiente<G, Siguiente, false>(m, b, x, xs, a, mom);
