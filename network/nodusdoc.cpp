@@ -146,6 +146,23 @@ void CNodusDoc::LiberarFichero() {
   if (fd >= 0) ::close(fd);
 }
 
+BOOL CNodusDoc::OnSaveDocument(const CString& ruta) {
+  if (!CDocument::OnSaveDocument(ruta)) return FALSE;
+  if (m_fdBloqueo.load() < 0) return TRUE;
+  // The old file is no longer at any path: lock the new one, then let the
+  // old one go. Should another program have taken the new one in between,
+  // it holds it, and the old lock is kept.
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return TRUE;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return TRUE;
+  }
+  const int viejo = m_fdBloqueo.exchange(fd);
+  if (viejo >= 0) ::close(viejo);
+  return TRUE;
+}
+
 Resultado<Hecho> CNodusDoc::EscribirRegistroPendiente() {
   if (m_strBloqueRegistro.empty()) return Hecho{};
   const CString bloque = std::move(m_strBloqueRegistro);

@@ -108,6 +108,9 @@ class CNodusDoc : public CDocument {
   // of the document.
   Resultado<Hecho> BloquearFichero();
   void LiberarFichero();
+  // A save puts a new file in the place of the old one; a lock held goes
+  // with it to the new file, so that the path stays locked.
+  BOOL OnSaveDocument(const CString& ruta) override;
 
   // The training log's block of a run is written when the run ends, or,
   // with m_bRegistroTrasGuardar (nrv-cli, which saves the network after

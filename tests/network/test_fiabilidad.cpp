@@ -3,6 +3,7 @@
 // never open or never end, numbers that are not finite, concurrent runs
 // in one log, and documents whose epoch counts disagree.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -501,4 +502,14 @@ TEST_F(Fiabilidad, UnaRedQueSeEntrenaNoSeEntrenaDosVeces) {
   EXPECT_EQ(b.m_nEpoca, 2u);
   // The run's lock is given back when it ends.
   EXPECT_TRUE(a.BloquearFichero());
+  // A save while it is held puts a new file at the path, and the lock goes
+  // with it: another program opening the path now is still refused.
+  ASSERT_TRUE(a.OnSaveDocument(ruta));
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(errno, EWOULDBLOCK);
+  a.LiberarFichero();
+  EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  ::close(fd);
 }
