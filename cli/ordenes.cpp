@@ -395,6 +395,9 @@ int OrdenVerificar(const LineaOrdenes& linea, CHostLinea&) {
     Avisar(m.Mensaje());
     return m.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
   }
+  if (const CString aviso = AvisoOrdenEsquema(rutaEsquema, red.doc.RutaDatos(red.doc.m_strFicheroEntrenamiento));
+      !aviso.empty())
+    Avisar(aviso);
   const ResultadosVerificacion& v = m->resultados;
   const std::vector<CString>& nombres = m->nombres;
   const bool matriz = linea.Tiene("matriz");

@@ -151,6 +151,8 @@ int OrdenAplicar(const LineaOrdenes& linea, CHostLinea&) {
     Avisar(a.Mensaje());
     return a.EsRechazo() ? SALIDA_USO : SALIDA_FALLO;
   }
+  if (const CString aviso = AvisoOrdenEsquema(rutaEsquema, doc.RutaDatos(doc.m_strFicheroEntrenamiento)); !aviso.empty())
+    Avisar(aviso);
   if (!haySalida) {
     Imprimir(a->strCsv);
     return SALIDA_EXITO;

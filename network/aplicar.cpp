@@ -1,6 +1,7 @@
 #include "network/aplicar.h"
 
 #include <algorithm>
+#include <sstream>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -171,6 +172,44 @@ Resultado<Hecho> ComprobarEsquemaRed(const RedPerceptron& red, const CEsquema& e
     return Fallo{FormatC("El esquema %s da %s; la red tiene %s.", strEsquema.c_str(),
                          Forma(e.Entradas(), e.Salidas()).c_str(), Forma(red.nEntradas, red.nSalidas).c_str())};
   return Hecho{};
+}
+
+CString AvisoOrdenEsquema(const CString& strEsquema, const CString& strEntrenamiento) {
+  if (strEsquema.empty() || strEntrenamiento.empty()) return {};
+  // The comments lead the file; a few kilobytes hold them.
+  std::string cabeza;
+  if (!AfxLeerFicheroRegular(strEntrenamiento, cabeza, 65536)) return {};
+  std::vector<CString> propias;
+  bool hay = false;
+  for (std::size_t i = 0; i < cabeza.size() && cabeza[i] == '/';) {
+    const std::size_t fin = std::min(cabeza.find('\n', i), cabeza.size());
+    const std::string linea = cabeza.substr(i, fin - i);
+    static const std::string kSalidas = "/ salidas:";
+    if (linea.compare(0, kSalidas.size(), kSalidas) == 0) {
+      hay = true;
+      std::istringstream in(linea.substr(kSalidas.size()));
+      for (std::string n; in >> n;) propias.push_back(n);
+      break;
+    }
+    i = fin + 1;
+  }
+  if (!hay) return {};
+  const Resultado<CEsquema> e = LeerEsquema(strEsquema);
+  if (!e) return {};
+  const std::vector<CString> dadas = e->NombresSalidas();
+  for (const CString& n : dadas)
+    if (n.find_first_of(" \t\n\r\\") != CString::npos) return {};
+  if (dadas == propias || !std::is_permutation(dadas.begin(), dadas.end(), propias.begin(), propias.end()))
+    return {};
+  const auto lista = [](const std::vector<CString>& v) {
+    CString s;
+    for (std::size_t i = 0; i < v.size() && i < 10; ++i) s += (i ? ", " : "") + v[i];
+    if (v.size() > 10) s += FormatC(" y %zu más", v.size() - 10);
+    return s;
+  };
+  return FormatC("Aviso: el esquema %s da las salidas en otro orden que el fichero de entrenamiento de la red, "
+                 "%s (%s frente a %s); cada salida se nombra según el esquema.",
+                 strEsquema.c_str(), strEntrenamiento.c_str(), lista(dadas).c_str(), lista(propias).c_str());
 }
 
 Resultado<DatosRed> CargarDatosRed(const RedPerceptron& red, const CString& ruta, const CEsquema* pEsquema,

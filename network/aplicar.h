@@ -31,6 +31,14 @@ bool LeerComoTabla(const CString& ruta);
 // Whether a scheme gives the network's inputs and outputs.
 Resultado<Hecho> ComprobarEsquemaRed(const RedPerceptron& red, const CEsquema& esquema, const CString& strEsquema);
 
+// A scheme given to read data for a network, against the outputs' names
+// that importar wrote into the network's training file ("/ salidas: ..."):
+// the same classes or outputs in another order would name every
+// prediction after another class. The warning to give, or nothing when
+// they agree, when the file names none, or when a name holds a space (the
+// comment cannot be split then).
+CString AvisoOrdenEsquema(const CString& strEsquema, const CString& strEntrenamiento);
+
 // Loads ruta for the network. Without a scheme it is a data file, refused
 // when its shape is not the network's. With one (pEsquema; strEsquema names
 // it in messages), a table is read through it, its output or class columns

@@ -91,4 +91,17 @@ ejecutar verificar iris.nrv iris-nuevas.csv --esquema iris.json
 espera_rc 1 "verificar datos sin clase"
 espera_error "iris-nuevas.csv: le falta la columna «species» del esquema iris.json." "verificar datos sin clase"
 
+# A scheme of the same shape whose classes come in another order names
+# every prediction after another class: said, and the rows still written
+# (the user may mean it); the network's own scheme says nothing.
+sed 's/"setosa"/"X"/; s/"virginica"/"setosa"/; s/"X"/"virginica"/' iris.json >reves.json
+ejecutar aplicar iris.nrv iris-nuevas.csv --esquema reves.json
+espera_rc 0 "aplicar con las clases en otro orden"
+espera_error "Aviso: el esquema reves.json da las salidas en otro orden que el fichero de entrenamiento de la red, iris-train.txt (virginica, versicolor, setosa frente a setosa, versicolor, virginica); cada salida se nombra según el esquema." "aplicar con las clases en otro orden"
+ejecutar verificar iris.nrv iris-test.csv --esquema reves.json
+espera_rc 0 "verificar con las clases en otro orden"
+grep -q "^nrv: Aviso: el esquema reves.json da las salidas en otro orden" errores.txt || fallo "verificar con las clases en otro orden: $ERRORES"
+ejecutar aplicar iris.nrv iris-nuevas.csv --esquema iris.json
+[ -z "$ERRORES" ] || fallo "aplicar con el propio esquema avisa: $ERRORES"
+
 termina
