@@ -128,6 +128,24 @@ comandos=("$nrv verificar v.nrv v-ver.bin" "env NRV_HILOS=1 $nrv verificar v.nrv
 hyperfine -N --style basic --warmup 1 --runs 10 "${comandos[@]}" 2>/dev/null | grep -E '^Benchmark|Time|Range' |
   sed "s|$build/||g; s|${antes:-@@}/|antes/|g"
 
+# ---------------------------------------------------------------- importing
+parte "Importar: una cabecera de 100 000 nombres frente a la misma tabla sin ella (hyperfine, 10 ejecuciones)"
+awk 'BEGIN { n = 100000
+  for (i = 0; i < n; i++) printf "c%d,", i; print "clase"
+  for (r = 0; r < 3; r++) { for (i = 0; i < n; i++) printf "%d,", (i * 7 + r) % 10; print (r % 2 ? "b" : "a") } }' >cabecera.csv
+tail -n +2 cabecera.csv >sin-cabecera.csv
+hyperfine -N --style basic --warmup 1 --runs 10 "$nrv importar cabecera.csv cabecera.txt" \
+  "$nrv importar sin-cabecera.csv sin-cabecera.txt" 2>/dev/null | grep -E '^Benchmark|Time|Range|faster' | sed "s|$build/||g"
+
+parte "Importar un millón de filas frente a verificar su resultado: memoria máxima (time -v)"
+awk 'BEGIN { srand(1); print "a,b,c,d,clase"
+  for (r = 0; r < 1000000; r++) printf "%.3f,%.3f,%.3f,%.3f,%s\n", rand(), rand(), rand(), rand(), substr("xyz", r % 3 + 1, 1) }' >millon.csv
+pico() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
+pi=$(pico "$nrv" importar millon.csv millon.txt)
+"$nrv" nueva millon.nrv millon.txt millon.txt --epocas 1 >/dev/null
+pv=$(pico "$nrv" verificar millon.nrv millon.txt)
+echo "importar: $pi KB; verificar: $pv KB; importar / verificar: $(awk -v a="$pi" -v b="$pv" 'BEGIN { printf "%.2f", a / b }')"
+
 # ---------------------------------------------------------------- loading
 parte "Carga binaria frente a un read() del mismo fichero (53 MB, en la caché de disco)"
 "$build/bench/bench_cargar" --benchmark_filter='BM_CargarBinario|BM_LeerBinarioPlano|BM_BinarioFrenteALectura' \

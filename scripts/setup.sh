@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
   libx11-dev locales-all xvfb xauth openbox imagemagick poppler-utils fonts-dejavu-core
   help2man man-db bash-completion dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
-  munge slurmctld slurmd slurm-client parallel hyperfine
+  munge slurmctld slurmd slurm-client parallel hyperfine time
 )
 missing=()
 for p in "${packages[@]}"; do
