@@ -514,10 +514,26 @@ const char* const kCifrasResumen[] = {
     "epocas",                     "segundos",
 };
 
-const MediaDesviacion* CifraFila(const FilaResumen& f, const char* nombre) {
+const MediaDesviacion* CifraFila(const FilaResumen& f, const CString& nombre) {
   for (const auto& [n, md] : f.cifras)
     if (n == nombre) return &md;
   return nullptr;
+}
+
+// The regression figures some configuration has (numeric outputs), in the
+// order they first come.
+std::vector<CString> CifrasRegresionDe(const ResumenExperimento& r) {
+  std::vector<CString> v;
+  for (const FilaResumen& f : r.filas)
+    for (const auto& [n, md] : f.cifras)
+      if (n.find(".salidas.") != CString::npos && std::find(v.begin(), v.end(), n) == v.end()) v.push_back(n);
+  return v;
+}
+// "verif. rmse precio" for "verificacion.salidas.precio.rmse".
+CString TituloRegresion(const CString& cifra) {
+  const std::size_t a = cifra.find(".salidas."), b = cifra.rfind('.');
+  const CString parte = cifra.compare(0, a, "verificacion") == 0 ? "verif." : "prueba";
+  return parte + " " + cifra.substr(b + 1) + " " + cifra.substr(a + 9, b - a - 9);
 }
 
 CString Parametro(const FilaResumen& f, const char* nombre) {
@@ -565,13 +581,19 @@ CString CsvResumen(const ResumenExperimento& r) {
   CString s = "configuracion";
   for (const char* p : parametros) s += CString(",") + p;
   s += ",ejecuciones";
+  const std::vector<CString> regresion = CifrasRegresionDe(r);
   for (const char* c : kCifrasResumen) s += CString(",") + c + ".media," + c + ".desviacion";
+  for (const CString& c : regresion) s += "," + c + ".media," + c + ".desviacion";
   s += ",mejor,t,p\n";
   for (const FilaResumen& f : r.filas) {
     s += FormatC("%u", f.nConfiguracion);
     for (const char* p : parametros) s += "," + Parametro(f, p);
     s += FormatC(",%u", f.nEjecuciones);
     for (const char* c : kCifrasResumen) {
+      const MediaDesviacion* md = CifraFila(f, c);
+      s += md ? "," + TextoExacto(md->dMedia) + "," + TextoExacto(md->dDesviacion) : CString(",,");
+    }
+    for (const CString& c : regresion) {
       const MediaDesviacion* md = CifraFila(f, c);
       s += md ? "," + TextoExacto(md->dMedia) + "," + TextoExacto(md->dDesviacion) : CString(",,");
     }
@@ -589,8 +611,8 @@ CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
   std::vector<CString> cabecera = {"conf.", "ejec."};
   for (const char* p : parametros) cabecera.push_back(p);
   struct Columna {
-    const char* cifra;
-    const char* titulo;
+    CString cifra;
+    CString titulo;
     const char* formato;
   };
   static const Columna kColumnas[] = {
@@ -601,10 +623,13 @@ CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
       {"epocas", "épocas", "%.1f ± %.1f"},
       {"segundos", "segundos", "%.3f ± %.3f"},
   };
+  std::vector<Columna> regresion;
+  for (const CString& c : CifrasRegresionDe(r)) regresion.push_back({c, TituloRegresion(c), "%.4f ± %.4f"});
   std::vector<const Columna*> columnas;
   for (const Columna& c : kColumnas)
     if (std::any_of(r.filas.begin(), r.filas.end(), [&](const FilaResumen& f) { return CifraFila(f, c.cifra); }))
       columnas.push_back(&c);
+  for (const Columna& c : regresion) columnas.push_back(&c);
   for (const Columna* c : columnas) cabecera.push_back(c->titulo);
   const bool bPruebaT = std::any_of(r.filas.begin(), r.filas.end(), [](const FilaResumen& f) { return f.prueba; });
   if (bPruebaT) {

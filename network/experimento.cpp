@@ -276,6 +276,10 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
     if (!it->is_string() || (*it != "tasa_aciertos" && *it != "error_total"))
       return ClaveMal("comparar", "admite «tasa_aciertos» o «error_total».");
     plan.strComparar = it->get<std::string>();
+  } else if (j.contains("salidas")) {
+    // Numeric outputs: a hit (the largest output where the target's is)
+    // means nothing there; the error does.
+    plan.strComparar = "error_total";
   }
 
   const double nTotal = double(plan.Configuraciones()) * double(plan.semillas.size()) * double(plan.Pliegues());
@@ -411,6 +415,33 @@ const char* const kCifras[] = {
     "epocas",                     "segundos",
 };
 
+// The regression figures of numeric outputs ("salidas", as verificar --json
+// gives them) of each part: "verificacion.salidas.NOMBRE.rmse", then mae
+// and r2, output by output in the order of the first run that has them.
+template <class Ejecuciones>
+std::vector<std::pair<CString, std::vector<double>>> CifrasRegresion(const Ejecuciones& ejecuciones) {
+  std::vector<std::pair<CString, std::vector<double>>> cifras;
+  std::map<CString, std::size_t> indice;
+  for (const char* parte : {"verificacion", "prueba"})
+    for (const auto& [rep, r] : ejecuciones) {
+      const auto p = r->find(parte);
+      if (p == r->end() || !p->is_object()) continue;
+      const auto salidas = p->find("salidas");
+      if (salidas == p->end() || !salidas->is_array()) continue;
+      for (const Json& o : *salidas) {
+        if (!o.is_object() || !o.contains("nombre") || !o["nombre"].is_string()) continue;
+        for (const char* medida : {"rmse", "mae", "r2"}) {
+          const CString nombre = CString(parte) + ".salidas." + o["nombre"].get<std::string>() + "." + medida;
+          auto [it, nueva] = indice.emplace(nombre, cifras.size());
+          if (nueva) cifras.emplace_back(nombre, std::vector<double>{});
+          if (o.contains(medida) && o[medida].is_number()) cifras[it->second].second.push_back(o[medida].get<double>());
+        }
+      }
+    }
+  std::erase_if(cifras, [](const auto& c) { return c.second.empty(); });
+  return cifras;
+}
+
 }  // namespace
 
 ResumenExperimento ResumirResultados(const std::vector<Json>& resultados) {
@@ -447,6 +478,7 @@ ResumenExperimento ResumirResultados(const std::vector<Json>& resultados) {
         if (auto x = Cifra(*r, nombre)) v.push_back(*x);
       if (!v.empty()) fila.cifras.emplace_back(nombre, Resumir(v));
     }
+    for (auto& [nombre, v] : CifrasRegresion(porRepeticion)) fila.cifras.emplace_back(nombre, Resumir(v));
     resumen.filas.push_back(std::move(fila));
   }
 

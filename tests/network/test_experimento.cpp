@@ -177,6 +177,46 @@ TEST(Experimento, ResumenIgualAlCalculoDirecto) {
   EXPECT_FALSE(se.filas[0].bMejor);
 }
 
+// Numeric outputs: each output's rmse, mae and r2 of each part, averaged as
+// the other figures; a run without them counts for none; a plan with
+// "salidas" ranks by the total error.
+TEST(Experimento, ResumenConCifrasDeRegresion) {
+  std::vector<Json> r = {UnaEjecucion(0, 0, 100, 2.0, 100), UnaEjecucion(0, 1, 100, 3.0, 100),
+                         UnaEjecucion(0, 2, 100, 4.0, 100)};
+  const double rmse[] = {1.0, 2.0, 4.0}, r2[] = {0.5, 0.7, 0.9};
+  for (int i = 0; i < 2; ++i) {
+    r[i]["verificacion"]["salidas"] = Json::array(
+        {{{"nombre", "precio"}, {"rmse", rmse[i]}, {"mae", 0.5}, {"r2", r2[i]}},
+         {{"nombre", "peso"}, {"rmse", 3.0}, {"mae", 1.0}, {"r2", nullptr}}});
+    r[i]["prueba"]["salidas"] = Json::array({{{"nombre", "precio"}, {"rmse", rmse[i] * 2}, {"mae", 1.0}, {"r2", 0.1}}});
+  }
+  const ResumenExperimento s = ResumirResultados(r);
+  ASSERT_EQ(s.filas.size(), 1u);
+  const FilaResumen& f = s.filas[0];
+  EXPECT_DOUBLE_EQ(Cifra(f, "verificacion.salidas.precio.rmse").dMedia, 1.5);
+  EXPECT_EQ(Cifra(f, "verificacion.salidas.precio.rmse").n, 2u);
+  EXPECT_DOUBLE_EQ(Cifra(f, "verificacion.salidas.precio.r2").dMedia, 0.6);
+  EXPECT_DOUBLE_EQ(Cifra(f, "verificacion.salidas.peso.mae").dMedia, 1.0);
+  EXPECT_DOUBLE_EQ(Cifra(f, "prueba.salidas.precio.rmse").dMedia, 3.0);
+  // No R² where the target never varies: no figure at all.
+  for (const auto& [n, md] : f.cifras) EXPECT_NE(n, "verificacion.salidas.peso.r2");
+  // The order: the fixed figures, then part by part, output by output.
+  std::vector<CString> nombres;
+  for (const auto& [n, md] : f.cifras) nombres.push_back(n);
+  ASSERT_GE(nombres.size(), 8u);
+  const std::vector<CString> regresion(nombres.end() - 8, nombres.end());
+  EXPECT_EQ(regresion, (std::vector<CString>{"verificacion.salidas.precio.rmse", "verificacion.salidas.precio.mae",
+                                             "verificacion.salidas.precio.r2", "verificacion.salidas.peso.rmse",
+                                             "verificacion.salidas.peso.mae", "prueba.salidas.precio.rmse",
+                                             "prueba.salidas.precio.mae", "prueba.salidas.precio.r2"}));
+
+  const auto p = Plan(R"({"tabla": "t.csv", "salidas": 1})");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->strComparar, "error_total");
+  EXPECT_EQ(Plan(R"({"tabla": "t.csv", "salidas": 1, "comparar": "tasa_aciertos"})")->strComparar, "tasa_aciertos");
+  EXPECT_EQ(Plan(R"({"tabla": "t.csv"})")->strComparar, "tasa_aciertos");
+}
+
 TEST(Experimento, ResumenConParticionesCompruebaContraLaMejor) {
   // Repeated splits with a test part: pairs by repetition, n2/n1 = 20/80.
   std::vector<Json> r;
