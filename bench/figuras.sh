@@ -100,6 +100,33 @@ awk '{ n++; sn += $1; sf += $2; if (!mn || $1 < mn) mn = $1; if (!mf || $2 < mf)
   END { printf "nrv entero: media %.1f ms, mínimo %.1f ms; FANN, entrenamiento solo: media %.1f ms, mínimo %.1f ms; FANN / nrv: %.2f (medias)\n",
         sn / n / 1000, mn / 1000, sf / n / 1000, mf / 1000, sf / sn }' solo.txt
 
+# ---------------------------------------------------------------- experiments
+# 200 runs of iris 4-8-3 (200 seeds, 400 epochs, criterion 0) three ways:
+# one experiment on both cores, a shell loop of nrv-cli processes, and
+# FANN's twin under GNU parallel on both cores (FANN saves without fsync).
+parte "200 ejecuciones de iris 4-8-3: experimento en dos núcleos, bucle de nrv-cli, FANN bajo GNU parallel"
+echo '{"entrenamiento": "iris-train.txt", "verificacion": "iris-test.txt", "rejilla": {"ocultas": 8, "epocas": 400, "error": 0}, "repeticiones": 200}' >doscientas.json
+reloj() {  # reloj COMMAND...: wall seconds of one run
+  local t0 t1
+  t0=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  t1=$(date +%s%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", (b - a) / 1e9 }'
+}
+bucle() {
+  local s
+  for s in $(seq 1 200); do
+    "$nrv" nueva "b$s.nrv" iris-train.txt iris-test.txt --ocultas 8 --epocas 400 --error 0 --semilla "$s" &&
+      "$nrv" entrenar "b$s.nrv" || return 1
+  done
+}
+rm -rf doscientas
+echo "experimento --trabajos 2: $(reloj "$nrv" experimento doscientas.json doscientas --trabajos 2) s"
+echo "bucle de nrv-cli nueva + entrenar: $(reloj bucle) s"
+if command -v parallel >/dev/null; then
+  echo "FANN bajo parallel -j2: $(reloj parallel -j2 "$build/bench/fann-entrenar" iris-train.fann iris-test.fann 8 400 0.1 0.9 'f{}.net' ::: $(seq 1 200)) s"
+fi
+
 # ---------------------------------------------------------------- the engine
 parte "Motor solo frente a FANN, una época + una medida por iteración, tiempo de CPU de cada lado"
 echo "forma:0 64-40-10 (1300 muestras), 1 784-128-10 (10 000), 2 iris 4-40-3, 3 iris 4-8-3 (las cuatro a 0,25),"
