@@ -49,8 +49,8 @@ int OrdenExportar(const LineaOrdenes& linea, CHostLinea&) {
   const auto it = linea.opciones.find("nombre");
   const CString prefijo = it != linea.opciones.end() ? CString(it->second) : PrefijoCDeRuta(destino);
   if (!PrefijoCValido(prefijo)) {
-    Avisar(FormatC("El nombre «%s» no sirve de prefijo en C: ha de empezar por una letra o «_» y seguir con "
-                   "letras sin tilde, cifras o «_».",
+    Avisar(FormatC("El nombre «%s» no sirve de prefijo en C: ha de empezar por una letra (C reserva los nombres "
+                   "que empiezan por «_») y seguir con letras sin tilde, cifras o «_».",
                    prefijo.c_str()));
     return SALIDA_USO;
   }

@@ -140,19 +140,48 @@ void Escala(CString& s, const CString& p, const char* sufijo, const std::vector<
 }  // namespace
 
 bool PrefijoCValido(const CString& s) {
-  if (s.empty() || !Letra(s[0])) return false;
+  // C reserves the names that begin with '_' at file scope, where these go.
+  if (s.empty() || !Letra(s[0]) || s[0] == '_') return false;
   for (char c : s)
     if (!Letra(c) && !Cifra(c)) return false;
   return true;
 }
 
+namespace {
+
+// The letter without its accent of a two-byte UTF-8 letter of Latin-1
+// (U+00C0 to U+00FF; the second byte given), or 0.
+char SinTilde(unsigned char segundo) {
+  static const char kLetras[] = "AAAAAAACEEEEIIIIDNOOOOO*OUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
+  if (segundo < 0x80 || segundo > 0xBF) return 0;
+  const char c = kLetras[segundo - 0x80];
+  return Letra(c) ? c : 0;
+}
+
+}  // namespace
+
 CString PrefijoCDeRuta(const CString& ruta) {
   CString nombre = ruta.substr(ruta.rfind('/') == CString::npos ? 0 : ruta.rfind('/') + 1);
   if (const std::size_t punto = nombre.rfind('.'); punto != CString::npos) nombre.resize(punto);
-  for (char& c : nombre)
-    if (!Letra(c) && !Cifra(c)) c = '_';
-  if (nombre.empty()) return "red";
-  return Cifra(nombre[0]) ? "red_" + nombre : nombre;
+  CString p;
+  for (std::size_t i = 0; i < nombre.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(nombre[i]);
+    if (Letra(char(c)) || Cifra(char(c))) {
+      p += char(c);
+    } else if (c == 0xC3 && i + 1 < nombre.size() && SinTilde(static_cast<unsigned char>(nombre[i + 1]))) {
+      p += SinTilde(static_cast<unsigned char>(nombre[++i]));  // "ñandú" gives nandu
+    } else {
+      // Any other character, or the bytes of one, as one '_'.
+      if (c >= 0xC0)
+        while (i + 1 < nombre.size() && (static_cast<unsigned char>(nombre[i + 1]) & 0xC0) == 0x80) ++i;
+      p += '_';
+    }
+  }
+  // Never a name C reserves: no '_' in front.
+  const std::size_t primera = p.find_first_not_of('_');
+  p = primera == CString::npos ? CString() : p.substr(primera);
+  if (p.empty()) return "red";
+  return Cifra(p[0]) ? "red_" + p : p;
 }
 
 Resultado<std::string> FuenteC(const RedPerceptron& red, const OpcionesFuenteC& op) {

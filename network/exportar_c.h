@@ -12,12 +12,14 @@
 #include "framework/resultado.h"
 #include "network/aritmetica.h"
 
-// Whether a prefix makes the file's names C identifiers: a letter or '_',
-// then letters, digits or '_' (ASCII).
+// Whether a prefix makes the file's names C identifiers that C does not
+// reserve: a letter, then letters, digits or '_' (ASCII).
 bool PrefijoCValido(const CString& strPrefijo);
 // The prefix a destination gives when none is chosen: its file name without
-// the extension, every other character made '_' ("iris-40.c" gives
-// iris_40), with "red_" before a leading digit; "red" when nothing is left.
+// the extension, accented Latin letters without their accents, every other
+// character made one '_' ("iris-40.c" gives iris_40, "ñandú.c" nandu),
+// without '_' in front, with "red_" before a leading digit; "red" when
+// nothing is left.
 CString PrefijoCDeRuta(const CString& ruta);
 
 struct OpcionesFuenteC {

@@ -104,7 +104,7 @@ printf '%s\n' '#include <stdio.h>' 'void uno_propagar(const double *, double *);
 # Refusals.
 ejecutar exportar r1.nrv x.c --nombre 9vidas
 espera_rc 2 "un prefijo que no es un identificador"
-espera_error "El nombre «9vidas» no sirve de prefijo en C: ha de empezar por una letra o «_» y seguir con letras sin tilde, cifras o «_»." \
+espera_error "El nombre «9vidas» no sirve de prefijo en C: ha de empezar por una letra (C reserva los nombres que empiezan por «_») y seguir con letras sin tilde, cifras o «_»." \
   "un prefijo que no es un identificador"
 [ -e x.c ] && fallo "se ha escrito x.c con un prefijo rechazado"
 red_xor x.nrv

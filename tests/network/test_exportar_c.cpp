@@ -400,13 +400,22 @@ TEST(FuenteC, UnEsquemaDeOtraFormaSeRechaza) {
 }
 
 TEST(FuenteC, PrefijosIdentificadoresDeC) {
-  for (const char* bueno : {"red", "_x", "Iris_40", "a9"}) EXPECT_TRUE(PrefijoCValido(bueno)) << bueno;
-  for (const char* malo : {"", "9a", "iris-40", "año", "a b", "a.b"}) EXPECT_FALSE(PrefijoCValido(malo)) << malo;
+  for (const char* bueno : {"red", "x_", "Iris_40", "a9"}) EXPECT_TRUE(PrefijoCValido(bueno)) << bueno;
+  // Names C reserves (a leading '_') are refused too.
+  for (const char* malo : {"", "9a", "iris-40", "año", "a b", "a.b", "_", "__", "_A", "_x"})
+    EXPECT_FALSE(PrefijoCValido(malo)) << malo;
   EXPECT_EQ(PrefijoCDeRuta("iris.c"), "iris");
   EXPECT_EQ(PrefijoCDeRuta("salida/iris-40.c"), "iris_40");
   EXPECT_EQ(PrefijoCDeRuta("/tmp/3capas.c"), "red_3capas");
   EXPECT_EQ(PrefijoCDeRuta("red.en.c"), "red_en");
   EXPECT_EQ(PrefijoCDeRuta("dir/.c"), "red");
-  EXPECT_EQ(PrefijoCDeRuta("señal.c"), "se__al");
-  for (const char* ruta : {"iris.c", "a/-.c", "x", "9.c", "ñ.c"}) EXPECT_TRUE(PrefijoCValido(PrefijoCDeRuta(ruta))) << ruta;
+  EXPECT_EQ(PrefijoCDeRuta("señal.c"), "senal");
+  EXPECT_EQ(PrefijoCDeRuta("ñandú.c"), "nandu");
+  EXPECT_EQ(PrefijoCDeRuta("Ça_va.c"), "Ca_va");
+  EXPECT_EQ(PrefijoCDeRuta("_oculta.c"), "oculta");
+  EXPECT_EQ(PrefijoCDeRuta("€uro.c"), "uro");
+  EXPECT_EQ(PrefijoCDeRuta("a€b.c"), "a_b");
+  EXPECT_EQ(PrefijoCDeRuta("2×3.c"), "red_2_3");
+  for (const char* ruta : {"iris.c", "a/-.c", "x", "9.c", "ñ.c", "__.c", "_9.c", "×.c", "\xff.c"})
+    EXPECT_TRUE(PrefijoCValido(PrefijoCDeRuta(ruta))) << ruta;
 }
