@@ -55,11 +55,11 @@ int main(int argc, char** argv) {
   }
   if (linea.bVersion) {
     Imprimir("nrv-cli (nrv) " NRV_VERSION "\n" NRV_AVISO_VERSION);
-    return TrasLaSalida(SALIDA_EXITO, false);
+    return TrasLaSalida(SALIDA_EXITO, true);
   }
   if (linea.bAyuda) {
     Imprimir(linea.pOrden ? AyudaOrden(*linea.pOrden) : AyudaHerramienta());
-    return TrasLaSalida(SALIDA_EXITO, false);
+    return TrasLaSalida(SALIDA_EXITO, true);
   }
 
   int codigo = SALIDA_FALLO;

@@ -104,5 +104,13 @@ rc=${PIPESTATUS[0]}
 rc=$?
 [ "$rc" -eq 1 ] || fallo "info > /dev/full: código $rc"
 grep -qxF "nrv: No se ha podido escribir la salida." errores.txt || fallo "info > /dev/full: sin el mensaje"
+# The help and the version too: a failure is said, never only an exit code.
+for opcion in --help --version "entrenar --help"; do
+  # shellcheck disable=SC2086
+  "$NRV" $opcion >/dev/full 2>errores.txt
+  rc=$?
+  [ "$rc" -eq 1 ] || fallo "$opcion > /dev/full: código $rc"
+  grep -qxF "nrv: No se ha podido escribir la salida." errores.txt || fallo "$opcion > /dev/full: sin el mensaje"
+done
 
 termina
