@@ -506,7 +506,11 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
         }
         valor = argv[++i];
       }
-      linea.opciones[nombreOpcion] = valor;
+      // Two values of one option: which one was meant cannot be known.
+      if (!linea.opciones.emplace(nombreOpcion, valor).second) {
+        error = "la opción --" + nombreOpcion + " se ha dado dos veces";
+        return false;
+      }
     } else if (opcion) {
       if (bConValor) {
         error = "la opción --" + nombreOpcion + " no lleva valor";

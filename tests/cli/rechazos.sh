@@ -29,6 +29,7 @@ uso "aplicar con argumentos de más" "sobra el argumento d.csv" aplicar r.nrv a.
 uso "importar sin destino" "falta el argumento DESTINO" importar t.csv
 uso "opción sin valor" "falta el valor de --ocultas" nueva r.nrv a.txt b.txt --ocultas
 uso "opción desconocida" "opción desconocida: --capas" nueva r.nrv a.txt b.txt --capas 2
+uso "opción repetida" "la opción --ocultas se ha dado dos veces" nueva r.nrv a.txt b.txt --ocultas 2 --ocultas=3
 uso "opción corta desconocida" "opción desconocida: -o" nueva r.nrv a.txt b.txt -o 2
 uso "opción de otra orden" "opción desconocida: --epocas" entrenar r.nrv --epocas 3
 uso "interruptor con valor" "la opción --reemplazar no lleva valor" nueva r.nrv a.txt b.txt --reemplazar=si
