@@ -51,6 +51,34 @@ CString LiteralCadena(const CString& s) {
   return r + "\"";
 }
 
+// The most characters C99 requires a compiler to take in one string
+// literal; a longer name goes in a char array of its own.
+constexpr std::size_t kLiteralMaximo = 4095;
+
+// The names of a list of strings, one per line ("    x,"), and before it
+// the char arrays of the names too long for a literal.
+void Cadenas(CString& antes, CString& lista, const CString& p, const char* nombre, const std::vector<CString>& v) {
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    CString elemento = LiteralCadena(v[k]);
+    if (v[k].size() > kLiteralMaximo) {
+      elemento = FormatC("%s_%s_%zu", p.c_str(), nombre, k);
+      antes += "\nstatic const char " + elemento + "[] = {";
+      for (std::size_t i = 0; i < v[k].size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(v[k][i]);
+        antes += i % 12 == 0 ? "\n    " : " ";
+        if (c == '\'' || c == '\\')
+          antes += FormatC("'\\%c',", c);
+        else if (c >= 0x20 && c < 0x7F)
+          antes += FormatC("'%c',", c);
+        else
+          antes += FormatC("'\\%03o',", c);
+      }
+      antes += "\n    0\n};\n";
+    }
+    lista += "    " + elemento + (k + 1 < v.size() ? ",\n" : "\n");
+  }
+}
+
 // Values in rows of four, indented, comma-separated.
 void Valores(CString& s, const double* v, UINT n, const char* sangria) {
   for (UINT i = 0; i < n; ++i) {
@@ -377,11 +405,12 @@ Resultado<std::string> FuenteC(const RedPerceptron& red, const OpcionesFuenteC& 
         "}\n",
         p.c_str(), P.c_str(), p.c_str(), p.c_str(), p.c_str(), p.c_str(), p.c_str());
     if (!clases.empty()) {
+      CString antes, lista;
+      Cadenas(antes, lista, p, "clase", clases);
+      s += antes;
       s += FormatC("\n/* La clase de cada salida, en el orden del esquema. */\nconst char *const %s_clases[%u] = {\n",
                    p.c_str(), nS);
-      for (std::size_t k = 0; k < clases.size(); ++k)
-        s += "    " + LiteralCadena(clases[k]) + (k + 1 < clases.size() ? ",\n" : "\n");
-      s += "};\n";
+      s += lista + "};\n";
     } else {
       s += "\n/* Escala de las salidas numéricas: cada salida vuelve a las unidades de su\n"
            "   columna como en nrv, mínimo + v (máximo - mínimo), o mínimo + v. */\n";
@@ -402,11 +431,11 @@ Resultado<std::string> FuenteC(const RedPerceptron& red, const OpcionesFuenteC& 
           "    }\n"
           "}\n",
           p.c_str(), P.c_str(), p.c_str(), p.c_str(), p.c_str(), p.c_str(), p.c_str());
-      const std::vector<CString> nombres = esquema->NombresSalidas();
+      CString antes, lista;
+      Cadenas(antes, lista, p, "nombre_salida", esquema->NombresSalidas());
+      s += antes;
       s += FormatC("\nconst char *const %s_nombres_salidas[%u] = {\n", p.c_str(), nS);
-      for (std::size_t k = 0; k < nombres.size(); ++k)
-        s += "    " + LiteralCadena(nombres[k]) + (k + 1 < nombres.size() ? ",\n" : "\n");
-      s += "};\n";
+      s += lista + "};\n";
     }
   }
   return std::string(s);

@@ -298,7 +298,10 @@ TEST_F(ExportarC, ElEsquemaEscalaLasMedidasEnBrutoComoNrvYNombraLasClases) {
   columna("cruda", UsoColumna::Entrada, false, 0.0, 0.0);
   columna("negativa", UsoColumna::Entrada, true, -1e-3, 1e5);
   columna("especie", UsoColumna::Clase, false, 0.0, 0.0);
-  e.columnas.back().clases = {"setosa", "con \"comillas\" y \\ barra", "¿trígrafo?\?/", "virgínica"};
+  // A name past the 4095 characters a C99 literal may hold goes in an
+  // array of its own (-pedantic -Werror would refuse the literal).
+  const CString larga = "virgínica " + CString(5000, 'v') + " 'comilla' \\ fin";
+  e.columnas.back().clases = {"setosa", "con \"comillas\" y \\ barra", "¿trígrafo?\?/", larga};
   Red r(4, 5, 4, 9);
 
   std::mt19937_64 gen(11);
@@ -315,7 +318,7 @@ TEST_F(ExportarC, ElEsquemaEscalaLasMedidasEnBrutoComoNrvYNombraLasClases) {
   for (std::size_t i = 0; i < crudas.size(); ++i)
     ASSERT_TRUE(MismosBits(c[i], CEsquema::Escalar(e.columnas[i % 4], crudas[i])))
         << "valor " << i << ": C " << FormatC("%a", c[i]) << ", nrv " << FormatC("%a", CEsquema::Escalar(e.columnas[i % 4], crudas[i]));
-  EXPECT_EQ(texto, "setosa\ncon \"comillas\" y \\ barra\n¿trígrafo?\?/\nvirgínica\n");
+  EXPECT_EQ(texto, "setosa\ncon \"comillas\" y \\ barra\n¿trígrafo?\?/\n" + larga + "\n");
 }
 
 TEST_F(ExportarC, LasSalidasNumericasVuelvenASusUnidadesComoEnNrv) {
