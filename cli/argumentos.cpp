@@ -508,7 +508,7 @@ bool AnalizarArgumentos(int argc, char** argv, LineaOrdenes& linea, std::string&
       }
       // Two values of one option: which one was meant cannot be known.
       if (!linea.opciones.emplace(nombreOpcion, valor).second) {
-        error = "la opción --" + nombreOpcion + " se ha dado dos veces";
+        error = FormatC("la opción --%s se ha dado dos veces", nombreOpcion.c_str());
         return false;
       }
     } else if (opcion) {

@@ -532,8 +532,8 @@ std::vector<CString> CifrasRegresionDe(const ResumenExperimento& r) {
 // "verif. rmse precio" for "verificacion.salidas.precio.rmse".
 CString TituloRegresion(const CString& cifra) {
   const std::size_t a = cifra.find(".salidas."), b = cifra.rfind('.');
-  const CString parte = cifra.compare(0, a, "verificacion") == 0 ? "verif." : "prueba";
-  return parte + " " + cifra.substr(b + 1) + " " + cifra.substr(a + 9, b - a - 9);
+  return FormatC("%s %s %s", cifra.compare(0, a, "verificacion") == 0 ? "verif." : "prueba",
+                 cifra.substr(b + 1).c_str(), cifra.substr(a + 9, b - a - 9).c_str());
 }
 
 CString Parametro(const FilaResumen& f, const char* nombre) {

@@ -471,7 +471,7 @@ Resultado<ConjuntoEsquema> AplicarEsquema(const Tabla& t, const CEsquema& e, con
   cd.m_matEntradas.Dimensionar(nFilas, cd.m_nEntradas);
   cd.m_matSalidas.Dimensionar(nFilas, cd.m_nSalidas);
   for (UINT s = 0; s < nFilas; ++s) {
-    const std::vector<CString>& fila = t.filas[s];
+    const FilasTabla::Fila fila = t.filas[s];
     UINT x = 0, y = 0;
     for (std::size_t c = 0; c < nCol; ++c) {
       const ColumnaEsquema& col = e.columnas[c];

@@ -148,6 +148,9 @@ Resultado<Importacion> ImportarTabla(const CString& strTabla, const CString& str
   imp.pConjunto = std::move(c->pConjunto);
   if (!op.particion.empty() || op.nPliegues)
     if (Resultado<Hecho> r = Partir(imp, strEsquema, op); !r) return r.GetFallo();
+  // The samples are made: the cells' text is needed no more, and on a large
+  // table it is the most memory held.
+  imp.tabla.filas.Liberar();
   return imp;
 }
 

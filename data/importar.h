@@ -33,11 +33,11 @@ struct OpcionesImportacion {
 };
 
 struct Importacion {
-  Tabla tabla;  // as read, with the syntax it was read with
+  Tabla tabla;  // as read, with the syntax it was read with; its rows let go once read
   CEsquema esquema;
   bool bEsquemaNuevo = false;  // made from this table (else the scheme file, applied as it is)
   std::unique_ptr<CConjuntoDatos> pConjunto;  // the whole table
-  // With a split: each part's rows (indices into tabla.filas) and samples.
+  // With a split: each part's rows (indices of the table's rows) and samples.
   std::vector<std::vector<UINT>> filasPartes;
   std::vector<std::unique_ptr<CConjuntoDatos>> partes;
   std::vector<UINT> porcentajes;

@@ -19,6 +19,74 @@
 #include "framework/fichero.h"
 #include "framework/texto.h"
 
+// ---------------------------------------------------------------- FilasTabla
+
+FilasTabla::Fila::Fila(const FilasTabla& t, std::size_t r) : m_pFilas(&t) {
+  m_nPrimera = r == 0 ? 0 : t.m_finFila[r - 1];
+  m_nCeldas = t.m_finFila[r] - m_nPrimera;
+  m_nBase = t.m_inicioFila[r];
+}
+
+std::string_view FilasTabla::Fila::Vista(std::size_t c) const {
+  const std::vector<std::uint32_t>& fin = m_pFilas->m_finCelda;
+  const std::size_t a = c == 0 ? 0 : fin[m_nPrimera + c - 1], b = fin[m_nPrimera + c];
+  return std::string_view(m_pFilas->m_texto).substr(m_nBase + a, b - a);
+}
+
+std::vector<CString> FilasTabla::Fila::Celdas() const {
+  std::vector<CString> v;
+  v.reserve(m_nCeldas);
+  for (std::size_t c = 0; c < m_nCeldas; ++c) v.emplace_back(Vista(c));
+  return v;
+}
+
+bool FilasTabla::Fila::operator==(const std::vector<CString>& v) const {
+  if (v.size() != m_nCeldas) return false;
+  for (std::size_t c = 0; c < m_nCeldas; ++c)
+    if (Vista(c) != v[c]) return false;
+  return true;
+}
+
+void FilasTabla::AnadirCelda(std::string_view celda) {
+  m_texto.append(celda);
+  const std::size_t fin = m_texto.size() - m_nInicioPendiente;
+  // A row of more than 4 GiB of text: no table a user imports.
+  if (fin > UINT32_MAX) throw std::bad_alloc();
+  m_finCelda.push_back(static_cast<std::uint32_t>(fin));
+}
+
+void FilasTabla::CerrarFila() {
+  m_inicioFila.push_back(m_nInicioPendiente);
+  m_finFila.push_back(m_finCelda.size());
+  m_nInicioPendiente = m_texto.size();
+}
+
+void FilasTabla::DescartarFila() {
+  m_texto.resize(m_nInicioPendiente);
+  m_finCelda.resize(m_finFila.empty() ? 0 : m_finFila.back());
+}
+
+void FilasTabla::QuitarPrimera() { ++m_nQuitadas; }
+
+void FilasTabla::resize(std::size_t n) {
+  const std::size_t filas = n + m_nQuitadas;
+  if (filas >= m_finFila.size()) return;
+  m_texto.resize(m_inicioFila[filas]);
+  m_finCelda.resize(filas == 0 ? 0 : m_finFila[filas - 1]);
+  m_inicioFila.resize(filas);
+  m_finFila.resize(filas);
+  m_nInicioPendiente = m_texto.size();
+}
+
+void FilasTabla::Liberar() { *this = FilasTabla(); }
+
+bool FilasTabla::operator==(const std::vector<std::vector<CString>>& v) const {
+  if (v.size() != size()) return false;
+  for (std::size_t r = 0; r < v.size(); ++r)
+    if (!((*this)[r] == v[r])) return false;
+  return true;
+}
+
 namespace {
 
 // Rows looked at to settle the syntax.
@@ -69,12 +137,11 @@ bool EsUtf16(const std::string& s) {
 
 bool EsBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The parser's state while it is fed: the rows made so far, the row being
-// made and the line where it began.
+// The parser's state while it is fed: the rows made so far (the one being
+// made among them, open) and the line where it began.
 struct Lectura {
-  std::vector<std::vector<CString>>* pFilas;
+  FilasTabla* pFilas;
   std::vector<UINT>* pLineas;
-  std::vector<CString> fila;
   UINT nLinea = 0;        // line being fed
   UINT nLineaFila = 0;    // line where the row in progress began; 0: none yet
   UINT nMax = 0;          // stop after this many rows (0: all)
@@ -83,16 +150,17 @@ struct Lectura {
 
 extern "C" void AlCampo(void* s, std::size_t n, void* datos) {
   auto* l = static_cast<Lectura*>(datos);
-  l->fila.emplace_back(s ? CString(static_cast<const char*>(s), n) : CString());
+  l->pFilas->AnadirCelda(s ? std::string_view(static_cast<const char*>(s), n) : std::string_view());
 }
 
 extern "C" void AlFila(int, void* datos) {
   auto* l = static_cast<Lectura*>(datos);
   if (!l->Lleno()) {
-    l->pFilas->push_back(std::move(l->fila));
+    l->pFilas->CerrarFila();
     l->pLineas->push_back(l->nLineaFila ? l->nLineaFila : l->nLinea);
+  } else {
+    l->pFilas->DescartarFila();
   }
-  l->fila.clear();
   l->nLineaFila = 0;
 }
 
@@ -105,12 +173,12 @@ struct ErrorAnalisis {
 // Splits texto into rows with separator sep. False on a quoting error.
 // Without bFinal the text is only the start of the file: a row it leaves
 // unfinished is dropped, not refused.
-bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::vector<std::vector<CString>>& filas,
-              std::vector<UINT>& lineas, ErrorAnalisis& error) {
+bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, FilasTabla& filas, std::vector<UINT>& lineas,
+              ErrorAnalisis& error) {
   csv_parser p;
   if (csv_init(&p, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
   csv_set_delim(&p, static_cast<unsigned char>(sep));
-  Lectura l{&filas, &lineas, {}, 0, 0, nMax};
+  Lectura l{&filas, &lineas, 0, 0, nMax};
   bool bien = true;
   std::size_t i = 0;
   while (i < texto.size() && !l.Lleno()) {
@@ -121,7 +189,7 @@ bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::v
     else ++j;
     ++l.nLinea;
     // A row begins on the first line that holds something.
-    if (l.nLineaFila == 0 && l.fila.empty() &&
+    if (l.nLineaFila == 0 && !filas.FilaEmpezada() &&
         std::any_of(texto.begin() + static_cast<std::ptrdiff_t>(i), texto.begin() + static_cast<std::ptrdiff_t>(j),
                     [](char c) { return !EsBlanco(c); }))
       l.nLineaFila = l.nLinea;
@@ -142,6 +210,8 @@ bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, std::v
     bien = false;
   }
   csv_free(&p);
+  // A row left unfinished is no row.
+  filas.DescartarFila();
   return bien;
 }
 
@@ -151,7 +221,10 @@ bool EsNumerica(ClaseCelda c) { return c != ClaseCelda::Texto; }
 // every numeric column its number lies farther from theirs than they lie
 // from one another, and in every other column its text is none of theirs
 // (a header of years over rows of measures).
-bool PrimeraFilaAjena(const std::vector<std::vector<CString>>& filas, char cDecimal) {
+bool PrimeraFilaAjena(const FilasTabla& todas, char cDecimal) {
+  const std::size_t nFilas = std::min<std::size_t>(todas.size(), kFilasMuestra);
+  std::vector<std::vector<CString>> filas;
+  for (std::size_t r = 0; r < nFilas; ++r) filas.push_back(todas[r].Celdas());
   // Too few rows say nothing of their spread.
   if (filas.size() < 4) return false;
   const std::vector<CString>& primera = filas[0];
@@ -186,10 +259,10 @@ bool PrimeraFilaAjena(const std::vector<std::vector<CString>>& filas, char cDeci
 
 // A comma is the decimal mark when some cell reads as a number with it and
 // not with a point.
-bool HayComasDecimales(const std::vector<std::vector<CString>>& filas) {
+bool HayComasDecimales(const FilasTabla& filas) {
   double v = 0.0;
-  for (const auto& f : filas)
-    for (const CString& c : f)
+  for (std::size_t r = 0; r < filas.size() && r < kFilasMuestra; ++r)
+    for (const CString& c : filas[r].Celdas())
       if (c.find(',') != CString::npos && LeerCelda(c, ',', v) == ClaseCelda::Numero) return true;
   return false;
 }
@@ -306,10 +379,19 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
   const char* nombre = ruta.c_str();
   if (EsUtf16(bytesDados))
     return Fallo{FormatC("%s: la tabla está en UTF-16; guárdela en UTF-8 (o Windows-1252) para importarla.", nombre)};
-  std::string texto = bytesDados;
-  if (texto.compare(0, 3, "\xEF\xBB\xBF") == 0) texto.erase(0, 3);
+  // The bytes as they are, without a copy, unless they must change.
+  std::string convertido;
+  const std::string* pTexto = &bytesDados;
+  if (bytesDados.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    convertido = bytesDados.substr(3);
+    pTexto = &convertido;
+  }
   // Text that is not UTF-8 comes from a Windows-1252 program.
-  if (!EsUtf8(texto)) texto = Cp1252AUtf8(texto);
+  if (!EsUtf8(*pTexto)) {
+    convertido = Cp1252AUtf8(*pTexto);
+    pTexto = &convertido;
+  }
+  const std::string& texto = *pTexto;
 
   Tabla t;
   t.strRuta = ruta;
@@ -323,14 +405,15 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
     std::size_t mejorCeldas = 0;
     bool hallado = false;
     for (char sep : {'\t', ';', ','}) {
-      std::vector<std::vector<CString>> filas;
+      FilasTabla filas;
       std::vector<UINT> lineas;
       ErrorAnalisis e;
       const bool bien = Analizar(texto, sep, kFilasMuestra, bFinal, filas, lineas, e);
       if (filas.empty()) continue;
       const std::size_t n = filas[0].size();
-      if (bien && n >= 2 &&
-          std::all_of(filas.begin(), filas.end(), [n](const std::vector<CString>& f) { return f.size() == n; })) {
+      bool iguales = true;
+      for (std::size_t r = 0; r < filas.size(); ++r) iguales = iguales && filas[r].size() == n;
+      if (bien && n >= 2 && iguales) {
         t.cSeparador = sep;
         hallado = true;
         break;
@@ -354,12 +437,10 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
   // libcsv makes no row of a line without cells (blank lines).
   if (t.filas.empty()) return Fallo{FormatC("%s: la tabla está vacía.", nombre)};
 
-  const std::vector<std::vector<CString>> muestra(
-      t.filas.begin(), t.filas.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(t.filas.size(), kFilasMuestra)));
   if (opciones.cDecimal != 0)
     t.cDecimal = opciones.cDecimal;
   else
-    t.cDecimal = t.cSeparador != ',' && HayComasDecimales(muestra) ? ',' : '.';
+    t.cDecimal = t.cSeparador != ',' && HayComasDecimales(t.filas) ? ',' : '.';
   if (t.cDecimal == t.cSeparador)
     return Fallo{FormatC("%s: el separador y la marca decimal no pueden ser el mismo carácter (%s).", nombre,
                          NombreSeparador(t.cSeparador).c_str())};
@@ -369,23 +450,24 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
   if (opciones.nCabecera >= 0) {
     t.bCabecera = opciones.nCabecera == 1;
   } else if (t.filas.size() >= 2) {
-    const auto& a = t.filas[0];
-    const auto& b = t.filas[1];
+    const auto a = t.filas[0];
+    const auto b = t.filas[1];
     double v = 0.0;
     for (std::size_t i = 0; i < std::min(a.size(), b.size()) && !t.bCabecera; ++i)
       t.bCabecera = !EsNumerica(LeerCelda(a[i], t.cDecimal, v)) && EsNumerica(LeerCelda(b[i], t.cDecimal, v));
   } else {
     // A lone row of names is a header without rows, not a sample.
     double v = 0.0;
-    t.bCabecera = std::none_of(t.filas[0].begin(), t.filas[0].end(),
+    const std::vector<CString> primera = t.filas[0].Celdas();
+    t.bCabecera = std::none_of(primera.begin(), primera.end(),
                                [&](const CString& c) { return c.empty() || EsNumerica(LeerCelda(c, t.cDecimal, v)); });
   }
-  if (!t.bCabecera && opciones.nCabecera < 0 && PrimeraFilaAjena(muestra, t.cDecimal))
+  if (!t.bCabecera && opciones.nCabecera < 0 && PrimeraFilaAjena(t.filas, t.cDecimal))
     t.strDuda = FormatC("%s, línea %u: la primera fila se lee como una muestra, pero no se parece a las demás "
                         "(¿es la cabecera?); diga si la tabla tiene cabecera o no.",
                         nombre, t.lineas[0]);
   if (t.bCabecera) {
-    t.cabecera = std::move(t.filas.front());
+    t.cabecera = t.filas.front().Celdas();
     // A header cell left empty (a spreadsheet's index column) still names
     // its column, with a name that no other cell has.
     std::unordered_set<CString> nombres(t.cabecera.begin(), t.cabecera.end());
@@ -396,7 +478,7 @@ Resultado<Tabla> LeerTablaParte(const CString& ruta, const std::string& bytesDad
         nombres.insert(n);
         t.cabecera[i] = n;
       }
-    t.filas.erase(t.filas.begin());
+    t.filas.QuitarPrimera();
     t.lineas.erase(t.lineas.begin());
     if (t.filas.empty()) return Fallo{FormatC("%s: la tabla solo tiene la cabecera; le faltan las filas.", nombre)};
     t.nColumnas = static_cast<UINT>(t.cabecera.size());

@@ -3,6 +3,8 @@
 // the header row detected unless they are given.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "framework/resultado.h"
@@ -11,6 +13,73 @@ struct OpcionesTabla {
   char cSeparador = 0;  // ',', ';' or '\t'; 0: detected
   char cDecimal = 0;    // '.' or ','; 0: detected
   int nCabecera = -1;   // 1: the first row is a header; 0: it is not; -1: detected
+};
+
+// The rows of a table, their cells as text, held compactly: every cell's
+// bytes one after another in one buffer, with where each cell and each row
+// ends (a row of cells as strings costs some 250 bytes more a row).
+// Read like a vector of rows of CString: filas[r][c] gives the cell.
+class FilasTabla {
+ public:
+  class Fila {
+   public:
+    std::size_t size() const { return m_nCeldas; }
+    bool empty() const { return m_nCeldas == 0; }
+    std::string_view Vista(std::size_t c) const;
+    CString operator[](std::size_t c) const { return CString(Vista(c)); }
+    std::vector<CString> Celdas() const;
+    bool operator==(const std::vector<CString>& v) const;
+
+   private:
+    friend class FilasTabla;
+    Fila(const FilasTabla& t, std::size_t r);
+    const FilasTabla* m_pFilas;
+    std::size_t m_nPrimera, m_nCeldas;  // the row's first cell, and its count
+    std::size_t m_nBase;                // where its bytes begin
+  };
+  class Iterador {
+   public:
+    Iterador(const FilasTabla& t, std::size_t r) : m_pFilas(&t), m_nFila(r) {}
+    Fila operator*() const { return (*m_pFilas)[m_nFila]; }
+    Iterador& operator++() {
+      ++m_nFila;
+      return *this;
+    }
+    bool operator!=(const Iterador& o) const { return m_nFila != o.m_nFila; }
+
+   private:
+    const FilasTabla* m_pFilas;
+    std::size_t m_nFila;
+  };
+
+  std::size_t size() const { return m_finFila.size() - m_nQuitadas; }
+  bool empty() const { return size() == 0; }
+  Fila operator[](std::size_t r) const { return Fila(*this, r + m_nQuitadas); }
+  Fila front() const { return (*this)[0]; }
+  Iterador begin() const { return Iterador(*this, 0); }
+  Iterador end() const { return Iterador(*this, size()); }
+
+  // Building: cells of the row in progress, then the row's end (or the
+  // row left out: its cells dropped).
+  void AnadirCelda(std::string_view celda);
+  void CerrarFila();
+  void DescartarFila();
+  bool FilaEmpezada() const { return m_finCelda.size() > (m_finFila.empty() ? 0 : m_finFila.back()); }
+  // The first row left out (a header), in no time; the rows past n dropped.
+  void QuitarPrimera();
+  void resize(std::size_t n);
+  // Back to no rows, the memory given back.
+  void Liberar();
+
+  bool operator==(const std::vector<std::vector<CString>>& v) const;
+
+ private:
+  std::string m_texto;
+  std::vector<std::uint32_t> m_finCelda;  // where each cell's bytes end, from its row's start
+  std::vector<std::size_t> m_inicioFila;  // where each row's bytes begin in m_texto
+  std::vector<std::size_t> m_finFila;     // where each row's cells end in m_finCelda
+  std::size_t m_nInicioPendiente = 0;     // where the row in progress begins
+  std::size_t m_nQuitadas = 0;            // rows left out at the front
 };
 
 // A table as it is read: the syntax found, the header's names and the rows'
@@ -22,7 +91,7 @@ struct Tabla {
   bool bCabecera = false;
   UINT nColumnas = 0;              // cells of the header, else of the first row
   std::vector<CString> cabecera;   // the header's cells; empty without a header
-  std::vector<std::vector<CString>> filas;
+  FilasTabla filas;
   std::vector<UINT> lineas;        // 1-based line where each row begins
   bool bCompleta = true;           // false: only the first rows were read
   // Not empty: why the first row, read as a sample by detection, looks
