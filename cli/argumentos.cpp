@@ -50,6 +50,10 @@ std::string AyudaNueva() {
          "                    pesos de su mejor época\n"
          "  --barajar         las muestras de entrenamiento, en otro orden en cada\n"
          "                    época (fijado por la semilla)\n"
+         "  --medir-entrenamiento mide también, al final de cada época, el fichero\n"
+         "                    de entrenamiento (error máximo, error total y aciertos)\n"
+         "                    y los aciertos de cada clase en el de verificación, y lo\n"
+         "                    guarda con la red (info --json, historial --json)\n"
          "\n"
          "Los números se escriben con punto decimal (0.5), sea cual sea el idioma.\n";
 }
@@ -171,7 +175,12 @@ const char* const kAyudaHistorial =
     "Opciones:\n"
     "  --csv   en CSV, para programas de gráficas y hojas de cálculo: la cabecera\n"
     "          epoca,error_maximo,error_total,tasa_aciertos, una fila por época,\n"
-    "          punto decimal con todas las cifras de cada valor y fin de línea LF\n";
+    "          punto decimal con todas las cifras de cada valor y fin de línea LF\n"
+    "  --json  en JSON: un objeto por época con epoca, error_maximo, error_total\n"
+    "          y tasa_aciertos y, en una red creada con --medir-entrenamiento,\n"
+    "          entrenamiento (las mismas cifras del fichero de entrenamiento),\n"
+    "          aciertos_clase (la tasa de cada clase en la verificación) y\n"
+    "          matriz (su matriz de confusión); null en una época no medida\n";
 
 const char* const kAyudaExportar =
     "Escribe la red en DESTINO como un fichero de C99 autónomo: su forma, los\n"
@@ -213,7 +222,9 @@ const char* const kAyudaInfo =
     "completadas, su estado y sus ficheros de datos; si los tiene, su semilla,\n"
     "su paciencia, su fichero de prueba y las cifras de la última medida en él\n"
     "(en JSON: semilla, paciencia, barajar, fichero_prueba y prueba, con los\n"
-    "nombres de «verificar --json»; null si no los tiene).\n"
+    "nombres de «verificar --json»; null si no los tiene). De una red creada con\n"
+    "--medir-entrenamiento, también las cifras de su última época en el fichero\n"
+    "de entrenamiento (en JSON: medir_entrenamiento y ultima_epoca_entrenamiento).\n"
     "\n"
     "Opciones:\n"
     "  --json   escribe la información en JSON, para otros programas\n";
@@ -311,7 +322,8 @@ const std::vector<DefinicionOrden> kOrdenes = {
       {"semilla", "-"},
       {"prueba", "datos"},
       {"paciencia", "-"},
-      {"barajar", nullptr}},
+      {"barajar", nullptr},
+      {"medir-entrenamiento", nullptr}},
      "crea una red a partir de sus ficheros de entrenamiento y verificación",
      AyudaNueva},
     {"entrenar",
@@ -332,7 +344,7 @@ const std::vector<DefinicionOrden> kOrdenes = {
      OrdenHistorial,
      {{"RED.nrv", "red"}, {"SALIDA", "fichero"}},
      {},
-     {{"csv", nullptr}},
+     {{"csv", nullptr}, {"json", nullptr}},
      "guarda el historial de entrenamiento",
      kAyudaHistorial},
     {"pesos",

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -183,6 +185,14 @@ CString LineaPrueba(const OpcionesRed& op) {
                  op.strFicheroPrueba.c_str(), f.nEpoca - 1, f.nMuestras, f.dTasaAciertos, f.dErrorTotal);
 }
 
+// The last completed epoch whose training set was measured, plus one (0: none).
+UINT UltimaEpocaMedida(const CNodusDoc& doc) {
+  const OpcionesRed& op = doc.m_opciones;
+  UINT e = std::min<UINT>(doc.m_nEpoca.load(), UINT(op.entErrorMaximo.size()));
+  while (e > 0 && std::isnan(op.entErrorTotal[e - 1])) --e;
+  return e;
+}
+
 CString JsonInfo(const CNodusDoc& doc) {
   const UINT nEpoca = doc.m_nEpoca.load();
   Json j;
@@ -223,6 +233,18 @@ CString JsonInfo(const CNodusDoc& doc) {
                    {"epocas", f.nEpoca}};
   } else {
     j["prueba"] = nullptr;
+  }
+  // Only for a network that measures its training set: the others read as before.
+  if (op.bMedirEntrenamiento || op.HayHistorial()) {
+    j["medir_entrenamiento"] = op.bMedirEntrenamiento;
+    const UINT e = UltimaEpocaMedida(doc);
+    if (e != 0)
+      j["ultima_epoca_entrenamiento"] = {{"epoca", e - 1},
+                                         {"error_maximo", op.entErrorMaximo[e - 1]},
+                                         {"error_total", op.entErrorTotal[e - 1]},
+                                         {"tasa_aciertos", op.entAciertos[e - 1]}};
+    else
+      j["ultima_epoca_entrenamiento"] = nullptr;
   }
   return Volcar(j);
 }
@@ -266,6 +288,7 @@ int OrdenNueva(const LineaOrdenes& linea, CHostLinea&) {
   }
   DatosNuevaRed conOpciones = *datos;
   conOpciones.opciones = *opciones;
+  if (linea.Tiene("medir-entrenamiento")) conOpciones.opciones.bMedirEntrenamiento = true;
   CNodusDoc doc;
   // The data files that make no network have been named.
   if (!doc.NuevaRed(conOpciones)) return SALIDA_USO;
@@ -450,7 +473,9 @@ int Exportar(const LineaOrdenes& linea, UINT idComando, FnUpdate actualizar, FnB
 int OrdenHistorial(const LineaOrdenes& linea, CHostLinea&) {
   return Exportar(
       linea, ID_GUARDAR_HISTORIAL, [](CNodusDoc& d, CCmdUI* c) { d.OnUpdateGuardarHistorial(c); },
-      [&linea](CNodusDoc& d, const CString&) { return linea.Tiene("csv") ? BytesHistorialCsv(d) : BytesHistorial(d); },
+      [&linea](CNodusDoc& d, const CString&) {
+        return linea.Tiene("json") ? BytesHistorialJson(d) : linea.Tiene("csv") ? BytesHistorialCsv(d) : BytesHistorial(d);
+      },
       "La red no tiene historial: todavía no ha completado ninguna época.",
       "Historial guardado en %s (%s, épocas: %u).\n");
 }
@@ -504,6 +529,10 @@ int OrdenInfo(const LineaOrdenes& linea, CHostLinea&) {
   if (op.bSemilla) s += FormatC("Semilla:                   %u\n", op.nSemilla);
   if (op.nPaciencia) s += FormatC("Paciencia:                 %u épocas\n", op.nPaciencia);
   if (op.bBarajar) s += "Orden de las muestras:     barajado en cada época\n";
+  if (op.bMedirEntrenamiento) s += "Medida del entrenamiento:  en cada época\n";
+  if (const UINT e = UltimaEpocaMedida(doc); e != 0)
+    s += FormatC("Entrenamiento:             %u: error máximo %7.6f, error total %7.5f, aciertos %7.4f%%\n", e - 1,
+                 op.entErrorMaximo[e - 1], op.entErrorTotal[e - 1], op.entAciertos[e - 1]);
   if (op.bFigurasPrueba) s += LineaPrueba(op);
   Imprimir(s);
   return SALIDA_EXITO;

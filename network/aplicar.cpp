@@ -300,3 +300,31 @@ std::string TextoAplicacion(const Aplicacion& a, const CEsquema* pEsquema) {
   }
   return s;
 }
+
+MuestrasFalladas FalladasDe(const Aplicacion& a, const std::vector<CString>& nombresDados) {
+  const std::vector<CString> nombres = NombresSalidas(a.nSalidas, nombresDados);
+  MuestrasFalladas f;
+  f.nMuestras = a.nMuestras;
+  std::vector<CString> cabecera{"muestra", "objetivo", "red"};
+  cabecera.insert(cabecera.end(), nombres.begin(), nombres.end());
+  f.celdas.push_back(std::move(cabecera));
+  if (!a.bObjetivos || a.nSalidas == 0) return f;
+  for (UINT m = 0; m < a.nMuestras; ++m) {
+    if (a.ganadoras[m] == a.objetivos[m]) continue;
+    std::vector<CString> fila{FormatC("%u", m + 1), nombres[a.objetivos[m]], nombres[a.ganadoras[m]]};
+    for (UINT k = 0; k < a.nSalidas; ++k) fila.push_back(FormatC("%.6f", a.salidas[std::size_t(m) * a.nSalidas + k]));
+    f.celdas.push_back(std::move(fila));
+    ++f.nFalladas;
+  }
+  return f;
+}
+
+Resultado<MuestrasFalladas> FalladasFichero(const RedPerceptron& red, const CString& ruta,
+                                            const std::vector<CString>& nombres) {
+  if (Resultado<Hecho> c = ComprobarFicheroDatos(ruta); !c) return c.GetFallo();
+  if (Resultado<Hecho> c = ComprobarDimensiones(red, ruta); !c) return c.GetFallo();
+  CConjuntoDatos conjunto;
+  if (!conjunto.Cargar(ruta)) return Fallo{"Error en apertura de fichero"};
+  if (!EncajaConjunto(conjunto, red.nEntradas, red.nSalidas)) return Fallo{"Dimensiones Erroneas"};
+  return FalladasDe(AplicarConjunto(red, conjunto, true), nombres);
+}

@@ -59,6 +59,21 @@ struct Aplicacion {
 
 Aplicacion AplicarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto, bool bObjetivos);
 
+// The samples a network gets wrong (its winning output is not the
+// target's), for the graph window's list: celdas holds the header
+// (muestra, objetivo, red, then each output's name) and one row per such
+// sample: its number from 1 as aplicar numbers them, the two winners'
+// names and the network's outputs ("%.6f").
+struct MuestrasFalladas {
+  UINT nMuestras = 0;
+  UINT nFalladas = 0;
+  std::vector<std::vector<CString>> celdas;
+};
+MuestrasFalladas FalladasDe(const Aplicacion& a, const std::vector<CString>& nombres);
+// A data file checked and loaded as Verificar loads it, then applied.
+Resultado<MuestrasFalladas> FalladasFichero(const RedPerceptron& red, const CString& ruta,
+                                            const std::vector<CString>& nombres);
+
 // The check of a results file before anything is read or written: a name
 // given, and none of the network's files (red, as FicherosDeLaRed gives
 // them), nor the data's, nor the scheme's (strEsquema; may be empty).

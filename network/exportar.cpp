@@ -1,6 +1,9 @@
 #include "network/exportar.h"
 
+#include <cmath>
 #include <cstring>
+
+#include <nlohmann/json.hpp>
 
 #include "framework/dialogo.h"
 #include "framework/documento.h"
@@ -57,6 +60,49 @@ std::string BytesHistorialCsv(const CNodusDoc& doc) {
     texto += FormatC("%u,", e) + TextoExacto(doc.m_arrErrorMaximo.m_pDatos[e]) + "," +
              TextoExacto(doc.m_arrErrorTotal.m_pDatos[e]) + "," + TextoExacto(doc.m_arrAciertos.m_pDatos[e]) + "\n";
   return texto;
+}
+
+std::string BytesHistorialJson(const CNodusDoc& doc) {
+  using Json = nlohmann::ordered_json;
+  const OpcionesRed& op = doc.m_opciones;
+  const std::size_t n = op.nClases, celdas = n * n;
+  Json epocas = Json::array();
+  for (UINT e = 0; EpocaGuardada(doc, e); ++e) {
+    Json j;
+    j["epoca"] = e;
+    j["error_maximo"] = doc.m_arrErrorMaximo.m_pDatos[e];
+    j["error_total"] = doc.m_arrErrorTotal.m_pDatos[e];
+    j["tasa_aciertos"] = doc.m_arrAciertos.m_pDatos[e];
+    // The option's figures where it kept them; NaN (not measured) is null.
+    if (e < op.entErrorMaximo.size())
+      j["entrenamiento"] = std::isnan(op.entErrorTotal[e]) ? Json(nullptr)
+                                                           : Json{{"error_maximo", op.entErrorMaximo[e]},
+                                                                  {"error_total", op.entErrorTotal[e]},
+                                                                  {"tasa_aciertos", op.entAciertos[e]}};
+    if (n != 0 && (std::size_t(e) + 1) * n <= op.aciertosClase.size()) {
+      Json a = Json::array();
+      for (std::size_t k = 0; k < n; ++k) a.push_back(op.aciertosClase[e * n + k]);
+      j["aciertos_clase"] = std::move(a);
+    }
+    if (n != 0 && (std::size_t(e) + 1) * celdas <= op.matrices.size()) {
+      const UINT* m = op.matrices.data() + e * celdas;
+      Json filas = Json::array();
+      bool medida = false;
+      for (std::size_t t = 0; t < n; ++t) {
+        Json f = Json::array();
+        for (std::size_t o = 0; o < n; ++o) {
+          f.push_back(m[t * n + o]);
+          medida = medida || m[t * n + o] != 0;
+        }
+        filas.push_back(std::move(f));
+      }
+      j["matriz"] = medida ? std::move(filas) : Json(nullptr);
+    }
+    epocas.push_back(std::move(j));
+  }
+  Json r;
+  r["epocas"] = std::move(epocas);
+  return r.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 bool PesosBinarios(const CString& ruta) {

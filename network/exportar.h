@@ -22,6 +22,14 @@ std::string BytesHistorial(const CNodusDoc& doc);
 // same double, LF.
 std::string BytesHistorialCsv(const CNodusDoc& doc);
 
+// The same epochs as one JSON object: "epocas", an array of objects with
+// epoca, error_maximo, error_total and tasa_aciertos and, where the network
+// measured them (OpcionesRed::bMedirEntrenamiento), entrenamiento (the
+// training set's three figures), aciertos_clase (each class's hit rate on
+// the verification file) and matriz (its confusion matrix); null for an
+// epoch not measured. Numbers as they read back, LF.
+std::string BytesHistorialJson(const CNodusDoc& doc);
+
 // Whether a weights file takes the binary form: its name's extension is
 // exactly "bin" or "ie3".
 bool PesosBinarios(const CString& ruta);

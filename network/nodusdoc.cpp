@@ -355,8 +355,12 @@ void CNodusDoc::Serialize(CArchive& ar) {
   m_arrErrorTotal.Serialize(ar);
   m_arrAciertos.Serialize(ar);
   // The options, after every field of the described layout: a file
-  // without them is that layout exactly.
-  if (ar.IsStoring()) EscribirBloqueOpciones(ar, m_opciones);
+  // without them is that layout exactly. A run leaves room in the history
+  // for epochs that did not come; the file keeps those completed.
+  if (ar.IsStoring()) {
+    m_opciones.RecortarHistorial(m_nEpoca.load());
+    EscribirBloqueOpciones(ar, m_opciones);
+  }
 
   if (ar.IsLoading()) {
     // Training, verification and the exports trust these shapes.
@@ -381,6 +385,15 @@ void CNodusDoc::Serialize(CArchive& ar) {
     if (m_opciones.bMejor && (m_opciones.mejores.size() != nPesos || m_opciones.nEpocaMejor >= m_nEpoca))
       throw CArchiveException(CArchiveException::generic,
                               "El fichero no contiene una red válida: su mejor época no concuerda con la red.");
+    // The history measured under the option: of epochs that ran, its
+    // classes the network's outputs.
+    const OpcionesRed& op = m_opciones;
+    if (op.entErrorMaximo.size() > m_nEpoca || (op.nClases != 0 && op.nClases != m_nSalidas) ||
+        op.aciertosClase.size() > std::uint64_t(m_nEpoca) * m_nSalidas ||
+        op.matrices.size() > std::uint64_t(m_nEpoca) * m_nSalidas * m_nSalidas)
+      throw CArchiveException(CArchiveException::generic,
+                              "El fichero no contiene una red válida: su historial de entrenamiento no concuerda "
+                              "con la red.");
   }
   m_bEntrenando = false;
 }
@@ -432,6 +445,16 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
 
 void CNodusDoc::OnEntrenar() {
   if (!m_bEntrenando && !m_bEntrenada) {
+    // The run writes each epoch's figures in place, while the views read
+    // those published: their room is made here, before the thread.
+    if (m_opciones.bMedirEntrenamiento) {
+      try {
+        m_opciones.PrepararHistorial(m_nMaxEpocas, m_nSalidas);
+      } catch (const std::bad_alloc&) {
+        AfxMessageBox(CMemoryException().Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+      }
+    }
     if (m_fdBloqueo.load() < 0) {
       if (const Resultado<Hecho> b = BloquearFichero(); !b) {
         AfxMessageBox(b.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
@@ -595,6 +618,10 @@ UINT HiloEntrenamiento(void* pParam) {
   std::unique_ptr<CMotorPerceptron> pMotor;
   std::unique_ptr<CBarajado> pBarajado;
   std::unique_ptr<CParadaTemprana> pParada;
+  // Under bMedirEntrenamiento: the verification file's outputs of each
+  // epoch, for its confusion matrix.
+  std::unique_ptr<CMatrizReales> pSalidasVer;
+  std::vector<UINT> matriz;
   CString bloque;
   CString fallo;
   bool detenido = false;
@@ -622,6 +649,11 @@ UINT HiloEntrenamiento(void* pParam) {
       if (opciones.bBarajar) pBarajado = std::make_unique<CBarajado>(*pEntrenamiento, opciones.nSemilla);
       if (opciones.nPaciencia != 0)
         pParada = std::make_unique<CParadaTemprana>(red, opciones, pDoc->m_arrErrorTotal.m_pDatos, e0);
+      if (opciones.bMedirEntrenamiento) {
+        pSalidasVer = std::make_unique<CMatrizReales>();
+        pSalidasVer->Dimensionar(pVerificacion->m_nMuestras, nSalidas);
+        matriz.resize(std::size_t(nSalidas) * nSalidas);
+      }
       bloque = CabeceraRegistro(pDoc->m_strFicheroEntrenamiento, pDoc->m_strFicheroVerificacion, e0, dAprendizaje,
                                 dMomento);
       bloque.reserve(bloque.size() + std::size_t(nMaxEpocas - std::min(e0, nMaxEpocas)) * 64 + 2);
@@ -634,6 +666,7 @@ UINT HiloEntrenamiento(void* pParam) {
   if (!fallo.empty() || detenido) {
     pBarajado.reset();
     pParada.reset();
+    pSalidasVer.reset();
     pEntrenamiento.reset();
     pVerificacion.reset();
     pMotor.reset();
@@ -650,6 +683,9 @@ UINT HiloEntrenamiento(void* pParam) {
   double* const pErrorMaximo = pDoc->m_arrErrorMaximo.m_pDatos;
   double* const pErrorTotal = pDoc->m_arrErrorTotal.m_pDatos;
   double* const pAciertos = pDoc->m_arrAciertos.m_pDatos;
+  // The history of the option, made room for by OnEntrenar: entries past
+  // a vector's end (matrices that do not fit) are not kept.
+  OpcionesRed& hist = pDoc->m_opciones;
 
   pDoc->SetEstado(ESTADO_ENTRENANDO);
   PostMessage(hWnd, WM_ACTUALIZAR, 0, 0);
@@ -662,7 +698,23 @@ UINT HiloEntrenamiento(void* pParam) {
     if (pBarajado) pBarajado->Epoca(e);
     pMotor->EntrenarEpoca(*pEntrenamiento, dAprendizaje, dMomento);
     if (pBarajado) pBarajado->Restaurar();
-    const MedidasConjunto m = pMotor->MedirConjunto(*pVerificacion);
+    const MedidasConjunto m = pMotor->MedirConjunto(*pVerificacion, pSalidasVer.get());
+    if (pSalidasVer) {
+      // The training set measured by the same pass, with the weights the
+      // verification file saw.
+      const MedidasConjunto t = pMotor->MedirConjunto(*pEntrenamiento);
+      if (e < hist.entErrorMaximo.size()) {
+        hist.entErrorMaximo[e] = std::isnan(t.dErrorTotal) ? t.dErrorTotal : t.dErrorMaximo;
+        hist.entErrorTotal[e] = t.dErrorTotal;
+        hist.entAciertos[e] = t.dTasaAciertos;
+      }
+      ContarMatriz(red, *pVerificacion, *pSalidasVer, matriz.data());
+      const std::size_t n = nSalidas, celdas = n * n;
+      if ((std::size_t(e) + 1) * n <= hist.aciertosClase.size())
+        for (UINT k = 0; k < nSalidas; ++k) hist.aciertosClase[e * n + k] = AciertosClase(matriz.data(), nSalidas, k);
+      if ((std::size_t(e) + 1) * celdas <= hist.matrices.size())
+        std::copy(matriz.begin(), matriz.end(), hist.matrices.begin() + std::ptrdiff_t(e * celdas));
+    }
     // A NaN error never counts as the greatest, but it makes the total
     // NaN: the epoch's maximum is then recorded as what it is.
     const double dMaximo = std::isnan(m.dErrorTotal) ? m.dErrorTotal : m.dErrorMaximo;
@@ -710,6 +762,7 @@ UINT HiloEntrenamiento(void* pParam) {
 
   // The test file, measured once with the weights the run leaves.
   pMotor.reset();
+  pSalidasVer.reset();
   CString avisoPrueba;
   if (!opciones.strFicheroPrueba.empty() && e > e0) {
     const Resultado<FigurasPrueba> f = MedirFicheroPrueba(red, pDoc->m_strRutaPrueba, e);

@@ -1,5 +1,6 @@
 #include "network/opciones.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,11 @@ enum Etiqueta : UINT {
   ETQ_MEDIR_ENTRENAMIENTO = 7,  // no payload
   ETQ_MEJOR = 8,                // u32 stopped early (0, 1), u32 epoch, u32 count, count f64
   // 0x100 on: the history kept under ETQ_MEDIR_ENTRENAMIENTO.
+  ETQ_ENT_ERROR_MAXIMO = 0x100,  // u32 count, count f64 (NaN: not measured)
+  ETQ_ENT_ERROR_TOTAL = 0x101,   // the same
+  ETQ_ENT_ACIERTOS = 0x102,      // the same
+  ETQ_ACIERTOS_CLASE = 0x103,    // u32 classes, u32 epochs, classes x epochs f64
+  ETQ_MATRICES = 0x104,          // u32 classes, u32 epochs, classes² x epochs u32
 };
 
 [[noreturn]] void Danado(const char* detalle) {
@@ -54,11 +60,54 @@ void LeerCarga(const std::vector<BYTE>& carga, F leer) {
   if (ar.Restantes() != 0) Danado("una opción tiene una longitud que no es la suya");
 }
 
+void EscribirReales(CArchive& a, const std::vector<double>& v) {
+  a << UINT(v.size());
+  for (double d : v) a << d;
+}
+
+// A vector of the history, any doubles as the document's own history
+// keeps them (NaN: an epoch not measured, or figures that were not numbers).
+void LeerReales(CArchive& a, std::vector<double>& v) {
+  UINT n = 0;
+  a >> n;
+  if (std::uint64_t(n) * 8 != a.Restantes()) Danado("su historial de entrenamiento tiene otra longitud");
+  v.resize(n);
+  for (double& d : v) a >> d;
+}
+
 }  // namespace
 
 bool OpcionesRed::PorOmision() const {
   return !bSemilla && nPaciencia == 0 && !bBarajar && strFicheroPrueba.empty() && !bFigurasPrueba &&
-         strEsquema.empty() && !bMedirEntrenamiento && !bMejor;
+         strEsquema.empty() && !bMedirEntrenamiento && !bMejor && !HayHistorial();
+}
+
+void OpcionesRed::PrepararHistorial(UINT nEpocas, UINT nSalidas) {
+  const double nan = std::nan("");
+  for (std::vector<double>* v : {&entErrorMaximo, &entErrorTotal, &entAciertos})
+    if (v->size() < nEpocas) v->resize(nEpocas, nan);
+  // The classes are the network's outputs; a history of another shape
+  // cannot go on.
+  if (nClases != nSalidas) {
+    aciertosClase.clear();
+    matrices.clear();
+    nClases = nSalidas;
+  }
+  const std::size_t n = std::size_t(nEpocas) * nClases;
+  if (aciertosClase.size() < n) aciertosClase.resize(n, nan);
+  // The matrices of the first epochs, as many as kCeldasMatrices holds.
+  const std::size_t matriz = std::size_t(nClases) * nClases;
+  const std::size_t celdas = matriz == 0 ? 0 : std::min(n * nClases, kCeldasMatrices / matriz * matriz);
+  if (matrices.size() < celdas) matrices.resize(celdas, 0);
+}
+
+void OpcionesRed::RecortarHistorial(UINT nEpocas) {
+  for (std::vector<double>* v : {&entErrorMaximo, &entErrorTotal, &entAciertos})
+    if (v->size() > nEpocas) v->resize(nEpocas);
+  const std::size_t n = std::size_t(nEpocas) * nClases;
+  if (aciertosClase.size() > n) aciertosClase.resize(n);
+  if (matrices.size() > n * nClases) matrices.resize(n * nClases);
+  if (aciertosClase.empty() && matrices.empty()) nClases = 0;
 }
 
 void EscribirBloqueOpciones(CArchive& ar, const OpcionesRed& op) {
@@ -81,6 +130,21 @@ void EscribirBloqueOpciones(CArchive& ar, const OpcionesRed& op) {
     Entrada(e, ETQ_MEJOR, Carga([&](CArchive& a) {
               a << UINT(op.bParadaTemprana ? 1 : 0) << op.nEpocaMejor << UINT(op.mejores.size());
               for (double d : op.mejores) a << d;
+            }));
+  if (!op.entErrorMaximo.empty()) {
+    Entrada(e, ETQ_ENT_ERROR_MAXIMO, Carga([&](CArchive& a) { EscribirReales(a, op.entErrorMaximo); }));
+    Entrada(e, ETQ_ENT_ERROR_TOTAL, Carga([&](CArchive& a) { EscribirReales(a, op.entErrorTotal); }));
+    Entrada(e, ETQ_ENT_ACIERTOS, Carga([&](CArchive& a) { EscribirReales(a, op.entAciertos); }));
+  }
+  if (op.nClases != 0 && !op.aciertosClase.empty())
+    Entrada(e, ETQ_ACIERTOS_CLASE, Carga([&](CArchive& a) {
+              a << op.nClases << UINT(op.aciertosClase.size() / op.nClases);
+              for (double d : op.aciertosClase) a << d;
+            }));
+  if (op.nClases != 0 && !op.matrices.empty())
+    Entrada(e, ETQ_MATRICES, Carga([&](CArchive& a) {
+              a << op.nClases << UINT(op.matrices.size() / (std::size_t(op.nClases) * op.nClases));
+              for (UINT c : op.matrices) a << c;
             }));
   ar.Write(MAGIA, sizeof MAGIA);
   ar << VERSION_BLOQUE << UINT(e.size());
@@ -166,11 +230,50 @@ OpcionesRed LeerBloqueOpciones(CArchive& ar) {
         op.bMejor = true;
         break;
       }
+      case ETQ_ENT_ERROR_MAXIMO:
+        LeerCarga(carga, [&](CArchive& a) { LeerReales(a, op.entErrorMaximo); });
+        break;
+      case ETQ_ENT_ERROR_TOTAL:
+        LeerCarga(carga, [&](CArchive& a) { LeerReales(a, op.entErrorTotal); });
+        break;
+      case ETQ_ENT_ACIERTOS:
+        LeerCarga(carga, [&](CArchive& a) { LeerReales(a, op.entAciertos); });
+        break;
+      case ETQ_ACIERTOS_CLASE:
+      case ETQ_MATRICES: {
+        const bool bMatrices = nEtiqueta == ETQ_MATRICES;
+        LeerCarga(carga, [&](CArchive& a) {
+          UINT nClases = 0, nEpocas = 0;
+          a >> nClases >> nEpocas;
+          if (nClases == 0 || (op.nClases != 0 && nClases != op.nClases)) Danado("sus clases no concuerdan");
+          op.nClases = nClases;
+          // No more than the program keeps (so nothing here overflows).
+          if (bMatrices && (nClases > 1024 || std::uint64_t(nClases) * nClases * nEpocas > kCeldasMatrices))
+            Danado("sus matrices de confusión son más de las que guarda nrv");
+          const std::uint64_t n = std::uint64_t(nEpocas) * nClases * (bMatrices ? nClases : 1);
+          const std::uint64_t tam = bMatrices ? 4 : 8;
+          if (n > a.Restantes() / tam || n * tam != a.Restantes())
+            Danado("su historial por clases tiene otra longitud");
+          if (bMatrices) {
+            op.matrices.resize(n);
+            for (UINT& c : op.matrices) a >> c;
+          } else {
+            op.aciertosClase.resize(n);
+            for (double& d : op.aciertosClase) {
+              a >> d;
+              if (d < 0 || d > 100) Danado("sus aciertos por clase no son porcentajes");
+            }
+          }
+        });
+        break;
+      }
       default:
         // Skipped, it would be lost at the next save.
         Danado("guarda opciones que esta versión de nrv no conoce");
     }
   }
+  if (op.entErrorMaximo.size() != op.entErrorTotal.size() || op.entErrorMaximo.size() != op.entAciertos.size())
+    Danado("su historial de entrenamiento tiene otra longitud");
   // A block says only what differs from the defaults.
   if (op.PorOmision()) Danado("su bloque de opciones está vacío");
   return op;

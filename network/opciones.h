@@ -3,6 +3,7 @@
 // extension block of the network file that keeps them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -52,18 +53,38 @@ struct OpcionesRed {
   std::vector<double> mejores;
   bool bParadaTemprana = false;
 
-  // History kept under bMedirEntrenamiento (one entry per completed epoch,
-  // as the document's own history vectors): add a vector here, give it the
-  // next free tag from 0x100 on in opciones.cpp, write it in EscribirBloque
-  // when it is not empty and read it in LeerBloque. An older program refuses
-  // a file with a tag it does not know, so nothing is silently dropped on
-  // saving.
+  // History kept under bMedirEntrenamiento, one entry per epoch from the
+  // first, NaN for an epoch that was not measured (the option came later).
+  // The training set's maximum error, total error and hit rate, as the
+  // verification file's are kept in the document's own vectors.
+  std::vector<double> entErrorMaximo, entErrorTotal, entAciertos;
+  // The verification file's hit rate of each output (class) among the
+  // samples whose target's winner it is, nClases per epoch (NaN where it
+  // has none), and its confusion matrix, nClases² counts per epoch (row:
+  // the target's winner, column: the network's; all zero when not
+  // measured), kept for the first epochs while nClases² × epochs stays
+  // within kCeldasMatrices.
+  UINT nClases = 0;
+  std::vector<double> aciertosClase;
+  std::vector<UINT> matrices;
+  // A run may give each epoch its entries without reallocating: the
+  // vectors measured by this run reach nEpocas entries (NaN or 0 beyond
+  // what is already there); the matrices as far as they fit.
+  void PrepararHistorial(UINT nEpocas, UINT nSalidas);
+  // The entries of the first nEpocas epochs only (those completed).
+  void RecortarHistorial(UINT nEpocas);
+  bool HayHistorial() const {
+    return !entErrorMaximo.empty() || !aciertosClase.empty() || !matrices.empty();
+  }
 
   bool operator==(const OpcionesRed&) const = default;
   // Nothing to keep in the block: every option at its default (the values
   // behind an unset flag do not count).
   bool PorOmision() const;
 };
+
+// The most counts the per-epoch confusion matrices may take (4 MiB).
+inline constexpr std::size_t kCeldasMatrices = std::size_t(1) << 20;
 
 // The extension block follows the document's last history vector: magic
 // "NRVE", u32 version (1), u32 length of the entries, then entries of u32

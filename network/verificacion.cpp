@@ -138,13 +138,28 @@ ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjun
   }
   CMotorPerceptron motor(red);
   v.medidas = motor.MedirConjunto(conjunto, pO);
-  if (red.nSalidas != 0 && ConjuntoValido(red, conjunto))
-    for (UINT s = 0; s < conjunto.m_nMuestras; ++s) {
-      const UINT t = Ganador(conjunto.m_matSalidas.m_ppFilas[s], red.nSalidas);
-      const UINT o = Ganador(pO->m_ppFilas[s], red.nSalidas);
-      ++v.matriz[std::size_t(t) * red.nSalidas + o];
-    }
+  ContarMatriz(red, conjunto, *pO, v.matriz.data());
   return v;
+}
+
+void ContarMatriz(const RedPerceptron& red, const CConjuntoDatos& conjunto, const CMatrizReales& salidas,
+                  UINT* matriz) {
+  std::fill(matriz, matriz + std::size_t(red.nSalidas) * red.nSalidas, 0u);
+  if (red.nSalidas == 0 || !ConjuntoValido(red, conjunto) || salidas.m_nFilas < conjunto.m_nMuestras ||
+      salidas.m_nColumnas < red.nSalidas)
+    return;
+  for (UINT s = 0; s < conjunto.m_nMuestras; ++s) {
+    const UINT t = Ganador(conjunto.m_matSalidas.m_ppFilas[s], red.nSalidas);
+    const UINT o = Ganador(salidas.m_ppFilas[s], red.nSalidas);
+    ++matriz[std::size_t(t) * red.nSalidas + o];
+  }
+}
+
+double AciertosClase(const UINT* matriz, UINT nSalidas, UINT k) {
+  UINT n = 0;
+  for (UINT j = 0; j < nSalidas; ++j) n += matriz[std::size_t(k) * nSalidas + j];
+  if (n == 0) return std::nan("");
+  return 100.0 * matriz[std::size_t(k) * nSalidas + k] / n;
 }
 
 TextosResultados TextosVerificacion(const CString& ruta, const ResultadosVerificacion& v) {

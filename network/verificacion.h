@@ -52,6 +52,15 @@ FigurasPrueba FigurasDe(const ResultadosVerificacion& v, UINT nEpoca);
 // pSalidas (rows for every sample), each sample's outputs too.
 ResultadosVerificacion VerificarConjunto(const RedPerceptron& red, const CConjuntoDatos& conjunto,
                                CMatrizReales* pSalidas = nullptr);
+// The square matrix of a measured set from its outputs (row s of salidas:
+// sample s's, as the measuring pass gives them), counted into matriz
+// (nSalidas² counts, zeroed first).
+void ContarMatriz(const RedPerceptron& red, const CConjuntoDatos& conjunto, const CMatrizReales& salidas,
+                  UINT* matriz);
+// Percent of the samples whose target's winner is k that the network gets
+// right (the recall of CeldasMatriz), from such a matrix; NaN when there
+// are none.
+double AciertosClase(const UINT* matriz, UINT nSalidas, UINT k);
 // Whether a loaded set's rows hold exactly the network's inputs and outputs.
 bool EncajaConjunto(const CConjuntoDatos& conjunto, UINT nEntradas, UINT nSalidas);
 

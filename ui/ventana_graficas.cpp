@@ -2,10 +2,13 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -15,8 +18,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QSvgGenerator>
+#include <QTableWidget>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -24,13 +31,17 @@
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLogValueAxis>
+#include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
 
+#include "data/esquema.h"
 #include "framework/texto.h"
+#include "network/aplicar.h"
 #include "network/nodusdoc.h"
+#include "network/verificacion.h"
 #include "plan/plan_grafica.h"
 
 namespace {
@@ -52,6 +63,10 @@ QColor ColorCurva(int medida, std::size_t red) {
 
 constexpr const char* kNombreCriterio = "Criterio";
 
+double FiguraPrueba(const FigurasPrueba& f, int medida) {
+  return medida == kGraficaErrorMaximo ? f.dErrorMaximo : medida == kGraficaErrorTotal ? f.dErrorTotal : f.dTasaAciertos;
+}
+
 }  // namespace
 
 CurvasRed CurvasDe(const CNodusDoc& doc) {
@@ -64,8 +79,29 @@ CurvasRed CurvasDe(const CNodusDoc& doc) {
   const double* fuentes[3] = {doc.m_arrErrorMaximo.m_pDatos, doc.m_arrErrorTotal.m_pDatos, doc.m_arrAciertos.m_pDatos};
   for (int k = 0; k < 3; ++k)
     if (n > 0 && fuentes[k] != nullptr) c.medidas[k].assign(fuentes[k], fuentes[k] + n);
+  // The option's history below the same count: the thread wrote it first.
+  const OpcionesRed& op = doc.m_opciones;
+  const std::vector<double>* ent[3] = {&op.entErrorMaximo, &op.entErrorTotal, &op.entAciertos};
+  const std::size_t nEnt = std::min<std::size_t>(n, op.entErrorMaximo.size());
+  if (std::any_of(op.entErrorTotal.begin(), op.entErrorTotal.begin() + std::ptrdiff_t(nEnt),
+                  [](double v) { return !std::isnan(v); }))
+    for (int k = 0; k < 3; ++k) c.entrenamiento[k].assign(ent[k]->begin(), ent[k]->begin() + std::ptrdiff_t(nEnt));
+  // The test figures are written when a run ends: read once none runs.
+  if (!doc.m_bEntrenando.load()) {
+    c.bPrueba = op.bFigurasPrueba;
+    c.prueba = op.figurasPrueba;
+  }
+  if (op.nClases != 0) {
+    const std::size_t nClases = std::min<std::size_t>(n, op.aciertosClase.size() / op.nClases) * op.nClases;
+    c.nClases = op.nClases;
+    c.aciertosClase.assign(op.aciertosClase.begin(), op.aciertosClase.begin() + std::ptrdiff_t(nClases));
+  }
   return c;
 }
+
+QString NombreEntrenamiento(const QString& titulo) { return QStringLiteral("%1 (entrenamiento)").arg(titulo); }
+
+QString NombrePrueba(const QString& titulo) { return QStringLiteral("%1 (prueba)").arg(titulo); }
 
 QString NombreMedida(int medida) {
   switch (medida) {
@@ -73,6 +109,8 @@ QString NombreMedida(int medida) {
       return QStringLiteral("Error máximo");
     case kGraficaErrorTotal:
       return QStringLiteral("Error total");
+    case kGraficaClases:
+      return QStringLiteral("Aciertos por clase (%)");
     default:
       return QStringLiteral("Aciertos (%)");
   }
@@ -81,8 +119,12 @@ QString NombreMedida(int medida) {
 QString TextoLectura(const CurvasRed& red, UINT epoca) {
   if (epoca == 0 || epoca > red.Puntos()) return QString();
   const std::size_t i = epoca - 1;
-  return Q(FormatC("%s, época %u: error máximo %.7g; error total %.7g; aciertos %.4f %%", red.titulo.toUtf8().constData(),
-                   epoca, red.medidas[0][i], red.medidas[1][i], red.medidas[2][i]));
+  CString s = FormatC("%s, época %u: error máximo %.7g; error total %.7g; aciertos %.4f %%",
+                      red.titulo.toUtf8().constData(), epoca, red.medidas[0][i], red.medidas[1][i], red.medidas[2][i]);
+  const auto& t = red.entrenamiento;
+  if (i < t[0].size() && !std::isnan(t[1][i]))
+    s += FormatC(" (entrenamiento: error máximo %.7g; error total %.7g; aciertos %.4f %%)", t[0][i], t[1][i], t[2][i]);
+  return Q(s);
 }
 
 // ---------------------------------------------------------------- filling a chart
@@ -119,22 +161,44 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
                         (redes[0].dCriterio > 0 || !logaritmica);
 
   // The curves: the same series again while the same networks show.
+  enum class Tipo { Curva, Entrenamiento, Prueba, Criterio };
+  struct Serie {
+    QString nombre;
+    Tipo tipo;
+    std::size_t red;
+  };
+  std::vector<Serie> lista;
+  for (std::size_t i = 0; i < redes.size(); ++i) lista.push_back({redes[i].titulo, Tipo::Curva, i});
+  for (std::size_t i = 0; i < redes.size(); ++i)
+    if (!redes[i].entrenamiento[medida].empty())
+      lista.push_back({NombreEntrenamiento(redes[i].titulo), Tipo::Entrenamiento, i});
+  for (std::size_t i = 0; i < redes.size(); ++i)
+    if (redes[i].bPrueba) lista.push_back({NombrePrueba(redes[i].titulo), Tipo::Prueba, i});
+  if (criterio) lista.push_back({QString::fromUtf8(kNombreCriterio), Tipo::Criterio, 0});
   QStringList nombres;
-  for (const CurvasRed& r : redes) nombres << r.titulo;
-  if (criterio) nombres << QString::fromUtf8(kNombreCriterio);
+  for (const Serie& e : lista) nombres << e.nombre;
   QStringList actuales;
   for (QAbstractSeries* s : chart->series()) actuales << s->name();
   if (actuales != nombres) {
     chart->removeAllSeries();
-    for (int i = 0; i < nombres.size(); ++i) {
-      auto* s = new QLineSeries();
-      s->setName(nombres[i]);
+    for (const Serie& e : lista) {
+      const QColor color = ColorCurva(medida, e.red);
+      QXYSeries* s = nullptr;
       QPen pen;
-      if (criterio && i == nombres.size() - 1) {
-        pen = QPen(AColor(kColorAmarillo), 1.5, Qt::DashDotDotLine);
+      if (e.tipo == Tipo::Prueba) {
+        auto* marca = new QScatterSeries();
+        marca->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        marca->setMarkerSize(fuente == nullptr ? 10.0 : 8.0);
+        marca->setBrush(color);
+        pen = QPen(Qt::white, 1.0);
+        s = marca;
       } else {
-        pen = QPen(ColorCurva(medida, static_cast<std::size_t>(i)), 2.0);
+        s = new QLineSeries();
+        if (e.tipo == Tipo::Criterio) pen = QPen(AColor(kColorAmarillo), 1.5, Qt::DashDotDotLine);
+        else if (e.tipo == Tipo::Entrenamiento) pen = QPen(color, 1.5, Qt::DashLine);
+        else pen = QPen(color, 2.0);
       }
+      s->setName(e.nombre);
       pen.setCosmetic(fuente == nullptr);
       s->setPen(pen);
       chart->addSeries(s);
@@ -185,11 +249,17 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
   // The points, and the ranges they need.
   Rango y, positivos;
   UINT nMax = 0;
+  const auto con = [&](double v) {
+    y.Con(v);
+    if (v > 0) positivos.Con(v);
+  };
   for (const CurvasRed& r : redes) {
     nMax = std::max(nMax, r.Puntos());
-    for (double v : r.medidas[medida]) {
-      y.Con(v);
-      if (v > 0) positivos.Con(v);
+    for (double v : r.medidas[medida]) con(v);
+    for (double v : r.entrenamiento[medida]) con(v);
+    if (r.bPrueba) {
+      con(FiguraPrueba(r.prueba, medida));
+      nMax = std::max(nMax, r.prueba.nEpoca);
     }
   }
   if (criterio) {
@@ -199,20 +269,24 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
   const double suelo = SueloLog(positivos);
   const double xMax = std::max<double>(nMax, 1.0);
   const auto series = chart->series();
-  for (int i = 0; i < series.size(); ++i) {
-    auto* s = static_cast<QLineSeries*>(series[i]);
+  for (int i = 0; i < series.size() && static_cast<std::size_t>(i) < lista.size(); ++i) {
+    auto* s = static_cast<QXYSeries*>(series[i]);
+    const Serie& e = lista[static_cast<std::size_t>(i)];
+    const CurvasRed& r = redes[e.red];
     QList<QPointF> puntos;
-    if (criterio && i == series.size() - 1) {
-      puntos = {QPointF(0.0, redes[0].dCriterio), QPointF(std::max<double>(xMax, redes[0].nMaxEpocas), redes[0].dCriterio)};
-    } else if (static_cast<std::size_t>(i) < redes.size()) {
-      const std::vector<double>& v = redes[static_cast<std::size_t>(i)].medidas[medida];
+    const auto anadir = [&](double x, double valor) {
+      if (!std::isfinite(valor)) return;
+      if (logaritmica) valor = std::max(valor, suelo);
+      puntos.append(QPointF(x, valor));
+    };
+    if (e.tipo == Tipo::Criterio) {
+      puntos = {QPointF(0.0, r.dCriterio), QPointF(std::max<double>(xMax, r.nMaxEpocas), r.dCriterio)};
+    } else if (e.tipo == Tipo::Prueba) {
+      anadir(r.prueba.nEpoca, FiguraPrueba(r.prueba, medida));
+    } else {
+      const std::vector<double>& v = e.tipo == Tipo::Curva ? r.medidas[medida] : r.entrenamiento[medida];
       puntos.reserve(static_cast<qsizetype>(v.size()));
-      for (std::size_t e = 0; e < v.size(); ++e) {
-        double valor = v[e];
-        if (!std::isfinite(valor)) continue;
-        if (logaritmica) valor = std::max(valor, suelo);
-        puntos.append(QPointF(static_cast<double>(e + 1), valor));
-      }
+      for (std::size_t k = 0; k < v.size(); ++k) anadir(static_cast<double>(k + 1), v[k]);
     }
     s->replace(puntos);
     if (s->attachedAxes().isEmpty()) {
@@ -254,6 +328,80 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
     v->setTickCount(std::clamp(int(chart->plotArea().height() / (2 * linea)) + 1, 2, 5));
     v->applyNiceNumbers();
   }
+}
+
+void LlenarGraficaClases(QChart* chart, const CurvasRed& red, const QStringList& nombresDados, bool ajustar) {
+  // Light colours that stand apart on the plot's dark ground.
+  static const std::array<QColor, 10> colores = {QColor(0, 255, 255),   QColor(255, 0, 255),   QColor(125, 255, 50),
+                                                 QColor(255, 140, 0),   QColor(110, 150, 255), QColor(255, 80, 80),
+                                                 QColor(230, 230, 230), QColor(200, 120, 255), QColor(255, 255, 140),
+                                                 QColor(60, 200, 140)};
+  QStringList nombres = nombresDados;
+  if (nombres.size() != int(red.nClases)) {
+    nombres.clear();
+    for (UINT k = 0; k < red.nClases; ++k) nombres << QStringLiteral("salida%1").arg(k + 1);
+  }
+  QStringList actuales;
+  for (QAbstractSeries* s : chart->series()) actuales << s->name();
+  if (actuales != nombres) {
+    chart->removeAllSeries();
+    for (int k = 0; k < nombres.size(); ++k) {
+      auto* s = new QLineSeries();
+      s->setName(nombres[k]);
+      QPen pen(colores[std::size_t(k) % colores.size()], 2.0);
+      // Past the palette, the same colours dashed.
+      if (std::size_t(k) >= colores.size()) pen.setStyle(Qt::DashLine);
+      pen.setCosmetic(true);
+      s->setPen(pen);
+      chart->addSeries(s);
+    }
+  }
+  auto* ejeX = qobject_cast<QValueAxis*>(EjeDe(chart, Qt::Horizontal));
+  if (ejeX == nullptr) {
+    ejeX = new QValueAxis();
+    ejeX->setTitleText(QStringLiteral("Época"));
+    ejeX->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(ejeX, Qt::AlignBottom);
+  }
+  auto* ejeY = qobject_cast<QValueAxis*>(EjeDe(chart, Qt::Vertical));
+  if (ejeY == nullptr) {
+    ejeY = new QValueAxis();
+    ejeY->setLabelFormat(QStringLiteral("%.4g"));
+    chart->addAxis(ejeY, Qt::AlignLeft);
+  }
+  for (QAbstractAxis* eje : {static_cast<QAbstractAxis*>(ejeX), static_cast<QAbstractAxis*>(ejeY)}) {
+    eje->setGridLineColor(QColor(70, 70, 70));
+    eje->setMinorGridLineColor(QColor(45, 45, 45));
+  }
+  Rango y;
+  const UINT nEpocas = red.PuntosClases();
+  const auto series = chart->series();
+  for (int k = 0; k < series.size(); ++k) {
+    auto* s = static_cast<QLineSeries*>(series[k]);
+    QList<QPointF> puntos;
+    for (UINT e = 0; e < nEpocas; ++e) {
+      const double v = red.aciertosClase[std::size_t(e) * red.nClases + std::size_t(k)];
+      if (!std::isfinite(v)) continue;
+      y.Con(v);
+      puntos.append(QPointF(e + 1.0, v));
+    }
+    s->replace(puntos);
+    if (s->attachedAxes().isEmpty()) {
+      s->attachAxis(ejeX);
+      s->attachAxis(ejeY);
+    }
+  }
+  if (!ajustar) return;
+  ejeX->setRange(0.0, std::max<double>(nEpocas, 1.0));
+  ejeX->applyNiceNumbers();
+  double lo = y.hay ? y.lo : 0.0, hi = y.hay ? y.hi : 100.0;
+  const double margen = std::max((hi - lo) * 0.08, 0.5);
+  lo = std::max(0.0, lo - margen);
+  hi = std::min(100.0, hi + margen);
+  if (!(hi > lo)) lo = std::max(0.0, hi - 1.0);
+  ejeY->setRange(lo, hi);
+  ejeY->setTickCount(5);
+  ejeY->applyNiceNumbers();
 }
 
 // ---------------------------------------------------------------- a chart on screen
@@ -441,7 +589,10 @@ CVentanaGraficas::CVentanaGraficas(CNodusDoc* pDoc, std::function<std::vector<CN
   barra->addStretch(1);
   raiz->addLayout(barra);
 
-  auto* division = new QSplitter(Qt::Vertical, this);
+  m_pPaginas = new QTabWidget(this);
+  m_pPaginas->setObjectName(QStringLiteral("paginas"));
+  m_pPaginas->setDocumentMode(true);
+  auto* division = new QSplitter(Qt::Vertical, m_pPaginas);
   division->setChildrenCollapsible(false);
   for (int k = 0; k < 3; ++k) {
     auto* v = new CVistaGrafica(k, division);
@@ -450,7 +601,11 @@ CVentanaGraficas::CVentanaGraficas(CNodusDoc* pDoc, std::function<std::vector<CN
     division->addWidget(v);
     m_vistas[k] = v;
   }
-  raiz->addWidget(division, 1);
+  m_pPaginas->addTab(division, QStringLiteral("&Medidas"));
+  m_pClases = new CPaginaClases(pDoc, m_pPaginas);
+  m_pPaginas->addTab(m_pClases, QStringLiteral("Por &clase"));
+  connect(m_pPaginas, &QTabWidget::currentChanged, this, [this] { Refrescar(); });
+  raiz->addWidget(m_pPaginas, 1);
   m_pLectura = new QLabel(this);
   m_pLectura->setObjectName(QStringLiteral("lectura"));
   m_pLectura->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -524,7 +679,11 @@ void CVentanaGraficas::Refrescar() {
   }
   for (CVistaGrafica* v : m_vistas)
     LlenarGrafica(v->chart(), v->Medida(), curvas, m_pLog->isChecked(), !v->Ampliada());
+  // The per-class page only while it shows: it reads files for its names.
+  if (m_pClases != nullptr && m_pPaginas->currentWidget() == m_pClases) m_pClases->Refrescar();
 }
+
+void CVentanaGraficas::MostrarPagina(int pagina) { m_pPaginas->setCurrentIndex(pagina == 1 ? 1 : 0); }
 
 void CVentanaGraficas::DocumentoActualizado(const CNodusDoc* pDoc) {
   for (CVentanaGraficas* w : Abiertas()) {
@@ -540,6 +699,240 @@ void CVentanaGraficas::DocumentoCerrado(const CNodusDoc* pDoc) {
     std::erase(w->m_superpuestas, pDoc);
     if (w->m_superpuestas.size() != antes) w->Refrescar();
   }
+}
+
+// ---------------------------------------------------------------- the per-class page
+
+namespace {
+
+void LlenarTabla(QTableWidget* t, const std::vector<std::vector<CString>>& celdas) {
+  t->clear();
+  t->setRowCount(celdas.empty() ? 0 : int(celdas.size()) - 1);
+  t->setColumnCount(celdas.empty() ? 0 : int(celdas[0].size()));
+  if (celdas.empty()) return;
+  QStringList cabecera;
+  for (const CString& c : celdas[0]) cabecera << Q(c);
+  t->setHorizontalHeaderLabels(cabecera);
+  for (std::size_t f = 1; f < celdas.size(); ++f)
+    for (std::size_t c = 0; c < celdas[f].size() && int(c) < t->columnCount(); ++c) {
+      auto* celda = new QTableWidgetItem(Q(celdas[f][c]));
+      celda->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+      if (c > 0) celda->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      t->setItem(int(f) - 1, int(c), celda);
+    }
+  t->resizeColumnsToContents();
+}
+
+QTableWidget* NuevaTabla(const QString& nombre, QWidget* padre) {
+  auto* t = new QTableWidget(padre);
+  t->setObjectName(nombre);
+  t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  t->verticalHeader()->setVisible(false);
+  t->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  return t;
+}
+
+QString Tabulado(const std::vector<std::vector<CString>>& celdas) {
+  QString s;
+  for (const auto& f : celdas) {
+    QStringList l;
+    for (const CString& c : f) l << Q(c);
+    s += l.join(QLatin1Char('\t')) + QLatin1Char('\n');
+  }
+  return s;
+}
+
+}  // namespace
+
+CPaginaClases::CPaginaClases(CNodusDoc* pDoc, QWidget* padre) : QWidget(padre), m_pDoc(pDoc) {
+  setObjectName(QStringLiteral("paginaClases"));
+  auto* raiz = new QVBoxLayout(this);
+  raiz->setContentsMargins(0, 4, 0, 0);
+  auto* division = new QSplitter(Qt::Vertical, this);
+  division->setChildrenCollapsible(false);
+  m_pVista = new CVistaGrafica(kGraficaClases, division);
+  m_pVista->alCambiarVista = [this] { Refrescar(); };
+  division->addWidget(m_pVista);
+
+  auto* abajo = new QSplitter(Qt::Horizontal, division);
+  abajo->setChildrenCollapsible(false);
+  auto* izquierda = new QWidget(abajo);
+  auto* li = new QVBoxLayout(izquierda);
+  li->setContentsMargins(0, 0, 0, 0);
+  auto* fila = new QHBoxLayout();
+  auto* etiqueta = new QLabel(QStringLiteral("Matriz de confusión al final de la &época:"), izquierda);
+  m_pEpoca = new QSpinBox(izquierda);
+  m_pEpoca->setObjectName(QStringLiteral("epocaMatriz"));
+  m_pEpoca->setSpecialValueText(QStringLiteral("pesos actuales"));
+  m_pEpoca->setRange(0, 0);
+  etiqueta->setBuddy(m_pEpoca);
+  connect(m_pEpoca, &QSpinBox::valueChanged, this, [this](int v) { MostrarEpoca(UINT(std::max(v, 0))); });
+  auto* copiarMatriz = new QPushButton(QStringLiteral("Copiar ma&triz"), izquierda);
+  copiarMatriz->setObjectName(QStringLiteral("copiarMatriz"));
+  copiarMatriz->setAutoDefault(false);
+  connect(copiarMatriz, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_strMatriz); });
+  fila->addWidget(etiqueta);
+  fila->addWidget(m_pEpoca);
+  fila->addWidget(copiarMatriz);
+  fila->addStretch(1);
+  li->addLayout(fila);
+  m_pAviso = new QLabel(izquierda);
+  m_pAviso->setObjectName(QStringLiteral("avisoMatriz"));
+  m_pAviso->setWordWrap(true);
+  li->addWidget(m_pAviso);
+  m_pMatriz = NuevaTabla(QStringLiteral("matriz"), izquierda);
+  li->addWidget(m_pMatriz, 1);
+  abajo->addWidget(izquierda);
+
+  auto* derecha = new QWidget(abajo);
+  auto* ld = new QVBoxLayout(derecha);
+  ld->setContentsMargins(0, 0, 0, 0);
+  auto* filaD = new QHBoxLayout();
+  auto* medir = new QPushButton(QStringLiteral("Muestras &falladas"), derecha);
+  medir->setObjectName(QStringLiteral("medirFalladas"));
+  medir->setToolTip(QStringLiteral("Las muestras del fichero de verificación cuya salida ganadora no es la del "
+                                   "objetivo, con los pesos actuales."));
+  medir->setAutoDefault(false);
+  connect(medir, &QPushButton::clicked, this, [this] { MedirFalladas(); });
+  auto* copiarFalladas = new QPushButton(QStringLiteral("Copiar l&ista"), derecha);
+  copiarFalladas->setObjectName(QStringLiteral("copiarFalladas"));
+  copiarFalladas->setAutoDefault(false);
+  connect(copiarFalladas, &QPushButton::clicked, this,
+          [this] { QGuiApplication::clipboard()->setText(m_strFalladas); });
+  filaD->addWidget(medir);
+  filaD->addWidget(copiarFalladas);
+  filaD->addStretch(1);
+  ld->addLayout(filaD);
+  m_pAvisoFalladas = new QLabel(derecha);
+  m_pAvisoFalladas->setObjectName(QStringLiteral("avisoFalladas"));
+  m_pAvisoFalladas->setWordWrap(true);
+  ld->addWidget(m_pAvisoFalladas);
+  m_pFalladas = NuevaTabla(QStringLiteral("falladas"), derecha);
+  ld->addWidget(m_pFalladas, 1);
+  abajo->addWidget(derecha);
+  division->addWidget(abajo);
+  // The curves take most of the height, as on the measures' page.
+  division->setStretchFactor(0, 3);
+  division->setStretchFactor(1, 2);
+  division->setSizes({3000, 2000});
+  raiz->addWidget(division, 1);
+}
+
+QStringList CPaginaClases::Clases() {
+  // The scheme's classes, read once; the outputs numbered without one.
+  if (!m_bClases) {
+    m_bClases = true;
+    std::vector<CString> dados;
+    if (!m_pDoc->m_opciones.strEsquema.empty())
+      if (const Resultado<CEsquema> e = LeerEsquema(m_pDoc->RutaDatos(m_pDoc->m_opciones.strEsquema)); e)
+        dados = e->NombresSalidas();
+    for (const CString& n : NombresSalidas(m_pDoc->m_nSalidas, dados)) m_clases << Q(n);
+  }
+  return m_clases;
+}
+
+void CPaginaClases::Refrescar() {
+  const CurvasRed c = CurvasDe(*m_pDoc);
+  LlenarGraficaClases(m_pVista->chart(), c, Clases(), !m_pVista->Ampliada());
+  if (c.nClases == 0 && !m_pDoc->m_opciones.bMedirEntrenamiento)
+    m_pVista->chart()->setTitle(QStringLiteral("Aciertos por clase (%): la red no mide sus épocas por clase"));
+  else
+    m_pVista->chart()->setTitle(NombreMedida(kGraficaClases));
+  // A new epoch moves the choice along when it showed the last one.
+  const UINT n = c.Puntos();
+  if (n != m_nPuntosVistos) {
+    const bool alFinal = m_pEpoca->value() == int(m_nPuntosVistos);
+    m_nPuntosVistos = n;
+    const QSignalBlocker bloqueo(m_pEpoca);
+    m_pEpoca->setRange(0, int(n));
+    if (alFinal) m_pEpoca->setValue(int(n));
+    MostrarEpoca(UINT(m_pEpoca->value()));
+  } else if (m_strMatriz.isEmpty() && m_pAviso->text().isEmpty()) {
+    MostrarEpoca(UINT(m_pEpoca->value()));
+  }
+}
+
+UINT CPaginaClases::Epoca() const { return UINT(std::max(m_pEpoca->value(), 0)); }
+
+QString CPaginaClases::Aviso() const { return m_pAviso->text(); }
+
+void CPaginaClases::MostrarEpoca(UINT epoca) {
+  if (int(epoca) != m_pEpoca->value()) {
+    const QSignalBlocker bloqueo(m_pEpoca);
+    m_pEpoca->setValue(int(epoca));
+  }
+  const std::vector<CString> nombres = [&] {
+    std::vector<CString> v;
+    for (const QString& q : Clases()) v.push_back(q.toStdString());
+    return v;
+  }();
+  ResultadosVerificacion r;
+  QString aviso;
+  bool hay = false;
+  const OpcionesRed& op = m_pDoc->m_opciones;
+  const std::size_t n = m_pDoc->m_nSalidas, celdas = n * n;
+  if (epoca == 0) {
+    // Measured now: not while training changes the weights.
+    if (m_pDoc->m_bEntrenando) {
+      aviso = QStringLiteral("La red se está entrenando: elija una época, o deténgala para medir sus pesos actuales.");
+    } else {
+      const Resultado<VerificacionDatos> v =
+          VerificarDatos(m_pDoc->GetRed(), m_pDoc->RutaDatos(m_pDoc->m_strFicheroVerificacion), CString());
+      if (v) {
+        r = v->resultados;
+        hay = true;
+        aviso = QStringLiteral("Con los pesos actuales, en %1.").arg(Q(m_pDoc->m_strFicheroVerificacion));
+      } else {
+        aviso = Q(v.Mensaje());
+      }
+    }
+  } else if (op.nClases == n && std::size_t(epoca) * celdas <= op.matrices.size() &&
+             epoca <= m_pDoc->m_nPuntos.load()) {
+    r.nSalidas = UINT(n);
+    r.matriz.assign(op.matrices.begin() + std::ptrdiff_t((epoca - 1) * celdas),
+                    op.matrices.begin() + std::ptrdiff_t(epoca * celdas));
+    hay = std::any_of(r.matriz.begin(), r.matriz.end(), [](UINT c) { return c != 0; });
+    if (!hay) aviso = QStringLiteral("La época %1 no se midió por clases.").arg(epoca);
+  } else {
+    aviso = op.bMedirEntrenamiento || op.nClases != 0
+                ? QStringLiteral("La matriz de la época %1 no se ha guardado (las matrices se guardan mientras "
+                                 "clases² × épocas no pasa de %2); elija «pesos actuales».")
+                      .arg(epoca)
+                      .arg(qulonglong(kCeldasMatrices))
+                : QStringLiteral("La red no guarda sus matrices por época: créela con la medida del "
+                                 "entrenamiento; elija «pesos actuales».");
+  }
+  m_pAviso->setText(aviso);
+  if (!hay) {
+    LlenarTabla(m_pMatriz, {});
+    m_strMatriz.clear();
+    return;
+  }
+  LlenarTabla(m_pMatriz, CeldasMatriz(r, nombres, false));
+  m_strMatriz = Q(::TextoMatriz(r, nombres, true));
+}
+
+void CPaginaClases::MedirFalladas() {
+  if (m_pDoc->m_bEntrenando) {
+    m_pAvisoFalladas->setText(QStringLiteral("La red se está entrenando: deténgala para ver sus muestras falladas."));
+    return;
+  }
+  std::vector<CString> nombres;
+  for (const QString& q : Clases()) nombres.push_back(q.toStdString());
+  const Resultado<MuestrasFalladas> f =
+      FalladasFichero(m_pDoc->GetRed(), m_pDoc->RutaDatos(m_pDoc->m_strFicheroVerificacion), nombres);
+  if (!f) {
+    m_pAvisoFalladas->setText(Q(f.Mensaje()));
+    LlenarTabla(m_pFalladas, {});
+    m_strFalladas.clear();
+    return;
+  }
+  m_pAvisoFalladas->setText(QStringLiteral("%1 de %2 muestras de %3 falladas con los pesos actuales.")
+                                .arg(f->nFalladas)
+                                .arg(f->nMuestras)
+                                .arg(Q(m_pDoc->m_strFicheroVerificacion)));
+  LlenarTabla(m_pFalladas, f->celdas);
+  m_strFalladas = Tabulado(f->celdas);
 }
 
 // ---------------------------------------------------------------- the report page
@@ -561,6 +954,17 @@ DatosInforme DatosDe(const CNodusDoc& doc, const QString& fecha) {
   } else {
     d.lineas << QStringLiteral("Resultado final: la red no se ha entrenado");
   }
+  // The training set's last figures and the test file's, when the network has them.
+  for (std::size_t i = c.entrenamiento[1].size(); i > 0; --i)
+    if (!std::isnan(c.entrenamiento[1][i - 1])) {
+      d.lineas << Q(FormatC("Entrenamiento (época %zu): error máximo %f   error total %f   aciertos %7.4f%%", i - 1,
+                            c.entrenamiento[0][i - 1], c.entrenamiento[1][i - 1], c.entrenamiento[2][i - 1]));
+      break;
+    }
+  if (c.bPrueba)
+    d.lineas << Q(FormatC("Prueba (%s, época %u): error máximo %f   error total %f   aciertos %7.4f%%",
+                          doc.m_opciones.strFicheroPrueba.c_str(), c.prueba.nEpoca - 1, c.prueba.dErrorMaximo,
+                          c.prueba.dErrorTotal, c.prueba.dTasaAciertos));
   d.lineas << QStringLiteral("Fecha: %1").arg(fecha);
   return d;
 }

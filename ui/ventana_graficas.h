@@ -13,11 +13,15 @@
 #include <vector>
 
 #include "framework/afx.h"
+#include "network/opciones.h"
 
 class CNodusDoc;
 class QCheckBox;
 class QLabel;
 class QPainter;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
 class QToolButton;
 
 // One network's curves as a chart draws them: the history up to the
@@ -28,26 +32,48 @@ struct CurvasRed {
   UINT nMaxEpocas = 0;
   // Error máximo, error total, aciertos (%), one entry per epoch.
   std::array<std::vector<double>, 3> medidas;
+  // The same of the training set, when the network measures it
+  // (OpcionesRed::bMedirEntrenamiento; NaN for an epoch not measured),
+  // else empty.
+  std::array<std::vector<double>, 3> entrenamiento;
+  // The test file's last figures, at the epochs completed when measured.
+  bool bPrueba = false;
+  FigurasPrueba prueba;
+  // Each class's hit rate on the verification file, nClases per epoch.
+  UINT nClases = 0;
+  std::vector<double> aciertosClase;
   UINT Puntos() const { return static_cast<UINT>(medidas[0].size()); }
+  UINT PuntosClases() const { return nClases ? static_cast<UINT>(aciertosClase.size() / nClases) : 0u; }
 };
 CurvasRed CurvasDe(const CNodusDoc& doc);
 
-enum MedidaGrafica { kGraficaErrorMaximo = 0, kGraficaErrorTotal = 1, kGraficaAciertos = 2 };
-// "Error máximo", "Error total", "Aciertos (%)".
+enum MedidaGrafica { kGraficaErrorMaximo = 0, kGraficaErrorTotal = 1, kGraficaAciertos = 2, kGraficaClases = 3 };
+// "Error máximo", "Error total", "Aciertos (%)", "Aciertos por clase (%)".
 QString NombreMedida(int medida);
+// The names of a curve of the training set and of the test file's figure:
+// "iris.nrv (entrenamiento)", "iris.nrv (prueba)".
+QString NombreEntrenamiento(const QString& titulo);
+QString NombrePrueba(const QString& titulo);
 
 // The figures of epoch e (1-based) of a network, as the readout shows them.
 QString TextoLectura(const CurvasRed& red, UINT epoca);
 
 // Fills a chart with one measure of the networks: a curve per network,
 // named by its title, in the form's colour for the first and in others
-// for the rest; on the maximum error, the first network's criterion as a
-// dashed line. The errors go on a logarithmic axis when log says so.
+// for the rest; then, for the networks that measure their training set,
+// its curve dashed in the same colour, and for those with test figures
+// their mark at the epoch measured; on the maximum error, the first
+// network's criterion as a dash-dot line, last. The errors go on a logarithmic axis when log says so.
 // With ajustar, the ranges follow the data (all of it inside the plot).
 // fuente, when given, is the texts' font (pixel sizes scale with the
 // painter of a page).
 void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& redes, bool log, bool ajustar,
                    const QFont* fuente = nullptr);
+
+// Fills a chart with each class's hit rate on the verification file over
+// the epochs, a curve per class named by it (nombres; numbered when they
+// are not one per class), on a linear band round them.
+void LlenarGraficaClases(QChart* chart, const CurvasRed& red, const QStringList& nombres, bool ajustar);
 
 // A chart on screen: a rubber band or the wheel zooms, the middle button
 // or the arrows pan, + and - zoom, 0 or Inicio shows the whole; the
@@ -83,8 +109,48 @@ class CVistaGrafica : public QChartView {
   QPointF m_ultimo;
 };
 
+// The per-class page of the graph window: each class's hit rate over the
+// epochs, the confusion matrix at the end of a chosen epoch (as recorded
+// by the training; epoch 0 measures the current weights), and the
+// verification samples the network gets wrong, both copyable as
+// tab-separated text.
+class CPaginaClases : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CPaginaClases(CNodusDoc* pDoc, QWidget* padre = nullptr);
+  CVistaGrafica* Vista() const { return m_pVista; }
+  // Draws the curves as they stand, and the matrix when its epoch changed.
+  void Refrescar();
+  // The matrix of epoch e (1-based; 0: the current weights on the
+  // verification file).
+  void MostrarEpoca(UINT epoca);
+  UINT Epoca() const;
+  // The samples the network gets wrong, measured now.
+  void MedirFalladas();
+  QString TextoMatriz() const { return m_strMatriz; }
+  QString TextoFalladas() const { return m_strFalladas; }
+  QTableWidget* TablaMatriz() const { return m_pMatriz; }
+  QTableWidget* TablaFalladas() const { return m_pFalladas; }
+  QString Aviso() const;
+
+ private:
+  QStringList Clases();
+  CNodusDoc* m_pDoc;
+  CVistaGrafica* m_pVista = nullptr;
+  QSpinBox* m_pEpoca = nullptr;
+  QTableWidget* m_pMatriz = nullptr;
+  QTableWidget* m_pFalladas = nullptr;
+  QLabel* m_pAviso = nullptr;
+  QLabel* m_pAvisoFalladas = nullptr;
+  QString m_strMatriz, m_strFalladas;
+  QStringList m_clases;
+  bool m_bClases = false;
+  UINT m_nPuntosVistos = 0;
+};
+
 // The window: the three charts one above the other, a logarithmic-scale
-// box, the choice of networks to lay over, the whole view, the readout.
+// box, the choice of networks to lay over, the whole view, the readout;
+// the per-class page beside them.
 class CVentanaGraficas : public QWidget {
   Q_OBJECT
  public:
@@ -99,6 +165,9 @@ class CVentanaGraficas : public QWidget {
   void FijarEscalaLogaritmica(bool bSi);
   bool EscalaLogaritmica() const;
   CVistaGrafica* Vista(int medida) const { return m_vistas[medida]; }
+  CPaginaClases* PaginaClases() const { return m_pClases; }
+  // Shows the measures (0) or the per-class page (1).
+  void MostrarPagina(int pagina);
   QString Lectura() const;
   // Shows the figures of an epoch in the readout.
   void Apuntar(UINT epoca);
@@ -119,6 +188,8 @@ class CVentanaGraficas : public QWidget {
   QCheckBox* m_pLog = nullptr;
   QToolButton* m_pRedes = nullptr;
   QLabel* m_pLectura = nullptr;
+  QTabWidget* m_pPaginas = nullptr;
+  CPaginaClases* m_pClases = nullptr;
   UINT m_nEpocaApuntada = 0;
 };
 

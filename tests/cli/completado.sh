@@ -69,6 +69,8 @@ ofrece "--tarea --trabajos " nrv-cli experimento plan.json r --t
 ofrece "--ocultas " nrv-cli nueva red.nrv --o
 ofrece "--esquema --help --json --matriz " nrv-cli verificar --
 ofrece "--help --hilos --mas-epocas " nrv-cli entrenar red.nrv --
+ofrece "--medir-entrenamiento " nrv-cli nueva red.nrv --me
+ofrece "--csv --help --json " nrv-cli historial red.nrv --
 ofrece "--sin-cabecera " nrv-cli importar --sin
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema ""
 ofrece "carpeta esquema.json " nrv-cli importar tabla.csv --esquema = ""

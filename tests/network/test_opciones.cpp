@@ -1,6 +1,7 @@
 // The network's options in the file's extension block: absent at their
 // defaults, read back whole, invisible to a reader of the described
 // layout, refused when damaged; and a seed of the network's own.
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -217,4 +218,62 @@ TEST_F(Opciones, UnaSemillaPropiaDaSusPesosSinMoverLaSecuenciaDelProceso) {
   EXPECT_EQ(pesos(5u, false), pesos(5u, true));
   EXPECT_NE(pesos(5u, false), pesos(6u, false));
   EXPECT_NE(pesos(5u, false), primera);
+}
+
+TEST_F(Opciones, ElHistorialMedidoVaEnElBloqueHastaLaUltimaEpocaYSeComprueba) {
+  CNodusDoc doc;
+  ASSERT_TRUE(CrearRed(host, doc, Xor()));
+  const UINT n = doc.m_nSalidas;
+  doc.m_nEpoca = 3;
+  doc.m_nPuntos = 3;
+  doc.m_opciones.bMedirEntrenamiento = true;
+  // Room for every epoch, as a run makes it; the file keeps the three run.
+  doc.m_opciones.PrepararHistorial(doc.m_nMaxEpocas, n);
+  ASSERT_EQ(doc.m_opciones.entErrorMaximo.size(), doc.m_nMaxEpocas);
+  ASSERT_EQ(doc.m_opciones.matrices.size(), std::size_t(doc.m_nMaxEpocas) * n * n);
+  for (UINT e = 0; e < 3; ++e) {
+    doc.m_opciones.entErrorMaximo[e] = 0.5 + e;
+    doc.m_opciones.entErrorTotal[e] = 2.0 - e;
+    doc.m_opciones.entAciertos[e] = 25.0 * e;
+    for (UINT k = 0; k < n; ++k) doc.m_opciones.aciertosClase[e * n + k] = 10.0 * (e + k);
+    for (UINT c = 0; c < n * n; ++c) doc.m_opciones.matrices[e * n * n + c] = e + c;
+  }
+  const std::vector<BYTE> bytes = Guardar(doc);
+  EXPECT_EQ(doc.m_opciones.entErrorMaximo.size(), 3u);
+  EXPECT_EQ(doc.m_opciones.aciertosClase.size(), 3u * n);
+  const std::optional<OpcionesRed> l = Leer(bytes);
+  ASSERT_TRUE(l);
+  EXPECT_EQ(*l, doc.m_opciones);
+
+  // An epoch not measured is NaN, and reads back as NaN.
+  doc.m_opciones.entErrorTotal[1] = std::nan("");
+  const std::optional<OpcionesRed> conHueco = Leer(Guardar(doc));
+  ASSERT_TRUE(conHueco);
+  EXPECT_TRUE(std::isnan(conHueco->entErrorTotal[1]));
+  EXPECT_EQ(conHueco->entErrorTotal[2], 0.0);
+
+  // Without the option the history is kept all the same.
+  doc.m_opciones.bMedirEntrenamiento = false;
+  const std::optional<OpcionesRed> sinOpcion = Leer(Guardar(doc));
+  ASSERT_TRUE(sinOpcion);
+  EXPECT_FALSE(sinOpcion->bMedirEntrenamiento);
+  EXPECT_EQ(sinOpcion->entErrorMaximo.size(), 3u);
+  doc.m_opciones.bMedirEntrenamiento = true;
+
+  // More history than epochs, classes that are not the outputs, vectors
+  // of other lengths: a damaged file.
+  std::vector<BYTE> d = Guardar(doc);
+  PonerU32(d, 24, 2);  // the epochs completed
+  EXPECT_FALSE(Leer(d));
+  OpcionesRed buena = doc.m_opciones;
+  doc.m_opciones.nClases = n + 1;
+  doc.m_opciones.aciertosClase.assign(3u * (n + 1), 50.0);
+  doc.m_opciones.matrices.clear();
+  EXPECT_FALSE(Leer(Guardar(doc)));
+  doc.m_opciones = buena;
+  doc.m_opciones.entErrorTotal.pop_back();
+  EXPECT_FALSE(Leer(Guardar(doc)));
+  doc.m_opciones = buena;
+  doc.m_opciones.aciertosClase[0] = 100.5;
+  EXPECT_FALSE(Leer(Guardar(doc)));
 }

@@ -1,6 +1,7 @@
 // The training options: the seed's weights, the shuffled order, early
 // stopping that keeps the best epoch, more epochs after a finished run, the
 // test file measured at the end, and default runs left as they were.
+#include <cmath>
 #include <set>
 
 #include "framework/texto.h"
@@ -233,4 +234,113 @@ TEST_F(OpcionesEntrenamiento, LasOpcionesFueraDeRangoSeRechazanConSuNombre) {
   ASSERT_TRUE(bien) << bien.Mensaje();
   EXPECT_TRUE(bien->bSemilla && bien->bBarajar);
   EXPECT_EQ(bien->nPaciencia, 5u);
+}
+
+namespace {
+
+OpcionesRed Medir() {
+  OpcionesRed op;
+  op.bMedirEntrenamiento = true;
+  return op;
+}
+
+// The figures the option keeps for epoch e against a network trained to the
+// end of that epoch, measured as Verificar measures its files.
+void ComoVerificar(const CNodusDoc& doc, UINT e, CNodusDoc& hasta) {
+  const OpcionesRed& op = doc.m_opciones;
+  const Resultado<ResultadosVerificacion> t = VerificarFichero(hasta.GetRed(), Ejemplo("iris-train.txt"));
+  const Resultado<ResultadosVerificacion> v = VerificarFichero(hasta.GetRed(), Ejemplo("iris-test.txt"));
+  ASSERT_TRUE(t && v);
+  EXPECT_EQ(op.entErrorMaximo[e], t->medidas.dErrorMaximo) << e;
+  EXPECT_EQ(op.entErrorTotal[e], t->medidas.dErrorTotal) << e;
+  EXPECT_EQ(op.entAciertos[e], t->medidas.dTasaAciertos) << e;
+  const UINT n = doc.m_nSalidas;
+  ASSERT_EQ(op.nClases, n);
+  const std::vector<UINT> matriz(op.matrices.begin() + e * n * n, op.matrices.begin() + (e + 1) * n * n);
+  EXPECT_EQ(matriz, v->matriz) << e;
+  for (UINT k = 0; k < n; ++k) {
+    double d = 0.0;
+    ASSERT_TRUE(v->Sensibilidad(k, d));
+    EXPECT_EQ(op.aciertosClase[e * n + k], d) << e << " " << k;
+  }
+  // The class rates add up to the epoch's hits.
+  UINT aciertos = 0;
+  for (UINT k = 0; k < n; ++k) aciertos += matriz[k * n + k];
+  EXPECT_EQ(100.0 * aciertos / v->nMuestras, doc.m_arrAciertos.m_pDatos[e]);
+}
+
+}  // namespace
+
+TEST_F(OpcionesEntrenamiento, MedirElEntrenamientoGuardaSusCifrasYLasDeCadaClaseSinCambiarLaRed) {
+  CNodusDoc medida, sin;
+  Crear(medida, 8, Medir());
+  Crear(sin, 8);
+  Entrenar(medida);
+  Entrenar(sin);
+  // The same run: weights and verification history.
+  EXPECT_EQ(Pesos(medida), Pesos(sin));
+  EXPECT_EQ(Valores(medida.m_arrErrorTotal), Valores(sin.m_arrErrorTotal));
+  EXPECT_EQ(Valores(medida.m_arrAciertos), Valores(sin.m_arrAciertos));
+  // Each epoch's figures are those of the network stopped by hand there.
+  for (UINT e : {0u, 3u, 7u}) {
+    CNodusDoc hasta;
+    Crear(hasta, e + 1);
+    Entrenar(hasta);
+    ComoVerificar(medida, e, hasta);
+  }
+  // The file: the described layout as without the option, then the block;
+  // read back whole.
+  const std::vector<BYTE> a = Guardar(sin), b = Guardar(medida);
+  ASSERT_GT(b.size(), a.size());
+  EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin()));
+  EXPECT_EQ(medida.m_opciones.entErrorMaximo.size(), 8u);
+  CNodusDoc leida;
+  CArchive ar(b.data(), b.size());
+  leida.Serialize(ar);
+  EXPECT_EQ(leida.m_opciones, medida.m_opciones);
+}
+
+TEST_F(OpcionesEntrenamiento, ElHistorialMedidoSigueComoUnaEjecucionAlReanudarYAlPararPorPaciencia) {
+  CNodusDoc seguida, partida, tarde;
+  Crear(seguida, 8, Medir());
+  Entrenar(seguida);
+  Crear(partida, 3, Medir());
+  Entrenar(partida);
+  const std::vector<BYTE> bytes = Guardar(partida);
+  CNodusDoc leida;
+  {
+    CArchive ar(bytes.data(), bytes.size());
+    leida.Serialize(ar);
+  }
+  ASSERT_TRUE(leida.AmpliarEpocas(5));
+  Entrenar(leida);
+  EXPECT_EQ(Guardar(leida), Guardar(seguida));
+
+  // Turned on later: the epochs before it are not measured (NaN), the
+  // following ones are those of the run measured all along.
+  Crear(tarde, 3);
+  Entrenar(tarde);
+  tarde.m_opciones.bMedirEntrenamiento = true;
+  ASSERT_TRUE(tarde.AmpliarEpocas(5));
+  Entrenar(tarde);
+  Guardar(tarde);
+  ASSERT_EQ(tarde.m_opciones.entErrorTotal.size(), 8u);
+  for (UINT e = 0; e < 8; ++e) {
+    EXPECT_EQ(std::isnan(tarde.m_opciones.entErrorTotal[e]), e < 3) << e;
+    if (e >= 3) {
+      EXPECT_EQ(tarde.m_opciones.entErrorTotal[e], seguida.m_opciones.entErrorTotal[e]) << e;
+    }
+  }
+
+  // Stopped by its patience: one entry per epoch run, as the history.
+  OpcionesRed op = Medir();
+  op.nPaciencia = 3;
+  CNodusDoc paciente;
+  Crear(paciente, 400, op, 2);
+  Entrenar(paciente);
+  ASSERT_TRUE(paciente.m_opciones.bParadaTemprana);
+  Guardar(paciente);
+  EXPECT_EQ(paciente.m_opciones.entErrorMaximo.size(), paciente.m_nEpoca.load());
+  EXPECT_EQ(paciente.m_opciones.aciertosClase.size(), std::size_t(paciente.m_nEpoca.load()) * paciente.m_nSalidas);
+  for (double v : paciente.m_opciones.entAciertos) EXPECT_FALSE(std::isnan(v));
 }

@@ -3,6 +3,9 @@
 // scale, zoom, the readout's figures, other networks laid over, and the
 // page at 300 dpi with its title, axes and curves in their colours.
 #include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetricsF>
@@ -15,6 +18,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLogValueAxis>
+#include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <QtTest>
 
@@ -22,6 +26,7 @@
 
 #include "framework/texto.h"
 #include "network/nodusdoc.h"
+#include "network/verificacion.h"
 #include "resources/resource.h"
 #include "tests/ui/support/guion.h"
 #include "ui/aplicacion.h"
@@ -271,6 +276,111 @@ class PruebaGraficas : public QObject {
     hijo->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Nombres(w->Vista(kGraficaAciertos)->chart()), (QStringList{"tercera.nrv", "iris.nrv"}));
+  }
+
+  // A network that measures its training set: its curves dashed in the
+  // colour of the verification ones, in the readout too, the test file's
+  // mark; the per-class page, whose curves are the recall of the matrices
+  // recorded at those epochs, the matrix of an epoch and the samples the
+  // network gets wrong, copyable.
+  void entrenamientoYClases() {
+    for (const QString& f : {QStringLiteral("iris-train.txt"), QStringLiteral("iris-test.txt")})
+      QVERIFY(QFile::copy(Ejemplo(f), m_entorno->Ruta(f)));
+    CNodusDoc* d = Doc();
+    QVERIFY(d->AmpliarEpocas(4));
+    d->m_opciones.bMedirEntrenamiento = true;
+    CVentanaGraficas* w = AbrirGraficas();
+    QVERIFY(w);
+    QVERIFY(!Nombres(w->Vista(kGraficaErrorTotal)->chart()).contains(QStringLiteral("iris.nrv (entrenamiento)")));
+    m_guion->Respuesta(QString());  // Terminado entrenamiento
+    d->OnEntrenar();
+    QTRY_VERIFY_WITH_TIMEOUT(!d->m_bEntrenando.load(), 60000);
+    d->OnDetener();
+    QCoreApplication::processEvents();
+    QCOMPARE(d->m_nEpoca.load(), 104u);
+    w->Refrescar();
+    const OpcionesRed& op = d->m_opciones;
+    const std::array<const std::vector<double>*, 3> ent = {&op.entErrorMaximo, &op.entErrorTotal, &op.entAciertos};
+    for (int k = 0; k < 3; ++k) {
+      QChart* c = w->Vista(k)->chart();
+      const int i = int(Nombres(c).indexOf(QStringLiteral("iris.nrv (entrenamiento)")));
+      QVERIFY2(i > 0, qPrintable(Nombres(c).join(QLatin1Char(','))));
+      auto* curva = static_cast<QLineSeries*>(c->series().at(i));
+      QCOMPARE(curva->pen().style(), Qt::DashLine);
+      QCOMPARE(curva->pen().color(), static_cast<QLineSeries*>(c->series().first())->pen().color());
+      // The four epochs of this run, the earlier ones not measured.
+      QCOMPARE(curva->count(), 4);
+      for (int p = 0; p < 4; ++p) {
+        QCOMPARE(curva->at(p).x(), 101.0 + p);
+        QCOMPARE(curva->at(p).y(), (*ent[k])[std::size_t(100 + p)]);
+      }
+      if (k == kGraficaErrorMaximo) QCOMPARE(Nombres(c).last(), QStringLiteral("Criterio"));
+    }
+    w->Apuntar(104);
+    QVERIFY(w->Lectura().endsWith(QString::fromStdString(
+        FormatC(" (entrenamiento: error máximo %.7g; error total %.7g; aciertos %.4f %%)", op.entErrorMaximo[103],
+                op.entErrorTotal[103], op.entAciertos[103]))));
+    // The test file's figure, marked at its epoch.
+    d->m_opciones.bFigurasPrueba = true;
+    d->m_opciones.figurasPrueba = FigurasPrueba{104, 30, 28, 93.25, 1.5, 0.75};
+    w->Refrescar();
+    QChart* aciertos = w->Vista(kGraficaAciertos)->chart();
+    const int iPrueba = int(Nombres(aciertos).indexOf(QStringLiteral("iris.nrv (prueba)")));
+    QVERIFY(iPrueba > 0);
+    auto* marca = qobject_cast<QScatterSeries*>(aciertos->series().at(iPrueba));
+    QVERIFY(marca);
+    QCOMPARE(marca->count(), 1);
+    QCOMPARE(marca->at(0), QPointF(104.0, 93.25));
+    QVERIFY(DatosDe(*d, QString()).lineas.join(QLatin1Char('\n')).contains(QStringLiteral("Prueba (")));
+
+    // Per class: each curve is its row's recall in the matrix of each epoch.
+    w->MostrarPagina(1);
+    CPaginaClases* pc = w->PaginaClases();
+    QVERIFY(pc && pc->isVisible());
+    QChart* clases = pc->Vista()->chart();
+    QCOMPARE(Nombres(clases), (QStringList{"salida1", "salida2", "salida3"}));
+    const UINT n = d->m_nSalidas;
+    for (UINT k = 0; k < n; ++k) {
+      auto* curva = static_cast<QLineSeries*>(clases->series().at(int(k)));
+      QCOMPARE(curva->count(), 4);
+      for (UINT e = 100; e < 104; ++e) {
+        ResultadosVerificacion r;
+        r.nSalidas = n;
+        r.matriz.assign(op.matrices.begin() + e * n * n, op.matrices.begin() + (e + 1) * n * n);
+        double esperado = 0.0;
+        QVERIFY(r.Sensibilidad(k, esperado));
+        QCOMPARE(curva->at(int(e - 100)).y(), esperado);
+      }
+    }
+    // The last epoch's matrix is that of the current weights.
+    QCOMPARE(pc->Epoca(), 104u);
+    const QString ultima = pc->TextoMatriz();
+    QVERIFY(ultima.startsWith(QStringLiteral("objetivo \\ red\tsalida1\tsalida2\tsalida3\tSensibilidad\n")));
+    QCOMPARE(pc->TablaMatriz()->rowCount(), int(n) + 1);
+    pc->MostrarEpoca(0);
+    QCOMPARE(pc->TextoMatriz(), ultima);
+    pc->MostrarEpoca(50);
+    QVERIFY(pc->TextoMatriz().isEmpty());
+    QVERIFY(!pc->Aviso().isEmpty());
+    QCOMPARE(pc->TablaMatriz()->rowCount(), 0);
+    // The samples it gets wrong, as many as verification misses.
+    pc->MedirFalladas();
+    const Resultado<ResultadosVerificacion> v = VerificarFichero(d->GetRed(), "iris-test.txt");
+    QVERIFY(v);
+    QCOMPARE(pc->TablaFalladas()->rowCount(), int(v->nMuestras - v->medidas.nAciertos));
+    const QStringList lineas = pc->TextoFalladas().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lineas.size(), pc->TablaFalladas()->rowCount() + 1);
+    QCOMPARE(lineas[0], QStringLiteral("muestra\tobjetivo\tred\tsalida1\tsalida2\tsalida3"));
+    for (const QString& l : lineas.mid(1)) {
+      const QStringList c = l.split(QLatin1Char('\t'));
+      QCOMPARE(c.size(), 6);
+      QVERIFY(c[1] != c[2]);
+    }
+    auto* copiar = pc->findChild<QPushButton*>(QStringLiteral("copiarFalladas"));
+    QVERIFY(copiar);
+    QTest::mouseClick(copiar, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), pc->TextoFalladas());
+    QVERIFY(m_guion->Inesperadas().isEmpty());
   }
 
   // The report page at 300 dpi: the title in black at the top, the three
