@@ -235,6 +235,7 @@ CString ResumenImportacion(const Importacion& imp, const CString& strDestino, co
 std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios) {
   std::string s;
   if (bBinario) {
+    s.reserve(12 + std::size_t(c.m_nMuestras) * (std::size_t(c.m_nEntradas) + c.m_nSalidas) * sizeof(double));
     AnadirU32(s, c.m_nEntradas);
     AnadirU32(s, c.m_nSalidas);
     AnadirU32(s, c.m_nMuestras);
@@ -255,9 +256,16 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
     Utf8ACp1252("/ " + una, bytes);
     s += bytes + "\r\n";
   }
+  const std::size_t nCabecera = s.size();
   for (UINT m = 0; m < c.m_nMuestras; ++m) {
     AnadirFila(s, c.m_nEntradas ? c.m_matEntradas.m_ppFilas[m] : nullptr, c.m_nEntradas);
     AnadirFila(s, c.m_nSalidas ? c.m_matSalidas.m_ppFilas[m] : nullptr, c.m_nSalidas);
+    // Room for the rest at once, from the first samples' length and a
+    // fifth more: a text that doubles as it grows holds three times its
+    // size for a moment, and a large data file is most of an import's
+    // memory.
+    if (m + 1 == 64 && c.m_nMuestras > 64)
+      s.reserve(s.size() + (s.size() - nCabecera) / 64 * (c.m_nMuestras - 64) * 6 / 5 + 4096);
   }
   return s;
 }

@@ -47,6 +47,13 @@ bool FilasTabla::Fila::operator==(const std::vector<CString>& v) const {
   return true;
 }
 
+void FilasTabla::Reservar(std::size_t nBytes, std::size_t nCeldas, std::size_t nFilas) {
+  m_texto.reserve(nBytes);
+  m_finCelda.reserve(nCeldas);
+  m_inicioFila.reserve(nFilas);
+  m_finFila.reserve(nFilas);
+}
+
 void FilasTabla::AnadirCelda(std::string_view celda) {
   m_texto.append(celda);
   const std::size_t fin = m_texto.size() - m_nInicioPendiente;
@@ -179,6 +186,14 @@ bool Analizar(const std::string& texto, char sep, UINT nMax, bool bFinal, FilasT
   if (csv_init(&p, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
   csv_set_delim(&p, static_cast<unsigned char>(sep));
   Lectura l{&filas, &lineas, 0, 0, nMax};
+  if (nMax == 0) {
+    // A whole table: room for all of it at once, never twice its size
+    // while a buffer grows. Its cells are at most its separators and line
+    // ends, and their text at most its bytes.
+    const std::size_t nLineas = std::size_t(std::count(texto.begin(), texto.end(), '\n')) + 1;
+    filas.Reservar(texto.size(), std::size_t(std::count(texto.begin(), texto.end(), sep)) + nLineas, nLineas);
+    lineas.reserve(nLineas);
+  }
   bool bien = true;
   std::size_t i = 0;
   while (i < texto.size() && !l.Lleno()) {

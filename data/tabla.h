@@ -61,6 +61,7 @@ class FilasTabla {
 
   // Building: cells of the row in progress, then the row's end (or the
   // row left out: its cells dropped).
+  void Reservar(std::size_t nBytes, std::size_t nCeldas, std::size_t nFilas);
   void AnadirCelda(std::string_view celda);
   void CerrarFila();
   void DescartarFila();
