@@ -300,6 +300,20 @@ struct CuerpoMotor {
   // outside [-8, 8] or NaN take their constant and index nothing beyond the
   // table. The whole index is read from the low bits of index + 2^52, with
   // no conversion instruction.
+  // The table's entries at the lanes' indices: one gather where the
+  // instruction set has one (GCC's builtins, compiled only inside their
+  // instruction set's entry, as every function here), else lane by lane.
+  template <class VL>
+  static NRV_EN_LINEA V Entradas(const VL& iv) {
+#if !defined(__clang__)
+    if constexpr (L == 8) return __builtin_ia32_gatherdiv8df(V{}, TablaSigmoide, iv, char(-1), 8);
+    if constexpr (L == 4) return __builtin_ia32_gatherdiv4df(V{}, TablaSigmoide, iv, __builtin_bit_cast(V, iv | -1), 8);
+#endif
+    alignas(64) double valores[L];
+    for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l]];
+    return Vec<V>(valores);
+  }
+
   static NRV_EN_LINEA void SigmoideVector(const V& net, double* salida) {
     using VL = typename Enteros<V>::T;
     const V cero = V{}, uno = cero + 1.0, grande = cero + 0x1p52;
@@ -311,19 +325,7 @@ struct CuerpoMotor {
     V indice = techo - tc < 0.5 ? techo : piso;
     indice = indice > 2047.0 ? cero + 2047.0 : indice;
     const VL iv = __builtin_bit_cast(VL, indice + grande) & 0xFFF;
-    // The table's entries in one gather where the instruction set has one
-    // (compiled only inside its entry, as every function here).
-    V r;
-    if constexpr (L == 8) {
-      r = __builtin_ia32_gatherdiv8df(V{}, TablaSigmoide, iv, char(-1), 8);
-    } else if constexpr (L == 4) {
-      const V todos = __builtin_bit_cast(V, E{} - 1);
-      r = __builtin_ia32_gatherdiv4df(V{}, TablaSigmoide, iv, todos, 8);
-    } else {
-      alignas(64) double valores[L];
-      for (std::size_t l = 0; l < L; ++l) valores[l] = TablaSigmoide[iv[l]];
-      r = Vec<V>(valores);
-    }
+    V r = Entradas(iv);
     r = net > 8.0 ? cero + 0.999 : r;
     r = net < -8.0 ? cero : r;
     r = net != net ? cero + std::numeric_limits<double>::quiet_NaN() : r;
@@ -455,12 +457,26 @@ struct CuerpoMotor {
   // their instruction set's entry, so each builtin is compiled where its
   // instructions are allowed.
   static NRV_EN_LINEA bool Alguno(const E& e) {
+#if defined(__clang__)
+    // Clang has no such builtins here, and compiles the plain form well:
+    // the top bits gathered by halving the register with ORs.
+    E4 a;
+    if constexpr (L == 8)
+      a = __builtin_shufflevector(e, e, 0, 1, 2, 3) | __builtin_shufflevector(e, e, 4, 5, 6, 7);
+    else if constexpr (L == 4)
+      a = e;
+    else
+      a = __builtin_shufflevector(e, e, 0, 1, 0, 1);
+    const E2 b = __builtin_shufflevector(a, a, 0, 1) | __builtin_shufflevector(a, a, 2, 3);
+    return (b[0] | b[1]) < 0;
+#else
     if constexpr (L == 8)
       return __builtin_ia32_ptestmq512(e, E{} + std::int64_t(exacto::kSigno), 0xFF) != 0;
     else if constexpr (L == 4)
       return __builtin_ia32_movmskpd256(__builtin_bit_cast(V4, e)) != 0;
     else
       return __builtin_ia32_movmskpd(__builtin_bit_cast(V2, e)) != 0;
+#endif
   }
 
   // One register of weights: the change m x inc + p stored as the new
