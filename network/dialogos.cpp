@@ -197,6 +197,47 @@ bool CFicherosDatosDlg::OnCommand(int id) {
   return true;
 }
 
+// ---------------------------------------------------------------- COpcionesEntrenamientoDlg
+
+COpcionesEntrenamientoDlg::COpcionesEntrenamientoDlg(CWnd* pParent) : CDialog(IDD_OPCIONES_ENTRENAMIENTO, pParent) {}
+
+BOOL COpcionesEntrenamientoDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  GetDlgItem(IDC_SEMILLA)->EnableWindow(!m_bSemillaFija);
+  GetDlgItem(IDC_PACIENCIA)->EnableWindow(!m_bPacienciaFija);
+  return TRUE;
+}
+
+void COpcionesEntrenamientoDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_SEMILLA, m_strSemilla);
+  if (!pDX->m_bSaveAndValidate) DDX_Text(pDX, IDC_NOTA_SEMILLA, m_strNotaSemilla);
+  DDX_Text(pDX, IDC_PACIENCIA, m_strPaciencia);
+  DDX_Check(pDX, IDC_BARAJAR, m_bBarajar);
+  DDX_Text(pDX, IDC_FICHERO_PRUEBA, m_strFicheroPrueba);
+  DDX_Check(pDX, IDC_MEDIR_ENTRENAMIENTO, m_bMedirEntrenamiento);
+}
+
+bool COpcionesEntrenamientoDlg::OnCommand(int id) {
+  if (id != IDC_EXAMINAR_PRUEBA) return CDialog::OnCommand(id);
+  const CString ruta = ExaminarDatos();
+  if (ruta.empty()) return true;
+  // Only this field changes: the others keep what was typed in them.
+  m_strFicheroPrueba = ruta;
+  GetDlgItem(IDC_FICHERO_PRUEBA)->SetWindowText(ruta);
+  return true;
+}
+
+// ---------------------------------------------------------------- CMasEpocasDlg
+
+CMasEpocasDlg::CMasEpocasDlg(CWnd* pParent) : CDialog(IDD_MAS_EPOCAS, pParent) {}
+
+void CMasEpocasDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  if (!pDX->m_bSaveAndValidate) DDX_Text(pDX, IDC_EPOCAS_RED, m_strEpocasRed);
+  DDX_Text(pDX, IDC_MAS_EPOCAS, m_strMasEpocas);
+}
+
 // ---------------------------------------------------------------- CResultadosDlg
 
 CResultadosDlg::CResultadosDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS, pParent) {}

@@ -156,6 +156,49 @@ const std::vector<PlantillaDialogo>& Plantillas() {
            {IDCANCEL, T::Boton, "Cancel", 299, 60, 50, 14, BOTON},
        }},
 
+      // The options of a network beyond its parameters, for its next runs.
+      {IDD_OPCIONES_ENTRENAMIENTO,
+       "Opciones de entrenamiento",
+       356,
+       139,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_STATIC, T::Estatico, "Semilla:", 7, 10, 70, 8, SS_IZQUIERDA},
+           {IDC_SEMILLA, T::Edit, "", 80, 7, 60, 14, EDIT_DERECHA},
+           {IDC_NOTA_SEMILLA, T::Estatico, "", 146, 5, 203, 24, SS_IZQUIERDA | SS_AJUSTE},
+           {IDC_STATIC, T::Estatico, "Paciencia:", 7, 36, 70, 8, SS_IZQUIERDA},
+           {IDC_PACIENCIA, T::Edit, "", 80, 33, 30, 14, EDIT_DERECHA},
+           {IDC_STATIC, T::Estatico, "épocas sin mejora (vacía: sin paciencia)", 116, 36, 233, 8, SS_IZQUIERDA},
+           {IDC_BARAJAR, T::Casilla, "Barajar las muestras de entrenamiento en cada época", 7, 53, 250, 10, BOTON},
+           {IDC_STATIC, T::Estatico, "Fichero de prueba:", 7, 72, 70, 8, SS_IZQUIERDA},
+           {IDC_FICHERO_PRUEBA, T::Edit, "", 80, 69, 244, 14, EDIT},
+           {IDC_EXAMINAR_PRUEBA, T::Boton, "...", 329, 69, 20, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "No se usa para entrenar ni para parar: se mide al acabar.", 80, 86, 269, 8,
+            SS_IZQUIERDA},
+           {IDC_MEDIR_ENTRENAMIENTO, T::Casilla, "Medir también el conjunto de entrenamiento en cada época", 7, 100, 250,
+            10, BOTON},
+           {IDOK, T::BotonDefecto, "OK", 243, 118, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 299, 118, 50, 14, BOTON},
+       }},
+
+      // More epochs for a network that has used its own.
+      {IDD_MAS_EPOCAS,
+       "Más épocas",
+       250,
+       70,
+       "MS Sans Serif",
+       8,
+       false,
+       {
+           {IDC_EPOCAS_RED, T::Estatico, "", 7, 7, 236, 16, SS_IZQUIERDA | SS_AJUSTE},
+           {IDC_STATIC, T::Estatico, "Épocas más:", 7, 31, 50, 8, SS_IZQUIERDA},
+           {IDC_MAS_EPOCAS, T::Edit, "", 60, 28, 40, 14, EDIT_DERECHA},
+           {IDOK, T::BotonDefecto, "OK", 137, 49, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 193, 49, 50, 14, BOTON},
+       }},
+
       // Importing a table: its syntax, a preview of its first rows, the
       // outputs and the scaling, and the two files written.
       {IDD_IMPORTAR,
