@@ -28,6 +28,14 @@ CString ExaminarDatos() {
   return dlg.GetPathName();
 }
 
+// The open-file dialog of a scheme; empty when cancelled.
+CString ExaminarEsquema() {
+  CFileDialog dlg(TRUE, CString(), CString(), OFN_HIDEREADONLY,
+                  {{"Esquemas (*.json)", "*.json"}, {"Todos los ficheros (*.*)", "*.*"}}, "Examinar Archivos");
+  if (dlg.DoModal() != IDOK) return CString();
+  return dlg.GetPathName();
+}
+
 }  // namespace
 
 std::vector<FiltroFichero> FiltrosDatos() {
@@ -216,15 +224,17 @@ void COpcionesEntrenamientoDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, IDC_BARAJAR, m_bBarajar);
   DDX_Text(pDX, IDC_FICHERO_PRUEBA, m_strFicheroPrueba);
   DDX_Check(pDX, IDC_MEDIR_ENTRENAMIENTO, m_bMedirEntrenamiento);
+  DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
 }
 
 bool COpcionesEntrenamientoDlg::OnCommand(int id) {
-  if (id != IDC_EXAMINAR_PRUEBA) return CDialog::OnCommand(id);
-  const CString ruta = ExaminarDatos();
+  if (id != IDC_EXAMINAR_PRUEBA && id != IDC_EXAMINAR_ESQUEMA) return CDialog::OnCommand(id);
+  const bool bPrueba = id == IDC_EXAMINAR_PRUEBA;
+  const CString ruta = bPrueba ? ExaminarDatos() : ExaminarEsquema();
   if (ruta.empty()) return true;
   // Only this field changes: the others keep what was typed in them.
-  m_strFicheroPrueba = ruta;
-  GetDlgItem(IDC_FICHERO_PRUEBA)->SetWindowText(ruta);
+  (bPrueba ? m_strFicheroPrueba : m_strEsquema) = ruta;
+  GetDlgItem(bPrueba ? IDC_FICHERO_PRUEBA : IDC_ESQUEMA)->SetWindowText(ruta);
   return true;
 }
 

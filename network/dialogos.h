@@ -99,6 +99,7 @@ class COpcionesEntrenamientoDlg : public CDialog {
   BOOL m_bBarajar = FALSE;
   CString m_strFicheroPrueba;
   BOOL m_bMedirEntrenamiento = FALSE;
+  CString m_strEsquema;
   // What the seed does for this network, beside its field.
   CString m_strNotaSemilla;
   bool m_bSemillaFija = false;

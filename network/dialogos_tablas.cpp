@@ -356,26 +356,54 @@ void CAplicarDlg::OnExaminarSalida() {
 
 CMatrizDlg::CMatrizDlg(CWnd* pParent) : CDatosEsquemaDlg(IDD_MATRIZ, pParent) {}
 
+// ---------------------------------------------------------------- CResultadosRegresionDlg
+
+namespace {
+
+// Cells into a list control: the first row its headings, the first column
+// aligned left, the others right.
+void LlenarLista(CListCtrl* lista, const std::vector<std::vector<CString>>& celdas) {
+  lista->SetRedraw(FALSE);
+  lista->DeleteAllItems();
+  while (lista->GetColumnCount() > 0) lista->DeleteColumn(0);
+  if (!celdas.empty()) {
+    const auto& titulos = celdas.front();
+    for (std::size_t c = 0; c < titulos.size(); ++c)
+      lista->InsertColumn(static_cast<int>(c), titulos[c], c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
+    for (std::size_t r = 1; r < celdas.size(); ++r) {
+      const int item = lista->InsertItem(static_cast<int>(r - 1), celdas[r].front());
+      for (std::size_t c = 1; c < celdas[r].size(); ++c) lista->SetItemText(item, static_cast<int>(c), celdas[r][c]);
+    }
+  }
+  lista->SetRedraw(TRUE);
+}
+
+}  // namespace
+
+CResultadosRegresionDlg::CResultadosRegresionDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS_REGRESION, pParent) {}
+
+BOOL CResultadosRegresionDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  LlenarLista(static_cast<CListCtrl*>(GetDlgItem(IDC_REGRESION)), m_celdas);
+  return TRUE;
+}
+
+void CResultadosRegresionDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_ERROR_TOTAL, m_strErrorTotal);
+  DDX_Text(pDX, IDC_RES_FICHERO, m_strFichero);
+  DDX_Text(pDX, IDC_RES_MUESTRAS, m_strMuestras);
+  DDX_Text(pDX, IDC_ACIERTOS, m_strAciertos);
+  DDX_Text(pDX, IDC_NOTA_REGRESION, m_strNota);
+}
+
 // ---------------------------------------------------------------- CResultadosMatrizDlg
 
 CResultadosMatrizDlg::CResultadosMatrizDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS_MATRIZ, pParent) {}
 
 BOOL CResultadosMatrizDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  auto* lista = static_cast<CListCtrl*>(GetDlgItem(IDC_MATRIZ));
-  lista->SetRedraw(FALSE);
-  lista->DeleteAllItems();
-  while (lista->GetColumnCount() > 0) lista->DeleteColumn(0);
-  if (!m_celdas.empty()) {
-    const auto& titulos = m_celdas.front();
-    for (std::size_t c = 0; c < titulos.size(); ++c)
-      lista->InsertColumn(static_cast<int>(c), titulos[c], c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
-    for (std::size_t r = 1; r < m_celdas.size(); ++r) {
-      const int item = lista->InsertItem(static_cast<int>(r - 1), m_celdas[r].front());
-      for (std::size_t c = 1; c < m_celdas[r].size(); ++c) lista->SetItemText(item, static_cast<int>(c), m_celdas[r][c]);
-    }
-  }
-  lista->SetRedraw(TRUE);
+  LlenarLista(static_cast<CListCtrl*>(GetDlgItem(IDC_MATRIZ)), m_celdas);
   return TRUE;
 }
 

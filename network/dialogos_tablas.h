@@ -97,6 +97,23 @@ class CMatrizDlg : public CDatosEsquemaDlg {
   explicit CMatrizDlg(CWnd* pParent = nullptr);
 };
 
+// Verification of a network with numeric outputs (142): the four figures
+// of the results dialog and the list of each output's.
+class CResultadosRegresionDlg : public CDialog {
+ public:
+  explicit CResultadosRegresionDlg(CWnd* pParent = nullptr);
+  // The cells into the list: the first row is its headings.
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* pDX) override;
+
+  CString m_strErrorTotal;
+  CString m_strFichero;
+  CString m_strMuestras;
+  CString m_strAciertos;
+  CString m_strNota;
+  std::vector<std::vector<CString>> m_celdas;
+};
+
 class CResultadosMatrizDlg : public CDialog {
  public:
   explicit CResultadosMatrizDlg(CWnd* pParent = nullptr);

@@ -630,17 +630,21 @@ Resultado<Hecho> CNodusDoc::CambiarOpciones(std::map<std::string, std::string> t
   else base.nPaciencia = 0;
   base.bBarajar = false;
   base.strFicheroPrueba.clear();
-  // The test file is read where training will read it, and kept as given.
-  CString strPrueba;
-  if (const auto it = textos.find("prueba"); it != textos.end()) {
-    strPrueba = it->second;
-    it->second = RutaDatos(strPrueba);
-  }
+  base.strEsquema.clear();
+  // The files are read where training and Verificar read them, and kept as
+  // given.
+  CString strPrueba, strEsquema;
+  for (auto [clave, pRuta] : {std::pair{"prueba", &strPrueba}, std::pair{"esquema", &strEsquema}})
+    if (const auto it = textos.find(clave); it != textos.end()) {
+      *pRuta = it->second;
+      it->second = RutaDatos(*pRuta);
+    }
   Resultado<OpcionesRed> r = ComprobarOpcionesRed(textos, bBarajar, RutaDatos(m_strFicheroEntrenamiento),
                                                   RutaDatos(m_strFicheroVerificacion), base);
   if (!r) return r.GetFallo();
   OpcionesRed nuevas = *r;
   nuevas.strFicheroPrueba = strPrueba;
+  nuevas.strEsquema = strEsquema;
   nuevas.bMedirEntrenamiento = bMedirEntrenamiento;
   if (nuevas.strFicheroPrueba != antes.strFicheroPrueba) {
     nuevas.bFigurasPrueba = false;
@@ -689,6 +693,7 @@ void CNodusDoc::OnOpcionesEntrenamiento() {
   dlg.m_bBarajar = op.bBarajar ? TRUE : FALSE;
   dlg.m_strFicheroPrueba = op.strFicheroPrueba;
   dlg.m_bMedirEntrenamiento = op.bMedirEntrenamiento ? TRUE : FALSE;
+  dlg.m_strEsquema = op.strEsquema;
   // Until options the network takes are given, or the dialog is cancelled;
   // it comes back with what was typed.
   for (;;) {
@@ -697,6 +702,7 @@ void CNodusDoc::OnOpcionesEntrenamiento() {
     AnadirTexto(textos, "semilla", dlg.m_strSemilla);
     AnadirTexto(textos, "paciencia", dlg.m_strPaciencia);
     AnadirTexto(textos, "prueba", dlg.m_strFicheroPrueba);
+    AnadirTexto(textos, "esquema", dlg.m_strEsquema);
     const Resultado<Hecho> r = CambiarOpciones(std::move(textos), dlg.m_bBarajar != FALSE,
                                                dlg.m_bMedirEntrenamiento != FALSE);
     if (r) break;
@@ -951,6 +957,30 @@ void CNodusDoc::OnVerificar() {
     const Resultado<Hecho> r = ComprobarDimensiones(GetRed(), dlg.m_strFichero);
     if (r) break;
     AfxMessageBox(r.Mensaje(), MB_OK, 0);
+  }
+  // A network whose scheme has numeric outputs gives their figures too,
+  // in the table's units, as verificar --esquema does. A scheme that cannot
+  // be read, or is not of the network's shape, leaves the usual figures.
+  if (!m_opciones.strEsquema.empty()) {
+    const CString strEsquema = RutaDatos(m_opciones.strEsquema);
+    const Resultado<CEsquema> e = LeerEsquema(strEsquema);
+    if (e && !e->Clase() && ComprobarEsquemaRed(GetRed(), *e, strEsquema)) {
+      const Resultado<VerificacionDatos> d = VerificarDatos(GetRed(), dlg.m_strFichero, strEsquema);
+      if (!d) {
+        AfxMessageBox(d.Mensaje(), MB_OK, 0);
+        return;
+      }
+      const TextosResultados t = TextosVerificacion(dlg.m_strFichero, d->resultados);
+      CResultadosRegresionDlg resultados;
+      resultados.m_strFichero = t.strFichero;
+      resultados.m_strAciertos = t.strAciertos;
+      resultados.m_strErrorTotal = t.strErrorTotal;
+      resultados.m_strMuestras = t.strMuestras;
+      resultados.m_strNota = "Salidas numéricas, en las unidades de la tabla (esquema " + m_opciones.strEsquema + "):";
+      resultados.m_celdas = CeldasRegresion(d->regresion);
+      resultados.DoModal();
+      return;
+    }
   }
   const Resultado<ResultadosVerificacion> v = VerificarFichero(GetRed(), dlg.m_strFichero);
   if (!v) {

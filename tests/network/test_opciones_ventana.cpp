@@ -2,6 +2,7 @@
 // entrenamiento... and NRV › Más épocas... on the document (CambiarOpciones,
 // AmpliarEpocas through their dialogs), and the text beside the form.
 #include "framework/texto.h"
+#include "network/aplicar.h"
 #include "network/parada.h"
 #include "network/parametros.h"
 #include "network/verificacion.h"
@@ -247,4 +248,26 @@ TEST_F(OpcionesVentana, JuntoAlFormularioLaPruebaYLaParadaTemprana) {
             "Prueba (iris-prueba.txt, época 11): Nº Muestras: 30, Tasa Aciertos: 96.6667 %, Error Total: 1.500000\n"
             "Parada temprana: 5 épocas sin mejorar el error total de verificación; la red volvió a su mejor época, "
             "la 6, de las 12 entrenadas.");
+}
+
+TEST_F(OpcionesVentana, UnEsquemaQueNoSeLeeSeRechaza) {
+  CNodusDoc doc;
+  Crear(doc, 6);
+  EXPECT_TRUE(doc.CambiarOpciones({{"esquema", carpeta.Fichero("no-esta.json")}}, false, false).EsRechazo());
+  EXPECT_EQ(doc.m_opciones.strEsquema, "");
+  EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(OpcionesVentana, LasCeldasDeRegresionSonLasLineasDeVerificar) {
+  std::vector<RegresionSalida> r(2);
+  r[0] = {"precio", 1234.5678, 0.001234567, true, 0.98765432};
+  r[1] = {"y", 2.0, 1.0, false, 0.0};
+  const std::vector<std::vector<CString>> c = CeldasRegresion(r);
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_EQ(c[0], (std::vector<CString>{"Salida", "RMSE", "MAE", "R²"}));
+  EXPECT_EQ(c[1], (std::vector<CString>{"precio", "1234.57", "0.00123457", "0.987654"}));
+  EXPECT_EQ(c[2], (std::vector<CString>{"y", "2", "1", "-"}));
+  EXPECT_EQ(TextoRegresion(r), "Salida  RMSE          MAE           R²\n"
+                               "precio  1234.57       0.00123457    0.987654\n"
+                               "y       2             1             -\n");
 }

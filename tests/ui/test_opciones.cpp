@@ -1,11 +1,16 @@
 // NRV › Opciones de entrenamiento... and NRV › Más épocas... in the real
 // workbench, each compared with nrv-cli doing the same (the same network
-// bytes, the same refusals), and the strip under the form with the test
-// file's figures and the epoch that early stopping kept.
+// bytes, the same refusals), the strip under the form with the test file's
+// figures and the epoch that early stopping kept, and Verificar's
+// regression figures with the network's scheme.
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMdiArea>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -279,6 +284,98 @@ class PruebaOpciones : public QObject {
     QCOMPARE(QStringLiteral("nrv: ") + m_guion->Mensajes().front() + QStringLiteral("\n"), cero.err);
     QCOMPARE(NrvCli({QStringLiteral("entrenar"), cli, QStringLiteral("--mas-epocas"), QStringLiteral("4")}).nCodigo, 0);
     QCOMPARE(Bytes(ventana), Bytes(cli));
+  }
+
+  // A network of numeric outputs with its scheme among its options:
+  // Verificar gives each output's RMSE, MAE and R² as verificar --esquema
+  // --json does; a scheme of another shape is refused first.
+  void verificarRegresionComoNrvCli() {
+    QByteArray tabla = "x1,x2,y\n";
+    for (int i = 0; i < 60; ++i) {
+      const double a = (i % 10) / 10.0, b = (i % 7) / 7.0;
+      tabla += QByteArray::number(a) + ',' + QByteArray::number(b) + ',' + QByteArray::number(3 * a + 20 * b + 5) + '\n';
+    }
+    QFile f(Ruta(QStringLiteral("medidas.csv")));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(tabla) == tabla.size());
+    f.close();
+    const QString esquema = Ruta(QStringLiteral("medidas.json")), datos = Ruta(QStringLiteral("medidas.txt"));
+    QCOMPARE(NrvCli({QStringLiteral("importar"), f.fileName(), datos, QStringLiteral("--esquema"), esquema,
+                     QStringLiteral("--salidas"), QStringLiteral("1"), QStringLiteral("--particion"),
+                     QStringLiteral("60,20,20")})
+                 .nCodigo,
+             0);
+    const QString iris = Ruta(QStringLiteral("iris.json"));
+    QCOMPARE(NrvCli({QStringLiteral("importar"), Ejemplo(QStringLiteral("iris-train.csv")), Ruta(QStringLiteral("i.txt")),
+                     QStringLiteral("--esquema"), iris})
+                 .nCodigo,
+             0);
+    const QString red = Ruta(QStringLiteral("medidas.nrv")), prueba = Ruta(QStringLiteral("medidas-prueba.txt"));
+    QCOMPARE(NrvCli({QStringLiteral("nueva"), red, Ruta(QStringLiteral("medidas-entrenamiento.txt")),
+                     Ruta(QStringLiteral("medidas-verificacion.txt")), QStringLiteral("--ocultas"), QStringLiteral("4"),
+                     QStringLiteral("--epocas"), QStringLiteral("30"), QStringLiteral("--error"), QStringLiteral("0")})
+                 .nCodigo,
+             0);
+    QCOMPARE(NrvCli({QStringLiteral("entrenar"), red}).nCodigo, 0);
+    QVERIFY(m_app->OpenDocumentFile(red.toStdString()));
+
+    m_guion->Ventana([&](QDialog* d) {
+      QCOMPARE(Texto(d, IDC_ESQUEMA), QString());
+      Escribir(d, IDC_ESQUEMA, iris);
+      m_guion->Ventana([&](QDialog* d2) {
+        QCOMPARE(Texto(d2, IDC_ESQUEMA), iris);
+        Escribir(d2, IDC_ESQUEMA, esquema);
+        Pulsar(d2, IDOK);
+      });
+      Pulsar(d, IDOK);
+    });
+    m_guion->Respuesta(QStringLiteral("Aceptar"));
+    Marco()->EjecutarComando(ID_OPCIONES_ENTRENAMIENTO);
+    QCOMPARE(m_guion->Mensajes(), QStringList{QStringLiteral("El esquema ") + iris +
+                                              QStringLiteral(" da 4 entradas y 3 salidas; el fichero de entrenamiento, 2 y 1.")});
+    QCOMPARE(QString::fromStdString(Doc()->m_opciones.strEsquema), esquema);
+
+    QStringList encabezados, fila;
+    QString aciertos, error, nota;
+    m_guion->Ventana([&](QDialog* d) {
+      QCOMPARE(d->windowTitle(), QStringLiteral("Verificar red..."));
+      Escribir(d, IDC_FICHERO_ENTRENAMIENTO, prueba);
+      Pulsar(d, IDOK);
+    });
+    m_guion->Ventana([&](QDialog* d) {
+      QCOMPARE(d->windowTitle(), QStringLiteral("Resultados de Verificación"));
+      QCOMPARE(Texto(d, IDC_RES_FICHERO), prueba);
+      QCOMPARE(Texto(d, IDC_RES_MUESTRAS), QStringLiteral("12"));
+      aciertos = Texto(d, IDC_ACIERTOS);
+      error = Texto(d, IDC_ERROR_TOTAL);
+      nota = Texto(d, IDC_NOTA_REGRESION);
+      encabezados = Encabezados(d, IDC_REGRESION);
+      for (int c = 0; c < encabezados.size(); ++c) fila << Celda(d, IDC_REGRESION, 0, c);
+      QCOMPARE(Filas(d, IDC_REGRESION), 1);
+      Pulsar(d, IDOK);
+    });
+    Marco()->EjecutarComando(ID_VERIFICAR);
+    const SalidaCli cli = NrvCli({QStringLiteral("verificar"), red, prueba, QStringLiteral("--esquema"), esquema});
+    const SalidaCli json =
+        NrvCli({QStringLiteral("verificar"), red, prueba, QStringLiteral("--esquema"), esquema, QStringLiteral("--json")});
+    QCOMPARE(cli.nCodigo, 0);
+    QCOMPARE(json.nCodigo, 0);
+    QCOMPARE(encabezados, (QStringList{"Salida", "RMSE", "MAE", "R²"}));
+    QCOMPARE(nota, QStringLiteral("Salidas numéricas, en las unidades de la tabla (esquema ") + esquema + QStringLiteral("):"));
+    const QJsonObject salida =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value(QStringLiteral("salidas")).toArray().at(0).toObject();
+    QCOMPARE(fila[0], salida.value(QStringLiteral("nombre")).toString());
+    QCOMPARE(fila[0], QStringLiteral("y"));
+    QCOMPARE(fila[1], QString::asprintf("%.6g", salida.value(QStringLiteral("rmse")).toDouble()));
+    QCOMPARE(fila[2], QString::asprintf("%.6g", salida.value(QStringLiteral("mae")).toDouble()));
+    QCOMPARE(fila[3], QString::asprintf("%.6f", salida.value(QStringLiteral("r2")).toDouble()));
+    // The line of nrv-cli's table, and its four lines above.
+    QVERIFY2(cli.out.contains(QRegularExpression(QStringLiteral("\ny +") + QRegularExpression::escape(fila[1]) +
+                                                 QStringLiteral(" +") + QRegularExpression::escape(fila[2]) +
+                                                 QStringLiteral(" +") + QRegularExpression::escape(fila[3]) +
+                                                 QStringLiteral("\n"))),
+             qPrintable(cli.out));
+    QVERIFY(cli.out.contains(QStringLiteral("Tasa Aciertos: ") + aciertos + QStringLiteral("\n")));
+    QVERIFY(cli.out.contains(QStringLiteral("Error Total: ") + error + QStringLiteral("\n")));
   }
 };
 
