@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/particion.h"
 #include "framework/host.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
@@ -95,6 +96,30 @@ void CImportarDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_CBIndex(pDX, IDC_ESCALA, m_nEscala);
   DDX_Text(pDX, IDC_DESTINO, m_strDestino);
   DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
+  // The split's refusals are importar --particion's.
+  DDX_Text(pDX, IDC_PARTICION, m_strParticion);
+  const bool bParticion = m_strParticion.find_first_not_of(' ') != CString::npos;
+  if (pDX->m_bSaveAndValidate && bParticion)
+    if (const Resultado<std::vector<UINT>> p = LeerParticion(m_strParticion); !p) {
+      AfxMessageBox(p.Mensaje(), MB_ICONEXCLAMATION);
+      pDX->Fail();
+    }
+  DDX_Text(pDX, IDC_SEMILLA, m_strSemilla);
+  if (pDX->m_bSaveAndValidate && bParticion) {
+    UINT n = 0;
+    if (const CString m = RechazoTextoUInt(m_strSemilla, 0, 0xFFFFFFFFu, n); !m.empty()) {
+      AfxMessageBox("Semilla: " + m, MB_ICONEXCLAMATION);
+      pDX->Fail();
+    }
+  }
+  DDX_Check(pDX, IDC_ESTRATIFICAR, m_bEstratificar);
+  if (!pDX->m_bSaveAndValidate) HabilitarParticion();
+}
+
+void CImportarDlg::HabilitarParticion() {
+  const bool b = GetDlgItem(IDC_PARTICION)->GetWindowText().find_first_not_of(' ') != CString::npos;
+  GetDlgItem(IDC_SEMILLA)->EnableWindow(b);
+  GetDlgItem(IDC_ESTRATIFICAR)->EnableWindow(b);
 }
 
 bool CImportarDlg::OnCommand(int id) {
@@ -122,6 +147,10 @@ bool CImportarDlg::OnNotificacion(int id, UINT nCodigo) {
     case IDC_ESCALA:
       if (nCodigo != CBN_SELCHANGE) return false;
       ActualizarVistaPrevia();
+      return true;
+    case IDC_PARTICION:
+      if (nCodigo != EN_KILLFOCUS) return false;
+      HabilitarParticion();
       return true;
     case IDC_TABLA:
     case IDC_ESQUEMA:
@@ -178,6 +207,15 @@ OpcionesImportacion CImportarDlg::Opciones() const {
     op.esquema.nSalidas = m_nSalidas;
   op.esquema.bEscalar = m_nEscala != 1;
   op.bEscalaDada = m_nEscala == 1;
+  // As accepted on OK (the preview reads no split).
+  if (const Resultado<std::vector<UINT>> p = LeerParticion(m_strParticion);
+      p && m_strParticion.find_first_not_of(' ') != CString::npos) {
+    op.particion = *p;
+    UINT n = 1;
+    RechazoTextoUInt(m_strSemilla, 0, 0xFFFFFFFFu, n);
+    op.nSemilla = n;
+    op.bEstratificar = m_bEstratificar != FALSE;
+  }
   return op;
 }
 

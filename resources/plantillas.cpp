@@ -228,7 +228,8 @@ const std::vector<PlantillaDialogo>& Plantillas() {
        }},
 
       // Importing a table: its syntax, a preview of its first rows, the
-      // outputs and the scaling, and the two files written.
+      // outputs and the scaling, the two files written, and the split into
+      // three parts (in the room beside the buttons).
       {IDD_IMPORTAR,
        "Importar datos",
        440,
@@ -261,6 +262,11 @@ const std::vector<PlantillaDialogo>& Plantillas() {
            {IDC_STATIC, T::Estatico, "Esquema:", 7, 214, 56, 8, SS_IZQUIERDA},
            {IDC_ESQUEMA, T::Edit, "", 66, 211, 310, 14, EDIT},
            {IDC_EXAMINAR_ESQUEMA, T::Boton, "Examinar...", 383, 211, 50, 14, BOTON},
+           {IDC_STATIC, T::Estatico, "Partición:", 7, 239, 56, 8, SS_IZQUIERDA},
+           {IDC_PARTICION, T::Edit, "", 66, 236, 56, 14, EDIT},
+           {IDC_STATIC, T::Estatico, "Semilla:", 130, 239, 28, 8, SS_IZQUIERDA},
+           {IDC_SEMILLA, T::Edit, "", 160, 236, 50, 14, EDIT_DERECHA},
+           {IDC_ESTRATIFICAR, T::Casilla, "Estratificar", 218, 238, 56, 10, BOTON},
            {IDOK, T::BotonDefecto, "OK", 327, 236, 50, 14, BOTON},
            {IDCANCEL, T::Boton, "Cancel", 383, 236, 50, 14, BOTON},
        }},

@@ -75,6 +75,8 @@
 #define IDC_EPOCAS_RED 1067
 #define IDC_REGRESION 1068
 #define IDC_NOTA_REGRESION 1069
+#define IDC_PARTICION 1070
+#define IDC_ESTRATIFICAR 1071
 
 // Commands of the program.
 #define ID_ENTRENAR 32771
