@@ -178,13 +178,6 @@ nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const Resultados
 
 namespace {
 
-// The test figures in one line, after the verification dialog's formats.
-CString LineaPrueba(const OpcionesRed& op) {
-  const FigurasPrueba& f = op.figurasPrueba;
-  return FormatC("Prueba (%s, época %u): Nº Muestras: %u, Tasa Aciertos: %7.4f %%, Error Total: %8.6f\n",
-                 op.strFicheroPrueba.c_str(), f.nEpoca - 1, f.nMuestras, f.dTasaAciertos, f.dErrorTotal);
-}
-
 // The last completed epoch whose training set was measured, plus one (0: none).
 UINT UltimaEpocaMedida(const CNodusDoc& doc) {
   const OpcionesRed& op = doc.m_opciones;

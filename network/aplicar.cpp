@@ -148,14 +148,21 @@ std::vector<RegresionSalida> RegresionConjunto(const CEsquema& esquema, const CM
   return r;
 }
 
+std::vector<std::vector<CString>> CeldasRegresion(const std::vector<RegresionSalida>& r) {
+  std::vector<std::vector<CString>> celdas{{"Salida", "RMSE", "MAE", "R²"}};
+  for (const RegresionSalida& f : r)
+    celdas.push_back({f.strNombre, FormatC("%.6g", f.dRmse), FormatC("%.6g", f.dMae),
+                      f.bR2 ? FormatC("%.6f", f.dR2) : CString("-")});
+  return celdas;
+}
+
 CString TextoRegresion(const std::vector<RegresionSalida>& r) {
   std::size_t ancho = 8;
   for (const RegresionSalida& f : r) ancho = std::max(ancho, f.strNombre.size() + 2);
   auto columna = [](CString s, std::size_t n) { return s.size() >= n ? s : s + CString(n - s.size(), ' '); };
-  CString s = columna("Salida", ancho) + columna("RMSE", 14) + columna("MAE", 14) + "R²\n";
-  for (const RegresionSalida& f : r)
-    s += columna(f.strNombre, ancho) + columna(FormatC("%.6g", f.dRmse), 14) + columna(FormatC("%.6g", f.dMae), 14) +
-         (f.bR2 ? FormatC("%.6f", f.dR2) : CString("-")) + "\n";
+  CString s;
+  for (const std::vector<CString>& c : CeldasRegresion(r))
+    s += columna(c[0], ancho) + columna(c[1], 14) + columna(c[2], 14) + c[3] + "\n";
   return s;
 }
 

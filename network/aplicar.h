@@ -130,6 +130,8 @@ std::vector<RegresionSalida> RegresionConjunto(const CEsquema& esquema, const CM
 // A table of them for reading: a heading line, then one line per output
 // with its name, RMSE, MAE and R² ("-" when there is none). "\n" after each.
 CString TextoRegresion(const std::vector<RegresionSalida>& r);
+// The same, as the cells of a list: the headings, then a row per output.
+std::vector<std::vector<CString>> CeldasRegresion(const std::vector<RegresionSalida>& r);
 
 // The results as CSV (CR LF): a header, then one row per sample: muestra
 // (from 1), the outputs (named after the scheme's classes or output

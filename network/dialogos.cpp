@@ -28,6 +28,14 @@ CString ExaminarDatos() {
   return dlg.GetPathName();
 }
 
+// The open-file dialog of a scheme; empty when cancelled.
+CString ExaminarEsquema() {
+  CFileDialog dlg(TRUE, CString(), CString(), OFN_HIDEREADONLY,
+                  {{"Esquemas (*.json)", "*.json"}, {"Todos los ficheros (*.*)", "*.*"}}, "Examinar Archivos");
+  if (dlg.DoModal() != IDOK) return CString();
+  return dlg.GetPathName();
+}
+
 }  // namespace
 
 std::vector<FiltroFichero> FiltrosDatos() {
@@ -195,6 +203,49 @@ bool CFicherosDatosDlg::OnCommand(int id) {
   (bEntrenamiento ? m_strFicheroEntrenamiento : m_strFicheroVerificacion) = ruta;
   GetDlgItem(bEntrenamiento ? IDC_FICHERO_ENTRENAMIENTO : IDC_FICHERO_VERIFICACION)->SetWindowText(ruta);
   return true;
+}
+
+// ---------------------------------------------------------------- COpcionesEntrenamientoDlg
+
+COpcionesEntrenamientoDlg::COpcionesEntrenamientoDlg(CWnd* pParent) : CDialog(IDD_OPCIONES_ENTRENAMIENTO, pParent) {}
+
+BOOL COpcionesEntrenamientoDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  GetDlgItem(IDC_SEMILLA)->EnableWindow(!m_bSemillaFija);
+  GetDlgItem(IDC_PACIENCIA)->EnableWindow(!m_bPacienciaFija);
+  return TRUE;
+}
+
+void COpcionesEntrenamientoDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_SEMILLA, m_strSemilla);
+  if (!pDX->m_bSaveAndValidate) DDX_Text(pDX, IDC_NOTA_SEMILLA, m_strNotaSemilla);
+  DDX_Text(pDX, IDC_PACIENCIA, m_strPaciencia);
+  DDX_Check(pDX, IDC_BARAJAR, m_bBarajar);
+  DDX_Text(pDX, IDC_FICHERO_PRUEBA, m_strFicheroPrueba);
+  DDX_Check(pDX, IDC_MEDIR_ENTRENAMIENTO, m_bMedirEntrenamiento);
+  DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
+}
+
+bool COpcionesEntrenamientoDlg::OnCommand(int id) {
+  if (id != IDC_EXAMINAR_PRUEBA && id != IDC_EXAMINAR_ESQUEMA) return CDialog::OnCommand(id);
+  const bool bPrueba = id == IDC_EXAMINAR_PRUEBA;
+  const CString ruta = bPrueba ? ExaminarDatos() : ExaminarEsquema();
+  if (ruta.empty()) return true;
+  // Only this field changes: the others keep what was typed in them.
+  (bPrueba ? m_strFicheroPrueba : m_strEsquema) = ruta;
+  GetDlgItem(bPrueba ? IDC_FICHERO_PRUEBA : IDC_ESQUEMA)->SetWindowText(ruta);
+  return true;
+}
+
+// ---------------------------------------------------------------- CMasEpocasDlg
+
+CMasEpocasDlg::CMasEpocasDlg(CWnd* pParent) : CDialog(IDD_MAS_EPOCAS, pParent) {}
+
+void CMasEpocasDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  if (!pDX->m_bSaveAndValidate) DDX_Text(pDX, IDC_EPOCAS_RED, m_strEpocasRed);
+  DDX_Text(pDX, IDC_MAS_EPOCAS, m_strMasEpocas);
 }
 
 // ---------------------------------------------------------------- CResultadosDlg

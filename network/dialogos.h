@@ -1,6 +1,6 @@
 // The dialogs of the network document: new network (130), verification
-// (132), verification results (131), the data files (137) and the
-// "Cerrar todas" question (139).
+// (132), verification results (131), the data files (137), the training
+// options (138), more epochs (140) and the "Cerrar todas" question (139).
 #pragma once
 
 #include "framework/dialogo.h"
@@ -81,6 +81,39 @@ class CFicherosDatosDlg : public CDialog {
 
   CString m_strFicheroEntrenamiento;
   CString m_strFicheroVerificacion;
+};
+
+// NRV › Opciones de entrenamiento... (138): the options of the network's
+// next runs as texts, checked by the document on OK (ComprobarOpcionesRed);
+// an empty number is an option not given.
+class COpcionesEntrenamientoDlg : public CDialog {
+ public:
+  explicit COpcionesEntrenamientoDlg(CWnd* pParent = nullptr);
+  // The exchange, then the seed and the patience shown only, when fixed.
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(int id) override;
+
+  CString m_strSemilla;
+  CString m_strPaciencia;
+  BOOL m_bBarajar = FALSE;
+  CString m_strFicheroPrueba;
+  BOOL m_bMedirEntrenamiento = FALSE;
+  CString m_strEsquema;
+  // What the seed does for this network, beside its field.
+  CString m_strNotaSemilla;
+  bool m_bSemillaFija = false;
+  bool m_bPacienciaFija = false;
+};
+
+// NRV › Más épocas... (140): how many epochs to add, as typed.
+class CMasEpocasDlg : public CDialog {
+ public:
+  explicit CMasEpocasDlg(CWnd* pParent = nullptr);
+  void DoDataExchange(CDataExchange* pDX) override;
+
+  CString m_strEpocasRed;  // what the network has
+  CString m_strMasEpocas;
 };
 
 class CResultadosDlg : public CDialog {

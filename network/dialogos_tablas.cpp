@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/particion.h"
 #include "framework/host.h"
 #include "framework/texto.h"
 #include "network/dialogos.h"
@@ -95,6 +96,30 @@ void CImportarDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_CBIndex(pDX, IDC_ESCALA, m_nEscala);
   DDX_Text(pDX, IDC_DESTINO, m_strDestino);
   DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
+  // The split's refusals are importar --particion's.
+  DDX_Text(pDX, IDC_PARTICION, m_strParticion);
+  const bool bParticion = m_strParticion.find_first_not_of(' ') != CString::npos;
+  if (pDX->m_bSaveAndValidate && bParticion)
+    if (const Resultado<std::vector<UINT>> p = LeerParticion(m_strParticion); !p) {
+      AfxMessageBox(p.Mensaje(), MB_ICONEXCLAMATION);
+      pDX->Fail();
+    }
+  DDX_Text(pDX, IDC_SEMILLA, m_strSemilla);
+  if (pDX->m_bSaveAndValidate && bParticion) {
+    UINT n = 0;
+    if (const CString m = RechazoTextoUInt(m_strSemilla, 0, 0xFFFFFFFFu, n); !m.empty()) {
+      AfxMessageBox("Semilla: " + m, MB_ICONEXCLAMATION);
+      pDX->Fail();
+    }
+  }
+  DDX_Check(pDX, IDC_ESTRATIFICAR, m_bEstratificar);
+  if (!pDX->m_bSaveAndValidate) HabilitarParticion();
+}
+
+void CImportarDlg::HabilitarParticion() {
+  const bool b = GetDlgItem(IDC_PARTICION)->GetWindowText().find_first_not_of(' ') != CString::npos;
+  GetDlgItem(IDC_SEMILLA)->EnableWindow(b);
+  GetDlgItem(IDC_ESTRATIFICAR)->EnableWindow(b);
 }
 
 bool CImportarDlg::OnCommand(int id) {
@@ -122,6 +147,10 @@ bool CImportarDlg::OnNotificacion(int id, UINT nCodigo) {
     case IDC_ESCALA:
       if (nCodigo != CBN_SELCHANGE) return false;
       ActualizarVistaPrevia();
+      return true;
+    case IDC_PARTICION:
+      if (nCodigo != EN_KILLFOCUS) return false;
+      HabilitarParticion();
       return true;
     case IDC_TABLA:
     case IDC_ESQUEMA:
@@ -178,6 +207,15 @@ OpcionesImportacion CImportarDlg::Opciones() const {
     op.esquema.nSalidas = m_nSalidas;
   op.esquema.bEscalar = m_nEscala != 1;
   op.bEscalaDada = m_nEscala == 1;
+  // As accepted on OK (the preview reads no split).
+  if (const Resultado<std::vector<UINT>> p = LeerParticion(m_strParticion);
+      p && m_strParticion.find_first_not_of(' ') != CString::npos) {
+    op.particion = *p;
+    UINT n = 1;
+    RechazoTextoUInt(m_strSemilla, 0, 0xFFFFFFFFu, n);
+    op.nSemilla = n;
+    op.bEstratificar = m_bEstratificar != FALSE;
+  }
   return op;
 }
 
@@ -356,26 +394,54 @@ void CAplicarDlg::OnExaminarSalida() {
 
 CMatrizDlg::CMatrizDlg(CWnd* pParent) : CDatosEsquemaDlg(IDD_MATRIZ, pParent) {}
 
+// ---------------------------------------------------------------- CResultadosRegresionDlg
+
+namespace {
+
+// Cells into a list control: the first row its headings, the first column
+// aligned left, the others right.
+void LlenarLista(CListCtrl* lista, const std::vector<std::vector<CString>>& celdas) {
+  lista->SetRedraw(FALSE);
+  lista->DeleteAllItems();
+  while (lista->GetColumnCount() > 0) lista->DeleteColumn(0);
+  if (!celdas.empty()) {
+    const auto& titulos = celdas.front();
+    for (std::size_t c = 0; c < titulos.size(); ++c)
+      lista->InsertColumn(static_cast<int>(c), titulos[c], c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
+    for (std::size_t r = 1; r < celdas.size(); ++r) {
+      const int item = lista->InsertItem(static_cast<int>(r - 1), celdas[r].front());
+      for (std::size_t c = 1; c < celdas[r].size(); ++c) lista->SetItemText(item, static_cast<int>(c), celdas[r][c]);
+    }
+  }
+  lista->SetRedraw(TRUE);
+}
+
+}  // namespace
+
+CResultadosRegresionDlg::CResultadosRegresionDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS_REGRESION, pParent) {}
+
+BOOL CResultadosRegresionDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  LlenarLista(static_cast<CListCtrl*>(GetDlgItem(IDC_REGRESION)), m_celdas);
+  return TRUE;
+}
+
+void CResultadosRegresionDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_ERROR_TOTAL, m_strErrorTotal);
+  DDX_Text(pDX, IDC_RES_FICHERO, m_strFichero);
+  DDX_Text(pDX, IDC_RES_MUESTRAS, m_strMuestras);
+  DDX_Text(pDX, IDC_ACIERTOS, m_strAciertos);
+  DDX_Text(pDX, IDC_NOTA_REGRESION, m_strNota);
+}
+
 // ---------------------------------------------------------------- CResultadosMatrizDlg
 
 CResultadosMatrizDlg::CResultadosMatrizDlg(CWnd* pParent) : CDialog(IDD_RESULTADOS_MATRIZ, pParent) {}
 
 BOOL CResultadosMatrizDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  auto* lista = static_cast<CListCtrl*>(GetDlgItem(IDC_MATRIZ));
-  lista->SetRedraw(FALSE);
-  lista->DeleteAllItems();
-  while (lista->GetColumnCount() > 0) lista->DeleteColumn(0);
-  if (!m_celdas.empty()) {
-    const auto& titulos = m_celdas.front();
-    for (std::size_t c = 0; c < titulos.size(); ++c)
-      lista->InsertColumn(static_cast<int>(c), titulos[c], c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
-    for (std::size_t r = 1; r < m_celdas.size(); ++r) {
-      const int item = lista->InsertItem(static_cast<int>(r - 1), m_celdas[r].front());
-      for (std::size_t c = 1; c < m_celdas[r].size(); ++c) lista->SetItemText(item, static_cast<int>(c), m_celdas[r][c]);
-    }
-  }
-  lista->SetRedraw(TRUE);
+  LlenarLista(static_cast<CListCtrl*>(GetDlgItem(IDC_MATRIZ)), m_celdas);
   return TRUE;
 }
 

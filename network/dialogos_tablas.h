@@ -53,6 +53,11 @@ class CImportarDlg : public CDialog {
   int m_nEscala = 0;  // 0 minmax, 1 none
   CString m_strDestino;
   CString m_strEsquema;
+  // The split into training, verification and test ("70,15,15"; empty:
+  // none), its seed and whether class by class, as importar --particion.
+  CString m_strParticion;
+  CString m_strSemilla = "1";
+  BOOL m_bEstratificar = FALSE;
 
  private:
   CComboBox* Combo(int id) { return static_cast<CComboBox*>(GetDlgItem(id)); }
@@ -62,6 +67,8 @@ class CImportarDlg : public CDialog {
   // table's columns.
   void RellenarEleccion(const VistaPrevia* pVista);
   void HabilitarSalidas(bool bEsquemaExistente);
+  // The seed and Estratificar count only with a split.
+  void HabilitarParticion();
 
   UINT m_nColumnas = 0;  // of the table in the preview
   CString m_strTablaVista;   // the table and scheme the preview was made of
@@ -95,6 +102,23 @@ class CAplicarDlg : public CDatosEsquemaDlg {
 class CMatrizDlg : public CDatosEsquemaDlg {
  public:
   explicit CMatrizDlg(CWnd* pParent = nullptr);
+};
+
+// Verification of a network with numeric outputs (142): the four figures
+// of the results dialog and the list of each output's.
+class CResultadosRegresionDlg : public CDialog {
+ public:
+  explicit CResultadosRegresionDlg(CWnd* pParent = nullptr);
+  // The cells into the list: the first row is its headings.
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* pDX) override;
+
+  CString m_strErrorTotal;
+  CString m_strFichero;
+  CString m_strMuestras;
+  CString m_strAciertos;
+  CString m_strNota;
+  std::vector<std::vector<CString>> m_celdas;
 };
 
 class CResultadosMatrizDlg : public CDialog {

@@ -289,6 +289,12 @@ void CNodusDoc::ConstruirRed() {
   m_matIncOculta.Dimensionar(m_nOcultas, nColumnasOculta);
   m_matPesosSalida.Dimensionar(m_nSalidas, nColumnasSalida);
   m_matIncSalida.Dimensionar(m_nSalidas, nColumnasSalida);
+  SortearPesos();
+}
+
+void CNodusDoc::SortearPesos() {
+  const UINT nColumnasOculta = m_nEntradas + 1;
+  const UINT nColumnasSalida = m_nOcultas + 1;
   // With a seed of its own the network draws from its own sequence and the
   // process's goes on untouched.
   CGeneradorNodus propio(m_opciones.nSemilla);
@@ -438,6 +444,14 @@ bool CNodusDoc::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI) OnUpdateFicherosDatos(pCmdUI);
       else OnFicherosDatos();
       return true;
+    case ID_OPCIONES_ENTRENAMIENTO:
+      if (pCmdUI) OnUpdateOpcionesEntrenamiento(pCmdUI);
+      else OnOpcionesEntrenamiento();
+      return true;
+    case ID_MAS_EPOCAS:
+      if (pCmdUI) OnUpdateMasEpocas(pCmdUI);
+      else OnMasEpocas();
+      return true;
     default:
       return CDocument::OnCmdMsg(id, pCmdUI);
   }
@@ -573,6 +587,129 @@ Resultado<Hecho> CNodusDoc::AmpliarEpocas(UINT nMas) {
   m_nMaxEpocas = nNuevo;
   SetModifiedFlag(TRUE);
   return Hecho{};
+}
+
+void CNodusDoc::OnUpdateMasEpocas(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(!m_bEntrenando && !m_bEntrenada && !m_opciones.bParadaTemprana);
+}
+
+void CNodusDoc::OnMasEpocas() {
+  CMasEpocasDlg dlg;
+  dlg.m_strEpocasRed = FormatC("La red ha completado %u de sus %u épocas; puede tener hasta %u en total.",
+                               m_nEpoca.load(), m_nMaxEpocas, kEpocasMaximasAmpliadas);
+  dlg.m_strMasEpocas = TextoParametro(Parametro(PARAM_EPOCAS).dPorOmision);
+  // entrenar --mas-epocas's two steps, with its words; a refused number
+  // brings the dialog back with it.
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    const Resultado<UINT> n = ComprobarMasEpocas(dlg.m_strMasEpocas, m_nMaxEpocas);
+    const Resultado<Hecho> r = n ? AmpliarEpocas(*n) : Resultado<Hecho>(n.GetFallo());
+    if (r) break;
+    AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    if (!r.EsRechazo()) return;
+  }
+  HabilitarControl(ID_ENTRENAR, PuedeEntrenarse());
+  UpdateAllViews(nullptr);
+}
+
+// ---------------------------------------------------------------- options
+
+Resultado<Hecho> CNodusDoc::CambiarOpciones(std::map<std::string, std::string> textos, bool bBarajar,
+                                            bool bMedirEntrenamiento) {
+  if (m_bEntrenando) return Fallo{"La red se está entrenando: deténgala antes de cambiar sus opciones."};
+  const OpcionesRed& antes = m_opciones;
+  // What the texts set starts unset; what is fixed keeps its value.
+  OpcionesRed base = antes;
+  if (m_nEpoca == 0) {
+    base.bSemilla = false;
+    base.nSemilla = 1;
+  } else {
+    textos.erase("semilla");
+  }
+  if (antes.bParadaTemprana) textos.erase("paciencia");
+  else base.nPaciencia = 0;
+  base.bBarajar = false;
+  base.strFicheroPrueba.clear();
+  base.strEsquema.clear();
+  // The files are read where training and Verificar read them, and kept as
+  // given.
+  CString strPrueba, strEsquema;
+  for (auto [clave, pRuta] : {std::pair{"prueba", &strPrueba}, std::pair{"esquema", &strEsquema}})
+    if (const auto it = textos.find(clave); it != textos.end()) {
+      *pRuta = it->second;
+      it->second = RutaDatos(*pRuta);
+    }
+  Resultado<OpcionesRed> r = ComprobarOpcionesRed(textos, bBarajar, RutaDatos(m_strFicheroEntrenamiento),
+                                                  RutaDatos(m_strFicheroVerificacion), base);
+  if (!r) return r.GetFallo();
+  OpcionesRed nuevas = *r;
+  nuevas.strFicheroPrueba = strPrueba;
+  nuevas.strEsquema = strEsquema;
+  nuevas.bMedirEntrenamiento = bMedirEntrenamiento;
+  if (nuevas.strFicheroPrueba != antes.strFicheroPrueba) {
+    nuevas.bFigurasPrueba = false;
+    nuevas.figurasPrueba = FigurasPrueba();
+  }
+  if (nuevas.nPaciencia == 0) {
+    nuevas.bMejor = false;
+    nuevas.nEpocaMejor = 0;
+    nuevas.mejores.clear();
+  }
+  if (nuevas == antes) return Hecho{};
+  const bool bSemillaNueva = m_nEpoca == 0 && (nuevas.bSemilla != antes.bSemilla || nuevas.nSemilla != antes.nSemilla);
+  m_opciones = std::move(nuevas);
+  if (bSemillaNueva) SortearPesos();
+  SetModifiedFlag(TRUE);
+  return Hecho{};
+}
+
+void CNodusDoc::OnUpdateOpcionesEntrenamiento(CCmdUI* pCmdUI) { pCmdUI->Enable(!m_bEntrenando); }
+
+namespace {
+
+// A field left empty (or blank) is an option not given.
+void AnadirTexto(std::map<std::string, std::string>& textos, const char* opcion, const CString& texto) {
+  if (texto.find_first_not_of(" \t") != CString::npos) textos[opcion] = texto;
+}
+
+}  // namespace
+
+void CNodusDoc::OnOpcionesEntrenamiento() {
+  const OpcionesRed& op = m_opciones;
+  COpcionesEntrenamientoDlg dlg;
+  dlg.m_strSemilla = op.bSemilla ? FormatC("%u", op.nSemilla) : CString();
+  dlg.m_bSemillaFija = m_nEpoca != 0;
+  if (!dlg.m_bSemillaFija)
+    dlg.m_strNotaSemilla = "La red aún no se ha entrenado: toma sus pesos iniciales de esta semilla (vacía: sin "
+                           "semilla propia). También ordena el barajado.";
+  else if (op.bSemilla)
+    dlg.m_strNotaSemilla = "La semilla dio los pesos iniciales al crear la red; entrenada ya, no cambia y solo "
+                           "ordena el barajado.";
+  else
+    dlg.m_strNotaSemilla = "La red no tiene semilla propia: sus pesos iniciales salieron de la secuencia del "
+                           "programa; el barajado usa la semilla 1.";
+  dlg.m_strPaciencia = op.nPaciencia ? FormatC("%u", op.nPaciencia) : CString();
+  dlg.m_bPacienciaFija = op.bParadaTemprana;
+  dlg.m_bBarajar = op.bBarajar ? TRUE : FALSE;
+  dlg.m_strFicheroPrueba = op.strFicheroPrueba;
+  dlg.m_bMedirEntrenamiento = op.bMedirEntrenamiento ? TRUE : FALSE;
+  dlg.m_strEsquema = op.strEsquema;
+  // Until options the network takes are given, or the dialog is cancelled;
+  // it comes back with what was typed.
+  for (;;) {
+    if (dlg.DoModal() != IDOK) return;
+    std::map<std::string, std::string> textos;
+    AnadirTexto(textos, "semilla", dlg.m_strSemilla);
+    AnadirTexto(textos, "paciencia", dlg.m_strPaciencia);
+    AnadirTexto(textos, "prueba", dlg.m_strFicheroPrueba);
+    AnadirTexto(textos, "esquema", dlg.m_strEsquema);
+    const Resultado<Hecho> r = CambiarOpciones(std::move(textos), dlg.m_bBarajar != FALSE,
+                                               dlg.m_bMedirEntrenamiento != FALSE);
+    if (r) break;
+    AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    if (!r.EsRechazo()) return;
+  }
+  UpdateAllViews(nullptr);
 }
 
 // ---------------------------------------------------------------- training thread
@@ -820,6 +957,30 @@ void CNodusDoc::OnVerificar() {
     const Resultado<Hecho> r = ComprobarDimensiones(GetRed(), dlg.m_strFichero);
     if (r) break;
     AfxMessageBox(r.Mensaje(), MB_OK, 0);
+  }
+  // A network whose scheme has numeric outputs gives their figures too,
+  // in the table's units, as verificar --esquema does. A scheme that cannot
+  // be read, or is not of the network's shape, leaves the usual figures.
+  if (!m_opciones.strEsquema.empty()) {
+    const CString strEsquema = RutaDatos(m_opciones.strEsquema);
+    const Resultado<CEsquema> e = LeerEsquema(strEsquema);
+    if (e && !e->Clase() && ComprobarEsquemaRed(GetRed(), *e, strEsquema)) {
+      const Resultado<VerificacionDatos> d = VerificarDatos(GetRed(), dlg.m_strFichero, strEsquema);
+      if (!d) {
+        AfxMessageBox(d.Mensaje(), MB_OK, 0);
+        return;
+      }
+      const TextosResultados t = TextosVerificacion(dlg.m_strFichero, d->resultados);
+      CResultadosRegresionDlg resultados;
+      resultados.m_strFichero = t.strFichero;
+      resultados.m_strAciertos = t.strAciertos;
+      resultados.m_strErrorTotal = t.strErrorTotal;
+      resultados.m_strMuestras = t.strMuestras;
+      resultados.m_strNota = "Salidas numéricas, en las unidades de la tabla (esquema " + m_opciones.strEsquema + "):";
+      resultados.m_celdas = CeldasRegresion(d->regresion);
+      resultados.DoModal();
+      return;
+    }
   }
   const Resultado<ResultadosVerificacion> v = VerificarFichero(GetRed(), dlg.m_strFichero);
   if (!v) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "framework/comandos.h"
 #include "framework/documento.h"
@@ -148,6 +150,27 @@ class CNodusDoc : public CDocument {
   // say why; marks the document modified.
   Resultado<Hecho> AmpliarEpocas(UINT nMas);
 
+  // NRV › Más épocas...: the dialog until a number AmpliarEpocas takes is
+  // given; greyed while training and for a network that is done.
+  void OnMasEpocas();
+  void OnUpdateMasEpocas(CCmdUI* pCmdUI);
+
+  // New options for the next runs, given as nrv-cli nueva's texts
+  // ("semilla", "paciencia", "prueba"; a text not given is an option
+  // unset) and checked by ComprobarOpcionesRed against the network's data
+  // files, in its words. The seed draws the weights again, as nueva
+  // --semilla would have, only while no epoch has been trained; after that
+  // it stays as it is. Patience stays too once it has stopped the network.
+  // A new test file drops the last one's figures; no patience, its best
+  // epoch. Refused while training; marks the document modified when an
+  // option changed.
+  Resultado<Hecho> CambiarOpciones(std::map<std::string, std::string> textos, bool bBarajar,
+                                   bool bMedirEntrenamiento);
+  // NRV › Opciones de entrenamiento...: the dialog until its options are
+  // accepted; greyed while training.
+  void OnOpcionesEntrenamiento();
+  void OnUpdateOpcionesEntrenamiento(CCmdUI* pCmdUI);
+
   // The status text, safe from any thread.
   CString GetEstado() const { return m_strEstado.Get(); }
   void SetEstado(const CString& s) { m_strEstado.Set(s); }
@@ -200,6 +223,9 @@ class CNodusDoc : public CDocument {
   // (zero) for its dimensions; throws CMemoryException when they cannot
   // be had. LiberarRed releases them all.
   void ConstruirRed();
+  // The new network's random weights, from its seed or the process's
+  // sequence.
+  void SortearPesos();
   // Steps of a new network after its values were accepted: measures the
   // data files and builds the network, or says why not.
   BOOL CrearRed(const DatosNuevaRed& datos);

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "data/conjunto.h"
+#include "data/esquema.h"
 #include "framework/dialogo.h"
 #include "framework/texto.h"
 #include "network/verificacion.h"
@@ -83,6 +84,17 @@ Resultado<OpcionesRed> ComprobarOpcionesRed(const std::map<std::string, std::str
       return Rechazo(FormatC("El fichero de prueba %s tiene %u entradas y %u salidas; el de entrenamiento, %u y %u.",
                              ruta.c_str(), nEntradas, nSalidas, nEntradasEnt, nSalidasEnt));
     base.strFicheroPrueba = ruta;
+  }
+  if (const auto it = textos.find("esquema"); it != textos.end()) {
+    const CString& ruta = it->second;
+    const Resultado<CEsquema> e = LeerEsquema(ruta);
+    if (!e) return Rechazo(e.Mensaje());
+    UINT nEntradas = 0, nSalidas = 0;
+    CConjuntoDatos().Dimensiones(strEntrenamiento, &nEntradas, &nSalidas);
+    if (e->Entradas() != nEntradas || e->Salidas() != nSalidas)
+      return Rechazo(FormatC("El esquema %s da %u entradas y %u salidas; el fichero de entrenamiento, %u y %u.",
+                             ruta.c_str(), e->Entradas(), e->Salidas(), nEntradas, nSalidas));
+    base.strEsquema = ruta;
   }
   return base;
 }

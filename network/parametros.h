@@ -74,10 +74,11 @@ inline constexpr UINT kPacienciaMaxima = 400;
 // entry of each figure per epoch), and at one time.
 inline constexpr UINT kEpocasMaximasAmpliadas = 1000000;
 
-// The options given as texts ("semilla", "paciencia", "prueba"; bBarajar
-// the switch), checked on base in this order; the first refusal says which
-// and why. The test file must be a data file of the training file's shape,
-// and neither of the other two files.
+// The options given as texts ("semilla", "paciencia", "prueba", "esquema";
+// bBarajar the switch), checked on base in this order; the first refusal
+// says which and why. The test file must be a data file of the training
+// file's shape, and neither of the other two files; the scheme, one that
+// gives that shape.
 Resultado<OpcionesRed> ComprobarOpcionesRed(const std::map<std::string, std::string>& textos, bool bBarajar,
                                             const CString& strEntrenamiento, const CString& strVerificacion,
                                             OpcionesRed base);

@@ -172,6 +172,25 @@ CString LineasVerificacion(const TextosResultados& t) {
          t.strAciertos + "\n" + "Error Total: " + t.strErrorTotal + "\n";
 }
 
+CString LineaPrueba(const OpcionesRed& op) {
+  const FigurasPrueba& f = op.figurasPrueba;
+  return FormatC("Prueba (%s, época %u): Nº Muestras: %u, Tasa Aciertos: %7.4f %%, Error Total: %8.6f\n",
+                 op.strFicheroPrueba.c_str(), f.nEpoca - 1, f.nMuestras, f.dTasaAciertos, f.dErrorTotal);
+}
+
+CString TextoPruebaYParada(const OpcionesRed& op, UINT nEpoca) {
+  CString s;
+  if (op.bFigurasPrueba && !op.strFicheroPrueba.empty()) s += LineaPrueba(op);
+  else if (!op.strFicheroPrueba.empty())
+    s += "Fichero de prueba: " + op.strFicheroPrueba + " (se mide al acabar cada entrenamiento)\n";
+  if (op.bParadaTemprana)
+    s += FormatC("Parada temprana: %u épocas sin mejorar el error total de verificación; la red volvió a su mejor "
+                 "época, la %u, de las %u entrenadas.\n",
+                 op.nPaciencia, op.nEpocaMejor, nEpoca);
+  if (!s.empty()) s.pop_back();
+  return s;
+}
+
 std::vector<CString> NombresSalidas(UINT nSalidas, const std::vector<CString>& nombres) {
   if (nombres.size() == nSalidas) return nombres;
   std::vector<CString> v;

@@ -76,6 +76,15 @@ TextosResultados TextosVerificacion(const CString& ruta, const ResultadosVerific
 // one line each.
 CString LineasVerificacion(const TextosResultados& t);
 
+// The test figures in one line, after the results dialog's formats, with
+// the file and the epoch measured after ("\n" at its end).
+CString LineaPrueba(const OpcionesRed& op);
+// What the window of a network shows beside its form: its test file's last
+// figures (or that they come when a run ends) and, when its patience
+// stopped it, the epoch it went back to; a line each, nothing for a network
+// with neither.
+CString TextoPruebaYParada(const OpcionesRed& op, UINT nEpoca);
+
 // The confusion matrix as text: aligned columns for reading, or
 // tab-separated for a spreadsheet. nombres names the outputs (classes); when
 // empty they are numbered. Lines end with "\n".

@@ -20,12 +20,14 @@
 #include "framework/texto.h"
 #include "network/exportar.h"
 #include "network/nodusdoc.h"
+#include "network/verificacion.h"
 #include "resources/resource.h"
 #include "ui/formulario.h"
 #include "ui/grafica.h"
 #include "plan/lamina.h"
 #include "plan/svg.h"
 #include "ui/aplicacion.h"
+#include "ui/cifras_prueba.h"
 #include "ui/ventana_graficas.h"
 
 namespace {
@@ -156,6 +158,7 @@ void CNodusView::OnUpdate(CView*, LPARAM, CObject*) {
   CVentanaGraficas::DocumentoActualizado(pDoc);
 
   UpdateData(FALSE);
+  ActualizarCifrasPrueba(false);
 
   if (pDoc->m_bEntrenada.load() || m_nPuntosMostrados == pDoc->m_nMaxEpocas) {
     if (CView* pPrimera = pDoc->GetFirstView()) pPrimera->GetDlgItem(ID_DETENER)->EnableWindow(FALSE);
@@ -217,10 +220,18 @@ LRESULT CNodusView::OnActualizar(WPARAM, LPARAM) {
 }
 
 LRESULT CNodusView::OnFinEntrenamiento(WPARAM, LPARAM) {
+  ActualizarCifrasPrueba(true);
   // The box belongs to this network: its window comes to the front first.
   ActivarMarcoPadre();
   AfxMessageBox("Terminado entrenamiento", MB_OK, 0);
   return 0;
+}
+
+void CNodusView::ActualizarCifrasPrueba(bool bFin) {
+  CNodusDoc* pDoc = GetDocument();
+  if (pDoc == nullptr || (!bFin && pDoc->m_bEntrenando.load())) return;
+  MostrarCifrasPrueba(AfxWidgetDe(this),
+                      QString::fromStdString(TextoPruebaYParada(pDoc->m_opciones, pDoc->m_nEpoca.load())));
 }
 
 // ---------------------------------------------------------------- printing

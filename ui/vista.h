@@ -118,6 +118,10 @@ class CNodusView : public CView {
   // The report's curves and scale: the graph window's while it is open.
   std::vector<CurvasRed> CurvasInforme() const;
   bool EscalaInforme() const;
+  // The strip under the form (cifras_prueba.h) from the network's options,
+  // which its training thread writes at a run's end: read while no run goes
+  // on, or once the run has said it ended (bFin).
+  void ActualizarCifrasPrueba(bool bFin);
   // One pass over the three frames.
   void Graficas(Pasada pasada);
   // What a pass reads: the document's history up to the entries shown,

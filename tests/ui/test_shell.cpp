@@ -146,7 +146,8 @@ class PruebaShell : public QObject {
     QCOMPARE(m->windowTitle(), QStringLiteral("Perceptrón Multicapa - iris.nrv"));
     QCOMPARE(TextosMenu(m), (QStringList{"&Archivo", "&Ver", "Ven&tana", "&NRV", "Ay&uda"}));
     QCOMPARE(Elementos(m, 3), (QStringList{"&Entrenar", "&Detener", "&Verificar...", "&Matriz de confusión...",
-                                           "&Aplicar a fichero...", "&Gráficas", "&Ficheros de datos..."}));
+                                           "&Aplicar a fichero...", "&Gráficas", "&Ficheros de datos...",
+                                           "&Opciones de entrenamiento...", "Más é&pocas..."}));
     QCOMPARE(Elementos(m, 2).mid(0, 3), (QStringList{"&Cascada", "&Mosaico", "C&errar todas"}));
     QVERIFY(Elementos(m, 2).contains(QStringLiteral("&1 iris.nrv")));  // the list of windows
     QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{ruta});

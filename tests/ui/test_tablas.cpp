@@ -331,6 +331,67 @@ class PruebaTablas : public QObject {
     QCOMPARE(m_pGuion->Iconos(), (QList<int>{int(QMessageBox::Information), int(QMessageBox::Information)}));
   }
 
+  // The three-way split: refused as importar --particion refuses it, then
+  // the three data files and the scheme nrv-cli writes with the same
+  // choices, byte for byte, and the same summary.
+  void importarParticionComoNrvCli() {
+    const QString tabla = Copia(QStringLiteral("iris-train.csv"));
+    QVERIFY(QDir(m_pEntorno->Ruta(QString())).mkpath(QStringLiteral("v")));
+    QVERIFY(QDir(m_pEntorno->Ruta(QString())).mkpath(QStringLiteral("c")));
+    CMainFrame* m = Arrancar();
+    m_pGuion->Ventana([&](QDialog* d) {
+      QCOMPARE(Texto(d, IDC_PARTICION), QString());
+      QCOMPARE(Texto(d, IDC_SEMILLA), QStringLiteral("1"));
+      QVERIFY(!Control(d, IDC_SEMILLA)->isEnabled());
+      QVERIFY(!Control(d, IDC_ESTRATIFICAR)->isEnabled());
+      Escribir(d, IDC_TABLA, tabla);
+      Dejar(d, IDC_TABLA);
+      Escribir(d, IDC_DESTINO, Ruta(QStringLiteral("v/iris.txt")));
+      Escribir(d, IDC_ESQUEMA, Ruta(QStringLiteral("v/iris.json")));
+      Dejar(d, IDC_ESQUEMA);
+      Escribir(d, IDC_PARTICION, QStringLiteral("60,20,30"));
+      Dejar(d, IDC_PARTICION);
+      QVERIFY(Control(d, IDC_SEMILLA)->isEnabled());
+      QVERIFY(Control(d, IDC_ESTRATIFICAR)->isEnabled());
+      Escribir(d, IDC_SEMILLA, QStringLiteral("5"));
+      Pulsar(d, IDC_ESTRATIFICAR);
+      // Refused in the dialog, which stays open with what was typed.
+      Pulsar(d, IDOK);
+      QVERIFY(d->isVisible());
+      Escribir(d, IDC_SEMILLA, QStringLiteral("-5"));
+      Escribir(d, IDC_PARTICION, QStringLiteral("60,20,20"));
+      Pulsar(d, IDOK);
+      QVERIFY(d->isVisible());
+      Escribir(d, IDC_SEMILLA, QStringLiteral("5"));
+      Pulsar(d, IDOK);
+    });
+    m_pGuion->Respuesta(QStringLiteral("Aceptar"));
+    m_pGuion->Respuesta(QStringLiteral("Aceptar"));
+    m_pGuion->Respuesta(QStringLiteral("Aceptar"));
+    m->EjecutarComando(ID_IMPORTAR_DATOS);
+
+    const QStringList base{QStringLiteral("importar"), tabla, Ruta(QStringLiteral("c/iris.txt")), QStringLiteral("--esquema"),
+                           Ruta(QStringLiteral("c/iris.json"))};
+    const SalidaCli suma = NrvCli(base + QStringList{QStringLiteral("--particion"), QStringLiteral("60,20,30")});
+    const SalidaCli semilla = NrvCli(base + QStringList{QStringLiteral("--particion"), QStringLiteral("60,20,20"),
+                                                        QStringLiteral("--semilla"), QStringLiteral("-5")});
+    const SalidaCli cli = NrvCli(base + QStringList{QStringLiteral("--particion"), QStringLiteral("60,20,20"),
+                                                    QStringLiteral("--semilla"), QStringLiteral("5"),
+                                                    QStringLiteral("--estratificar")});
+    QCOMPARE(cli.nCodigo, 0);
+    const QStringList mensajes = m_pGuion->Mensajes();
+    QCOMPARE(mensajes.size(), 3);
+    QCOMPARE(QStringLiteral("nrv: ") + mensajes[0] + QStringLiteral("\n"), suma.err);
+    QCOMPARE(QStringLiteral("nrv: ") + mensajes[1] + QStringLiteral("\n"), semilla.err);
+    QCOMPARE(mensajes[2], QString(cli.out).replace(Ruta(QStringLiteral("c/")), Ruta(QStringLiteral("v/"))).chopped(1));
+    for (const char* f : {"iris-entrenamiento.txt", "iris-verificacion.txt", "iris-prueba.txt", "iris.json"}) {
+      const QByteArray ventana = Bytes(Ruta(QStringLiteral("v/") + QLatin1String(f)));
+      QVERIFY2(!ventana.isEmpty(), f);
+      QVERIFY2(ventana == Bytes(Ruta(QStringLiteral("c/") + QLatin1String(f))), f);
+    }
+    QVERIFY(!QFile::exists(Ruta(QStringLiteral("v/iris.txt"))));
+  }
+
   // Aplicar stops the training first and refreshes Entrenar, refuses the
   // data file as its own output, then writes the CSV that nrv-cli aplicar
   // writes for the same network.
