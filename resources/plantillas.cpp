@@ -160,7 +160,7 @@ const std::vector<PlantillaDialogo>& Plantillas() {
       {IDD_OPCIONES_ENTRENAMIENTO,
        "Opciones de entrenamiento",
        356,
-       160,
+       168,
        "MS Sans Serif",
        8,
        false,
@@ -184,8 +184,8 @@ const std::vector<PlantillaDialogo>& Plantillas() {
            {IDC_EXAMINAR_ESQUEMA, T::Boton, "...", 329, 116, 20, 14, BOTON},
            {IDC_STATIC, T::Estatico, "Con salidas numéricas, Verificar da también RMSE, MAE y R².", 80, 133, 269, 8,
             SS_IZQUIERDA},
-           {IDOK, T::BotonDefecto, "OK", 243, 141, 50, 14, BOTON},
-           {IDCANCEL, T::Boton, "Cancel", 299, 141, 50, 14, BOTON},
+           {IDOK, T::BotonDefecto, "OK", 243, 147, 50, 14, BOTON},
+           {IDCANCEL, T::Boton, "Cancel", 299, 147, 50, 14, BOTON},
        }},
 
       // Verification results of a network with numeric outputs: the four
