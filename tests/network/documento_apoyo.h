@@ -158,6 +158,27 @@ inline void EsperarFinHilo(CNodusDoc& doc) {
   AfxPumpMessages();
 }
 
+// A new network of iris (5 hidden neurons, 0.3, 0.5, criterion 0), made as
+// nrv-cli nueva makes it with these options; and a run of it to its end.
+inline bool NuevaIris(CNodusDoc& doc, UINT nEpocas, const OpcionesRed& op = OpcionesRed(), UINT nOcultas = 5) {
+  SemillaNodus(1);
+  DatosNuevaRed d;
+  d.strFicheroEntrenamiento = Ejemplo("iris-train.txt");
+  d.strFicheroVerificacion = Ejemplo("iris-test.txt");
+  d.nOcultas = nOcultas;
+  d.dAprendizaje = 0.3;
+  d.dMomento = 0.5;
+  d.dErrorMaximo = 0.0;
+  d.nMaxEpocas = nEpocas;
+  d.opciones = op;
+  return doc.NuevaRed(d) != FALSE;
+}
+inline void EntrenarHastaElFin(CNodusDoc& doc) {
+  doc.OnEntrenar();
+  EsperarFinHilo(doc);
+  doc.OnDetener();
+}
+
 // A copy of an example data file with one more sample whose input line is
 // short (one value): loading it shows "faltan datos", so a training thread
 // with it as verification file waits for the user-interface thread before

@@ -18,25 +18,10 @@ class OpcionesEntrenamiento : public ::testing::Test {
   CCarpetaTemporal carpeta;
   CDirectorioActual dir{carpeta.Ruta()};
 
-  // A new network of iris, made as nrv-cli nueva makes it.
   void Crear(CNodusDoc& doc, UINT nEpocas, const OpcionesRed& op = OpcionesRed(), UINT nOcultas = 5) {
-    SemillaNodus(1);
-    DatosNuevaRed d;
-    d.strFicheroEntrenamiento = Ejemplo("iris-train.txt");
-    d.strFicheroVerificacion = Ejemplo("iris-test.txt");
-    d.nOcultas = nOcultas;
-    d.dAprendizaje = 0.3;
-    d.dMomento = 0.5;
-    d.dErrorMaximo = 0.0;
-    d.nMaxEpocas = nEpocas;
-    d.opciones = op;
-    ASSERT_TRUE(doc.NuevaRed(d));
+    ASSERT_TRUE(NuevaIris(doc, nEpocas, op, nOcultas));
   }
-  void Entrenar(CNodusDoc& doc) {
-    doc.OnEntrenar();
-    EsperarFinHilo(doc);
-    doc.OnDetener();
-  }
+  void Entrenar(CNodusDoc& doc) { EntrenarHastaElFin(doc); }
 };
 
 std::vector<double> Pesos(const CNodusDoc& d) {

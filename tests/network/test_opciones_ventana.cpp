@@ -16,25 +16,10 @@ class OpcionesVentana : public ::testing::Test {
   CCarpetaTemporal carpeta;
   CDirectorioActual dir{carpeta.Ruta()};
 
-  // A new network of iris, as nrv-cli nueva makes it with these options.
   void Crear(CNodusDoc& doc, UINT nEpocas, const OpcionesRed& op = OpcionesRed()) {
-    SemillaNodus(1);
-    DatosNuevaRed d;
-    d.strFicheroEntrenamiento = Ejemplo("iris-train.txt");
-    d.strFicheroVerificacion = Ejemplo("iris-test.txt");
-    d.nOcultas = 5;
-    d.dAprendizaje = 0.3;
-    d.dMomento = 0.5;
-    d.dErrorMaximo = 0.0;
-    d.nMaxEpocas = nEpocas;
-    d.opciones = op;
-    ASSERT_TRUE(doc.NuevaRed(d));
+    ASSERT_TRUE(NuevaIris(doc, nEpocas, op));
   }
-  void Entrenar(CNodusDoc& doc) {
-    doc.OnEntrenar();
-    EsperarFinHilo(doc);
-    doc.OnDetener();
-  }
+  void Entrenar(CNodusDoc& doc) { EntrenarHastaElFin(doc); }
   bool Habilitado(CNodusDoc& doc, UINT id) {
     CCmdUI cmd(id);
     EXPECT_TRUE(doc.OnCmdMsg(id, &cmd));
