@@ -25,6 +25,7 @@
 #include "network/experimento.h"
 #include "network/exportar.h"
 #include "network/nodusdoc.h"
+#include "network/resumen.h"
 #include "resources/resource.h"
 
 extern char** environ;
@@ -34,7 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kResultado = "resultado.json";
 constexpr UINT kMaximoTrabajos = 1024;
 
 bool LeerNumero(const std::string& texto, UINT maximo, UINT& valor) {
@@ -49,20 +49,9 @@ bool LeerNumero(const std::string& texto, UINT maximo, UINT& valor) {
   return true;
 }
 
-// The stored result of a run, or null when there is none that reads.
-Json LeerResultado(const fs::path& carpeta) {
-  std::string bytes;
-  if (!AfxLeerFicheroRegular((carpeta / kResultado).string(), bytes, 1 << 20)) return nullptr;
-  try {
-    return Json::parse(bytes);
-  } catch (const Json::exception&) {
-    return nullptr;
-  }
-}
-
 // Written whole or not at all: a run is complete exactly when it has one.
 bool EscribirResultado(const fs::path& carpeta, const Json& j) {
-  const fs::path tmp = carpeta / (std::string(kResultado) + ".tmp");
+  const fs::path tmp = carpeta / (std::string(kResultadoEjecucion) + ".tmp");
   const std::string texto = j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;
@@ -70,14 +59,14 @@ bool EscribirResultado(const fs::path& carpeta, const Json& j) {
   const bool bCerrado = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
   if (std::fclose(f) != 0 || !bEscrito || !bCerrado) return false;
   std::error_code ec;
-  fs::rename(tmp, carpeta / kResultado, ec);
+  fs::rename(tmp, carpeta / kResultadoEjecucion, ec);
   return !ec;
 }
 
 enum class Estado { Hecha, Pendiente, Ajena };
 
 Estado EstadoEjecucion(const fs::path& carpeta, const EjecucionPlan& e) {
-  const Json r = LeerResultado(carpeta / NombreEjecucion(e.nNumero));
+  const Json r = LeerResultado((carpeta / NombreEjecucion(e.nNumero)).string());
   if (r.is_null()) return Estado::Pendiente;
   return EsResultadoDe(r, e) ? Estado::Hecha : Estado::Ajena;
 }
@@ -234,7 +223,7 @@ int HacerEjecucion(const PlanExperimento& plan, const EjecucionPlan& e, const fs
   if (!prueba.empty() && !medir(prueba, j["prueba"])) return SALIDA_FALLO;
   IgnorarInterrupciones();
   if (!EscribirResultado(".", j)) {
-    Avisar(FormatC("No se puede escribir %s/%s.", dir.c_str(), kResultado));
+    Avisar(FormatC("No se puede escribir %s/%s.", dir.c_str(), kResultadoEjecucion));
     return SALIDA_FALLO;
   }
   Imprimir("Ejecución " + NombreEjecucion(e.nNumero) + " hecha.\n");
@@ -477,206 +466,6 @@ int OrdenExperimento(const LineaOrdenes& linea, CHostLinea& host) {
   return EjecutarTodas(fs::absolute(rutaPlan, ec).string(), carpeta, runs, nTrabajos);
 }
 
-namespace {
-
-// The stored results of a folder's runs (NNNN/resultado.json), in order.
-std::vector<Json> ResultadosDe(const fs::path& carpeta) {
-  std::vector<std::pair<std::string, Json>> encontrados;
-  std::error_code ec;
-  for (fs::directory_iterator it(carpeta, ec), fin; !ec && it != fin; it.increment(ec)) {
-    const std::string nombre = it->path().filename().string();
-    if (nombre.size() < 4 || !std::all_of(nombre.begin(), nombre.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    Json r = LeerResultado(it->path());
-    if (r.is_object()) encontrados.emplace_back(nombre, std::move(r));
-  }
-  std::sort(encontrados.begin(), encontrados.end(), [](const auto& a, const auto& b) {
-    return a.first.size() != b.first.size() ? a.first.size() < b.first.size() : a.first < b.first;
-  });
-  std::vector<Json> v;
-  for (auto& [n, r] : encontrados) v.push_back(std::move(r));
-  return v;
-}
-
-const char* const kParametros[] = {"ocultas", "aprendizaje", "momento", "error", "epocas"};
-// Shown only when some configuration has them.
-const char* const kOpcionesRejilla[] = {"paciencia", "barajar"};
-
-std::vector<const char*> ParametrosDe(const ResumenExperimento& r) {
-  std::vector<const char*> v(std::begin(kParametros), std::end(kParametros));
-  for (const char* o : kOpcionesRejilla)
-    if (std::any_of(r.filas.begin(), r.filas.end(), [&](const FilaResumen& f) { return f.parametros.contains(o); }))
-      v.push_back(o);
-  return v;
-}
-const char* const kCifrasResumen[] = {
-    "verificacion.tasa_aciertos", "verificacion.error_total", "prueba.tasa_aciertos", "prueba.error_total",
-    "epocas",                     "segundos",
-};
-
-const MediaDesviacion* CifraFila(const FilaResumen& f, const CString& nombre) {
-  for (const auto& [n, md] : f.cifras)
-    if (n == nombre) return &md;
-  return nullptr;
-}
-
-// The regression figures some configuration has (numeric outputs), in the
-// order they first come.
-std::vector<CString> CifrasRegresionDe(const ResumenExperimento& r) {
-  std::vector<CString> v;
-  for (const FilaResumen& f : r.filas)
-    for (const auto& [n, md] : f.cifras)
-      if (n.find(".salidas.") != CString::npos && std::find(v.begin(), v.end(), n) == v.end()) v.push_back(n);
-  return v;
-}
-// "verif. rmse precio" for "verificacion.salidas.precio.rmse".
-CString TituloRegresion(const CString& cifra) {
-  const std::size_t a = cifra.find(".salidas."), b = cifra.rfind('.');
-  return FormatC("%s %s %s", cifra.compare(0, a, "verificacion") == 0 ? "verif." : "prueba",
-                 cifra.substr(b + 1).c_str(), cifra.substr(a + 9, b - a - 9).c_str());
-}
-
-CString Parametro(const FilaResumen& f, const char* nombre) {
-  // An option of the grid left out is at its default.
-  if (!f.parametros.contains(nombre))
-    return std::any_of(std::begin(kOpcionesRejilla), std::end(kOpcionesRejilla),
-                       [&](const char* o) { return CString(o) == nombre; })
-               ? "0"
-               : "";
-  const Json& v = f.parametros[nombre];
-  if (v.is_boolean()) return v.get<bool>() ? "1" : "0";
-  if (!v.is_number()) return CString();
-  return v.is_number_integer() ? FormatC("%lld", static_cast<long long>(v.get<std::int64_t>()))
-                               : TextoExacto(v.get<double>());
-}
-
-Json JsonResumen(const fs::path& carpeta, const ResumenExperimento& r) {
-  Json j;
-  j["carpeta"] = carpeta.string();
-  j["resultados"] = r.nResultados;
-  j["comparar"] = r.strComparar;
-  Json filas = Json::array();
-  for (const FilaResumen& f : r.filas) {
-    Json o;
-    o["configuracion"] = f.nConfiguracion;
-    o["parametros"] = f.parametros;
-    o["ejecuciones"] = f.nEjecuciones;
-    o["mejor"] = f.bMejor;
-    Json cifras = Json::object();
-    for (const auto& [n, md] : f.cifras)
-      cifras[n] = {{"media", md.dMedia}, {"desviacion", md.dDesviacion}, {"n", md.n}};
-    o["cifras"] = std::move(cifras);
-    o["prueba_t"] = f.prueba ? Json{{"t", f.prueba->dT}, {"grados", f.prueba->nGrados}, {"p", f.prueba->dP}}
-                             : Json(nullptr);
-    filas.push_back(std::move(o));
-  }
-  j["configuraciones"] = std::move(filas);
-  return j;
-}
-
-// CSV (LF) for spreadsheets: every figure's mean and deviation in its own
-// columns, in full precision; empty where a figure is missing.
-CString CsvResumen(const ResumenExperimento& r) {
-  const std::vector<const char*> parametros = ParametrosDe(r);
-  CString s = "configuracion";
-  for (const char* p : parametros) s += CString(",") + p;
-  s += ",ejecuciones";
-  const std::vector<CString> regresion = CifrasRegresionDe(r);
-  for (const char* c : kCifrasResumen) s += CString(",") + c + ".media," + c + ".desviacion";
-  for (const CString& c : regresion) s += "," + c + ".media," + c + ".desviacion";
-  s += ",mejor,t,p\n";
-  for (const FilaResumen& f : r.filas) {
-    s += FormatC("%u", f.nConfiguracion);
-    for (const char* p : parametros) s += "," + Parametro(f, p);
-    s += FormatC(",%u", f.nEjecuciones);
-    for (const char* c : kCifrasResumen) {
-      const MediaDesviacion* md = CifraFila(f, c);
-      s += md ? "," + TextoExacto(md->dMedia) + "," + TextoExacto(md->dDesviacion) : CString(",,");
-    }
-    for (const CString& c : regresion) {
-      const MediaDesviacion* md = CifraFila(f, c);
-      s += md ? "," + TextoExacto(md->dMedia) + "," + TextoExacto(md->dDesviacion) : CString(",,");
-    }
-    s += f.bMejor ? ",1" : ",0";
-    s += f.prueba ? "," + TextoExacto(f.prueba->dT) + "," + TextoExacto(f.prueba->dP) : CString(",,");
-    s += "\n";
-  }
-  return s;
-}
-
-// The table for people: columns as wide as their widest cell.
-CString TextoResumen(const fs::path& carpeta, const ResumenExperimento& r) {
-  std::vector<std::vector<CString>> celdas;
-  const std::vector<const char*> parametros = ParametrosDe(r);
-  std::vector<CString> cabecera = {"conf.", "ejec."};
-  for (const char* p : parametros) cabecera.push_back(p);
-  struct Columna {
-    CString cifra;
-    CString titulo;
-    const char* formato;
-  };
-  static const Columna kColumnas[] = {
-      {"verificacion.tasa_aciertos", "verif. aciertos %", "%.2f ± %.2f"},
-      {"verificacion.error_total", "verif. error total", "%.4f ± %.4f"},
-      {"prueba.tasa_aciertos", "prueba aciertos %", "%.2f ± %.2f"},
-      {"prueba.error_total", "prueba error total", "%.4f ± %.4f"},
-      {"epocas", "épocas", "%.1f ± %.1f"},
-      {"segundos", "segundos", "%.3f ± %.3f"},
-  };
-  std::vector<Columna> regresion;
-  for (const CString& c : CifrasRegresionDe(r)) regresion.push_back({c, TituloRegresion(c), "%.4f ± %.4f"});
-  std::vector<const Columna*> columnas;
-  for (const Columna& c : kColumnas)
-    if (std::any_of(r.filas.begin(), r.filas.end(), [&](const FilaResumen& f) { return CifraFila(f, c.cifra); }))
-      columnas.push_back(&c);
-  for (const Columna& c : regresion) columnas.push_back(&c);
-  for (const Columna* c : columnas) cabecera.push_back(c->titulo);
-  const bool bPruebaT = std::any_of(r.filas.begin(), r.filas.end(), [](const FilaResumen& f) { return f.prueba; });
-  if (bPruebaT) {
-    cabecera.push_back("t");
-    cabecera.push_back("p");
-  }
-  celdas.push_back(cabecera);
-  for (const FilaResumen& f : r.filas) {
-    std::vector<CString> fila = {FormatC("%u%s", f.nConfiguracion, f.bMejor ? " *" : ""),
-                                 FormatC("%u", f.nEjecuciones)};
-    for (const char* p : parametros) fila.push_back(Parametro(f, p));
-    for (const Columna* c : columnas) {
-      const MediaDesviacion* md = CifraFila(f, c->cifra);
-      fila.push_back(md ? FormatC(c->formato, md->dMedia, md->dDesviacion) : CString("-"));
-    }
-    if (bPruebaT) {
-      fila.push_back(f.prueba ? FormatC("%.3f", f.prueba->dT) : CString(f.bMejor ? "" : "-"));
-      fila.push_back(f.prueba ? FormatC("%.4f", f.prueba->dP) : CString(f.bMejor ? "" : "-"));
-    }
-    celdas.push_back(std::move(fila));
-  }
-  // Widths in characters, not bytes (the ± and the accents).
-  auto ancho = [](const CString& s) {
-    return std::size_t(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-  };
-  std::vector<std::size_t> anchos(cabecera.size(), 0);
-  for (const auto& fila : celdas)
-    for (std::size_t i = 0; i < fila.size(); ++i) anchos[i] = std::max(anchos[i], ancho(fila[i]));
-  CString s = FormatC("Experimento en %s: %u ejecuciones terminadas, %zu configuraciones.\n", carpeta.c_str(),
-                      r.nResultados, r.filas.size());
-  s += "Media ± desviación típica de cada configuración; * la mejor por " + r.strComparar + " media.\n";
-  if (bPruebaT) s += "t y p: contra la mejor, prueba t corregida por remuestreo (Nadeau y Bengio).\n";
-  s += "\n";
-  for (const auto& fila : celdas) {
-    CString linea;
-    for (std::size_t i = 0; i < fila.size(); ++i) {
-      const CString relleno(anchos[i] - ancho(fila[i]), ' ');
-      linea += (i ? "  " : "") + (i < 2 + parametros.size() && i > 0 ? relleno + fila[i] : fila[i] + relleno);
-    }
-    while (!linea.empty() && linea.back() == ' ') linea.pop_back();
-    s += linea + "\n";
-  }
-  return s;
-}
-
-}  // namespace
-
 int OrdenResumen(const LineaOrdenes& linea, CHostLinea&) {
   const fs::path carpeta(linea.posicionales[0]);
   std::error_code ec;
@@ -688,17 +477,17 @@ int OrdenResumen(const LineaOrdenes& linea, CHostLinea&) {
     Avisar("--csv y --json no van juntas: elija una.");
     return SALIDA_USO;
   }
-  const std::vector<Json> resultados = ResultadosDe(carpeta);
+  const std::vector<Json> resultados = LeerResultados(carpeta.string());
   if (resultados.empty()) {
     Avisar(FormatC("No hay ninguna ejecución terminada en %s.", carpeta.c_str()));
     return SALIDA_FALLO;
   }
   const ResumenExperimento r = ResumirResultados(resultados);
   if (linea.Tiene("json"))
-    Imprimir(JsonResumen(carpeta, r).dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+    Imprimir(JsonResumen(carpeta.string(), r).dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
   else if (linea.Tiene("csv"))
     Imprimir(CsvResumen(r));
   else
-    Imprimir(TextoResumen(carpeta, r));
+    Imprimir(TextoResumen(carpeta.string(), r));
   return SALIDA_EXITO;
 }

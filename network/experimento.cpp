@@ -296,6 +296,63 @@ Resultado<PlanExperimento> LeerPlan(const CString& strRuta) {
   return AnalizarPlan(bytes, std::filesystem::path(strRuta).parent_path().string());
 }
 
+namespace {
+
+CString RutaEnPlan(const CString& ruta, const CString& strCarpeta) {
+  if (strCarpeta.empty()) return ruta;
+  const std::filesystem::path p(ruta), carpeta(strCarpeta);
+  if (!p.is_absolute()) return ruta;
+  const std::filesystem::path r = p.lexically_normal().lexically_relative(carpeta.lexically_normal());
+  if (r.empty() || *r.begin() == "..") return ruta;
+  return r.string();
+}
+
+}  // namespace
+
+Json JsonPlan(const PlanExperimento& plan, const CString& strCarpeta) {
+  Json j;
+  auto ruta = [&](const char* clave, const CString& r) {
+    if (!r.empty()) j[clave] = RutaEnPlan(r, strCarpeta);
+  };
+  if (plan.strTabla.empty()) {
+    ruta("entrenamiento", plan.strEntrenamiento);
+    ruta("verificacion", plan.strVerificacion);
+    ruta("prueba", plan.strPrueba);
+  } else {
+    const OpcionesImportacion& op = plan.importacion;
+    ruta("tabla", plan.strTabla);
+    ruta("esquema", plan.strEsquema);
+    if (op.nPliegues) {
+      j["validacion_cruzada"] = op.nPliegues;
+      j["verificacion"] = double(op.nVerificacion) / 10000.0;
+    } else {
+      j["particion"] = op.particion;
+    }
+    j["estratificar"] = op.bEstratificar;
+    if (!op.esquema.strClase.empty()) j["clase"] = op.esquema.strClase;
+    if (op.esquema.nSalidas) j["salidas"] = op.esquema.nSalidas;
+  }
+  Json& g = j["rejilla"];
+  g["ocultas"] = plan.ocultas;
+  g["aprendizaje"] = plan.aprendizaje;
+  g["momento"] = plan.momento;
+  g["error"] = plan.error;
+  g["epocas"] = plan.epocas;
+  g["paciencia"] = plan.paciencia;
+  g["barajar"] = plan.barajar;
+  const auto& s = plan.semillas;
+  bool bSeguidas = !s.empty();
+  for (std::size_t i = 1; i < s.size(); ++i) bSeguidas = bSeguidas && s[i] == s[0] + i;
+  if (bSeguidas) {
+    j["semilla"] = s[0];
+    j["repeticiones"] = s.size();
+  } else {
+    j["semillas"] = s;
+  }
+  j["comparar"] = plan.strComparar;
+  return j;
+}
+
 std::vector<EjecucionPlan> ExpandirPlan(const PlanExperimento& plan) {
   std::vector<EjecucionPlan> runs;
   runs.reserve(plan.Ejecuciones());

@@ -75,6 +75,13 @@ struct EjecucionPlan {
 Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString& strCarpeta);
 Resultado<PlanExperimento> LeerPlan(const CString& strRuta);
 
+// The plan as JSON, under the keys AnalizarPlan reads, so that reading it
+// back gives the same plan: every key of the grid as a list, the seeds as
+// «semilla» and «repeticiones» when they follow one another. Data paths
+// inside strCarpeta (the plan's folder) are written relative to it, so the
+// plan and its data move together.
+nlohmann::ordered_json JsonPlan(const PlanExperimento& plan, const CString& strCarpeta);
+
 // The runs in their fixed order: configurations as nested loops over
 // ocultas, aprendizaje, momento, error, epocas, paciencia and barajar (the
 // last varying fastest, each in the plan's order), within each

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "network/experimento.h"
+#include "network/resumen.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -57,6 +58,48 @@ TEST(Experimento, ExpansionEnSuOrdenFijo) {
   EXPECT_FALSE(EsResultadoDe(Json{{"ejecucion", 1}, {"configuracion", 0}, {"repeticion", 1}, {"semilla", 4},
                                   {"parametros", JsonParametros(r2[1].parametros)}},
                              r2[1]));
+}
+
+// The window saves its form as JsonPlan writes it: read back, every plan
+// gives the same runs, and data inside the plan's folder stay relative.
+TEST(Experimento, PlanEscritoSeLeeIgual) {
+  const char* const kPlanes[] = {
+      R"({"entrenamiento": "e.txt", "verificacion": "/otra/v.txt", "prueba": "sub/p.txt",
+          "rejilla": {"ocultas": [4, 8], "aprendizaje": [0.1, 0.25], "barajar": [false, true]}, "semillas": [5, 3]})",
+      R"({"tabla": "vino.csv", "validacion_cruzada": 5, "verificacion": 0.15, "estratificar": true, "semilla": 9,
+          "repeticiones": 2, "clase": 1, "rejilla": {"paciencia": [0, 20], "error": 0.05}})",
+      R"({"tabla": "/t/casas.csv", "esquema": "/t/casas.json", "particion": [60, 20, 20], "salidas": 2})",
+  };
+  for (const char* texto : kPlanes) {
+    const auto plan = Plan(texto);
+    ASSERT_TRUE(plan) << plan.Mensaje();
+    const Json j = JsonPlan(*plan, "/datos");
+    const auto otra = Plan(j.dump());
+    ASSERT_TRUE(otra) << otra.Mensaje() << "\n" << j.dump();
+    EXPECT_EQ(JsonPlan(*otra, "/datos"), j);
+    const auto a = ExpandirPlan(*plan), b = ExpandirPlan(*otra);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(LineaEjecucion(a[i]), LineaEjecucion(b[i]));
+    EXPECT_EQ(otra->strComparar, plan->strComparar);
+    EXPECT_EQ(otra->strTabla, plan->strTabla);
+    EXPECT_EQ(otra->strEsquema, plan->strEsquema);
+    EXPECT_EQ(otra->strPrueba, plan->strPrueba);
+    EXPECT_EQ(otra->importacion.particion, plan->importacion.particion);
+    EXPECT_EQ(otra->importacion.nVerificacion, plan->importacion.nVerificacion);
+    EXPECT_EQ(otra->importacion.bEstratificar, plan->importacion.bEstratificar);
+    EXPECT_EQ(otra->importacion.esquema.strClase, plan->importacion.esquema.strClase);
+    EXPECT_EQ(otra->importacion.esquema.nSalidas, plan->importacion.esquema.nSalidas);
+  }
+  const Json j = JsonPlan(*Plan(kPlanes[0]), "/datos");
+  EXPECT_EQ(j["entrenamiento"], "e.txt");
+  EXPECT_EQ(j["verificacion"], "/otra/v.txt");
+  EXPECT_EQ(j["prueba"], "sub/p.txt");
+  EXPECT_EQ(j["semillas"], Json::array({5, 3}));
+  EXPECT_FALSE(j.contains("repeticiones"));
+  const Json k = JsonPlan(*Plan(kPlanes[1]), "/datos");
+  EXPECT_EQ(k["semilla"], 9);
+  EXPECT_EQ(k["repeticiones"], 2);
+  EXPECT_EQ(k["clase"], "1");
 }
 
 TEST(Experimento, PlanesRechazadosDiciendoPorQue) {
@@ -175,6 +218,27 @@ TEST(Experimento, ResumenIgualAlCalculoDirecto) {
   EXPECT_EQ(se.strComparar, "verificacion.error_total");
   EXPECT_TRUE(se.filas[1].bMejor);
   EXPECT_FALSE(se.filas[0].bMejor);
+}
+
+// The window's table sorts by the numbers the text shows.
+TEST(Experimento, TablaDelResumenConSusNumeros) {
+  const std::vector<Json> r = {UnaEjecucion(0, 0, 70, 5.0, 60, "particion"), UnaEjecucion(0, 1, 80, 3.0, 75, "particion"),
+                               UnaEjecucion(1, 0, 90, 2.0, 80, "particion"), UnaEjecucion(1, 1, 95, 2.0, 90, "particion")};
+  const TablaResumen t = TablaDeResumen(ResumirResultados(r));
+  ASSERT_EQ(t.filas.size(), 2u);
+  ASSERT_TRUE(t.bPruebaT);
+  EXPECT_EQ(t.nParametros, 5u);
+  ASSERT_EQ(t.cabecera.size(), t.filas[0].size());
+  EXPECT_EQ(t.cabecera[7], "verif. aciertos %");
+  EXPECT_EQ(t.filas[1][0].texto, "1 *");
+  EXPECT_EQ(t.filas[0][2].texto, "4");
+  EXPECT_EQ(t.filas[0][2].valor, 4.0);
+  EXPECT_EQ(t.filas[0][3].texto, "");  // a parameter the runs do not give
+  EXPECT_EQ(t.filas[0][7].texto, "75.00 ± 7.07");
+  EXPECT_DOUBLE_EQ(*t.filas[0][7].valor, 75.0);
+  EXPECT_TRUE(t.filas[0].back().valor);      // p against the best
+  EXPECT_EQ(t.filas[1].back().texto, "");  // the best has none
+  EXPECT_FALSE(t.filas[1].back().valor);
 }
 
 // Numeric outputs: each output's rmse, mae and r2 of each part, averaged as
