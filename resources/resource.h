@@ -97,6 +97,7 @@
 #define ID_FICHEROS_DATOS 32789
 #define ID_OPCIONES_ENTRENAMIENTO 32790
 #define ID_MAS_EPOCAS 32791
+#define ID_EXPERIMENTO 32792
 
 // Commands of the framework.
 #define ID_FILE_NEW 57600

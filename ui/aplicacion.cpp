@@ -20,6 +20,7 @@
 #include "resources/resource.h"
 #include "ui/hostqt.h"
 #include "ui/marcos.h"
+#include "ui/ventana_experimento.h"
 #include "ui/vista.h"
 
 namespace {
@@ -207,6 +208,10 @@ bool CNodusApp::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
       if (pCmdUI) pCmdUI->Enable(TRUE);
       else OnImportarDatos();
       return true;
+    case ID_EXPERIMENTO:
+      if (pCmdUI) pCmdUI->Enable(TRUE);
+      else OnExperimento();
+      return true;
     case ID_APP_EXIT:
       if (!pCmdUI && m_pMainWnd) m_pMainWnd->close();
       return true;
@@ -252,6 +257,20 @@ void CNodusApp::OnImportarDatos() {
     AfxMessageBox(s, MB_OK | MB_ICONINFORMATION);
     return;
   }
+}
+
+void CNodusApp::OnExperimento() {
+  // A window of its own, not modal: the runs go on in the background while
+  // the networks are used, and several experiments may run at once.
+  auto* w = new CVentanaExperimento(
+      [this](const QString& ruta) {
+        if (OpenDocumentFile(ruta.toStdString()) && m_pMainWnd) {
+          m_pMainWnd->raise();
+          m_pMainWnd->activateWindow();
+        }
+      },
+      m_pMainWnd);
+  w->show();
 }
 
 void CNodusApp::OnFilePrintSetup() {

@@ -61,6 +61,8 @@ class CNodusApp : public CWinApp {
   void OnFilePrintSetup();
   // Archivo › Importar datos: a table into a data file and its scheme.
   void OnImportarDatos();
+  // Archivo › Experimento: a plan's runs and their summary, in a window.
+  void OnExperimento();
   CDocument* OpenDocumentFile(const CString& ruta) override;
   BOOL SaveAllModified() override;
   void CloseAllDocuments() override;
