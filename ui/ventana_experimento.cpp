@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -418,7 +419,9 @@ CVentanaExperimento::CVentanaExperimento(std::function<void(const QString&)> abr
     return p;
   }());
   m_pEstado->setText(QStringLiteral("Escriba un plan o abra uno (un fichero JSON, el mismo de nrv-cli experimento)."));
-  resize(980, 720);
+  // Wide enough for the summary's columns, never larger than the screen.
+  const QSize disponible = screen() ? screen()->availableGeometry().size() * 0.95 : QSize(1120, 720);
+  resize(QSize(1120, 720).boundedTo(disponible));
 }
 
 CVentanaExperimento::~CVentanaExperimento() {

@@ -209,11 +209,11 @@ class PruebaImprimir : public QObject {
     QStringList textos;
     for (QAction* a : archivo->actions())
       if (a->isVisible() && !a->isSeparator()) textos << a->text();
-    QVERIFY(textos.size() >= 11);
-    QCOMPARE(textos.mid(0, 11), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Cerrar", "&Guardar\tCtrl+G",
+    QVERIFY(textos.size() >= 12);
+    QCOMPARE(textos.mid(0, 12), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Cerrar", "&Guardar\tCtrl+G",
                                              "Guardar c&omo...", "Guardar &historial...", "Guardar &pesos...",
                                              "&Exportar como C...", "Exportar g&ráficas...", "&Importar datos...",
-                                             "Presentación preli&minar"}));
+                                             "E&xperimento...", "Presentación preli&minar"}));
     for (UINT id : {UINT(ID_EXPORTAR_C), UINT(ID_EXPORTAR_GRAFICAS), UINT(ID_FILE_PRINT_PREVIEW)})
       QVERIFY(m_app->m_pMainWnd->AccionMenu(id)->isEnabled());
   }

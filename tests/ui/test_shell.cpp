@@ -107,8 +107,8 @@ class PruebaShell : public QObject {
     QCOMPARE(m_pGuion->Dialogos(), QStringList());
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
     QCOMPARE(TextosMenu(m), (QStringList{"&Archivo", "&Ver", "Ay&uda"}));
-    QCOMPARE(Elementos(m, 0), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Importar datos...", "",
-                                           "Archivo reciente", "",
+    QCOMPARE(Elementos(m, 0), (QStringList{"&Nuevo...\tCtrl+N", "&Abrir...\tCtrl+A", "&Importar datos...",
+                                           "E&xperimento...", "", "Archivo reciente", "",
                                            "&Salir"}));
     QCOMPARE(Elementos(m, 1), (QStringList{"Barra de &herramientas", "Barra de &estado"}));
     QCOMPARE(Elementos(m, 2), (QStringList{"&Acerca de nodus...", "&Temas de ayuda"}));
@@ -337,7 +337,7 @@ class PruebaShell : public QObject {
     m = Arrancar();
     QCOMPARE(m_pApp->Recientes().Rutas(), esperado);
     const QStringList elementos = Elementos(m, 0);
-    QCOMPARE(elementos.mid(4, 4), (QStringList{"&1 " + rutas[4], "&2 " + rutas[3], "&3 " + rutas[2], "&4 " + rutas[1]}));
+    QCOMPARE(elementos.mid(5, 4), (QStringList{"&1 " + rutas[4], "&2 " + rutas[3], "&3 " + rutas[2], "&4 " + rutas[1]}));
     QVERIFY(!elementos.contains(QStringLiteral("Archivo reciente")));
     QVERIFY(m->AccionMenu(ID_FILE_MRU_FILE1 + 2)->isEnabled());
     m->EjecutarComando(ID_FILE_MRU_FILE1 + 2);
