@@ -95,12 +95,15 @@ Lamina PlanificarLamina(const EntradaPlan& entrada, BaseDialogo base) {
     switch (c.id) {
       case IDC_ERROR_MAXIMO:
         t.texto = maximo;
+        t.bCifra = true;
         break;
       case IDC_ERROR_TOTAL:
         t.texto = total;
+        t.bCifra = true;
         break;
       case IDC_ACIERTOS:
         t.texto = aciertos;
+        t.bCifra = true;
         break;
       default:
         t.texto = c.texto;

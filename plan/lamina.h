@@ -26,6 +26,9 @@ struct TextoLamina {
   int x = 0, y = 0, ancho = 0, alto = 0;
   Alineacion alineacion = Alineacion::Izquierda;
   bool bCentradoV = false;
+  // One of the three figures' fields: an absurd figure shows its start,
+  // as the form's field does, never running over the texts beside.
+  bool bCifra = false;
   CString texto;
 };
 

@@ -148,8 +148,12 @@ class CSvg {
   }
 
   void Texto(const TextoLamina& t) {
-    const CString texto = Recortado(t.texto);
+    CString texto = Recortado(t.texto);
     if (texto.empty()) return;
+    // No training gives a figure of more than 24 characters (10^16 and up);
+    // one read from a damaged file shows the start that fits its field.
+    if (t.bCifra && texto.size() > 24)
+      while (texto.size() > 1 && AnchoTexto(texto, m_dFuente) > t.ancho) texto.pop_back();
     double x = t.x;
     const char* ancla = "start";
     if (t.alineacion == Alineacion::Derecha) {

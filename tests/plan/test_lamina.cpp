@@ -257,6 +257,32 @@ TEST(Svg, UnaHistoriaDanadaNoDaCoordenadasDesmedidas) {
       }
 }
 
+// A figure of 150 digits (a damaged file) shows its start inside its
+// field, as the form's field does; ordinary figures stay whole, even those
+// wider than their field.
+TEST(Svg, UnaCifraEnormeNoPasaDeSuCampo) {
+  Historia h = Entrenamiento(3);
+  h.total.back() = 1e150;
+  h.aciertos.back() = 12345678.5;
+  h.maximo.back() = 1234567890123456.0;
+  const Lamina l = PlanificarLamina(Entrada(h));
+  const std::string svg = SvgLamina(l, "x");
+  {
+    const int id = 1009;
+    const TextoLamina* t = Texto(l, id);
+    ASSERT_TRUE(t);
+    const std::size_t p = svg.find("id=\"texto" + std::to_string(id) + "\"");
+    ASSERT_NE(p, std::string::npos);
+    const std::size_t a = svg.find('>', p) + 1;
+    const std::string texto = svg.substr(a, svg.find('<', a) - a);
+    EXPECT_FALSE(texto.empty());
+    EXPECT_EQ(t->texto.compare(0, texto.size(), texto), 0) << texto;  // its start
+    EXPECT_LE(0.6 * l.base.y * 0.82 * double(texto.size()), double(t->ancho)) << texto;
+  }
+  EXPECT_NE(svg.find(">1234567890123456.000000<"), std::string::npos);
+  EXPECT_NE(svg.find(">12345678.5000%<"), std::string::npos);
+}
+
 TEST(Svg, ElIdiomaNoCambiaNingunByte) {
   const Historia h = Entrenamiento(30);
   const std::string c = SvgLamina(PlanificarLamina(Entrada(h)), "x");
