@@ -52,7 +52,7 @@ bool LeerNumero(const std::string& texto, UINT maximo, UINT& valor) {
 // Written whole or not at all: a run is complete exactly when it has one.
 bool EscribirResultado(const fs::path& carpeta, const Json& j) {
   const fs::path tmp = carpeta / (std::string(kResultadoEjecucion) + ".tmp");
-  const std::string texto = j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  const std::string texto = JsonConBytes(j).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;
   const bool bEscrito = std::fwrite(texto.data(), 1, texto.size(), f) == texto.size();
@@ -484,7 +484,7 @@ int OrdenResumen(const LineaOrdenes& linea, CHostLinea&) {
   }
   const ResumenExperimento r = ResumirResultados(resultados);
   if (linea.Tiene("json"))
-    Imprimir(JsonResumen(carpeta.string(), r).dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+    Imprimir(JsonConBytes(JsonResumen(carpeta.string(), r)).dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
   else if (linea.Tiene("csv"))
     Imprimir(CsvResumen(r));
   else

@@ -130,12 +130,31 @@ bool LeerEntero(const CString& texto, UINT minimo, UINT maximo, UINT& valor) {
 
 using Json = nlohmann::ordered_json;
 
-CString Volcar(const Json& j) { return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
+CString Volcar(const Json& j) { return JsonConBytes(j).dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
 // Percent, or null when there is nothing to divide.
 Json PorcentajeJson(bool bHay, double d) { return bHay ? Json(d) : Json(nullptr); }
 
 }  // namespace
+
+nlohmann::ordered_json JsonConBytes(const nlohmann::ordered_json& j) {
+  if (j.is_array()) {
+    Json a = Json::array();
+    for (const Json& v : j) a.push_back(JsonConBytes(v));
+    return a;
+  }
+  if (!j.is_object()) return j;
+  Json o = Json::object();
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    o[it.key()] = JsonConBytes(it.value());
+    if (!it->is_string() || EsUtf8(it->get<std::string>())) continue;
+    CString bytes;
+    for (unsigned char c : it->get<std::string>())
+      bytes += c > 0x20 && c < 0x7F && c != '%' ? CString(1, char(c)) : FormatC("%%%02X", c);
+    o[it.key() + "_bytes"] = bytes;
+  }
+  return o;
+}
 
 nlohmann::ordered_json ObjetoRegresion(const std::vector<RegresionSalida>& regresion) {
   Json salidas = Json::array();

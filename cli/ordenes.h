@@ -30,6 +30,11 @@ int OrdenCurvas(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenExperimento(const LineaOrdenes& linea, CHostLinea& host);
 int OrdenResumen(const LineaOrdenes& linea, CHostLinea& host);
 
+// JSON is UTF-8: a text that is not (a Latin-1 file name) shows U+FFFD for
+// each byte that does not read, and goes whole beside it, under its key
+// and "_bytes", each byte outside printable ASCII and '%' as %XX.
+nlohmann::ordered_json JsonConBytes(const nlohmann::ordered_json& j);
+
 // The figures of a verification as «verificar --json» writes them.
 nlohmann::ordered_json ObjetoVerificacion(const CString& datos, const ResultadosVerificacion& v,
                                           const std::vector<CString>& nombres, bool bMatriz);

@@ -99,34 +99,6 @@ namespace {
 // Rows looked at to settle the syntax.
 constexpr UINT kFilasMuestra = 50;
 
-// Whether the bytes are well-formed UTF-8.
-bool EsUtf8(const std::string& s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const auto* fin = p + s.size();
-  while (p < fin) {
-    const unsigned char c = *p;
-    int n = 0;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    if (c >= 0xC2 && c <= 0xDF) n = 1;
-    else if (c >= 0xE0 && c <= 0xEF) n = 2;
-    else if (c >= 0xF0 && c <= 0xF4) n = 3;
-    else return false;
-    if (fin - p <= n) return false;
-    for (int i = 1; i <= n; ++i)
-      if ((p[i] & 0xC0) != 0x80) return false;
-    // Overlong forms, surrogates and code points past U+10FFFF.
-    if (c == 0xE0 && p[1] < 0xA0) return false;
-    if (c == 0xED && p[1] >= 0xA0) return false;
-    if (c == 0xF0 && p[1] < 0x90) return false;
-    if (c == 0xF4 && p[1] >= 0x90) return false;
-    p += n + 1;
-  }
-  return true;
-}
-
 // UTF-16 by its byte-order mark, or by the NUL that every other byte of
 // its Latin text is.
 bool EsUtf16(const std::string& s) {

@@ -202,8 +202,9 @@ CArchive& CArchive::operator<<(const CString& s) {
     Write(bytes.data(), bytes.size());
     return *this;
   }
-  // A character that Windows-1252 lacks: the 16-bit form keeps it.
-  const std::u16string u = Utf8AUtf16(s);
+  // A character that Windows-1252 lacks, or a byte that is not UTF-8 (a
+  // file name in another encoding): the 16-bit form keeps it.
+  const std::u16string u = Utf8AUtf16(s, true);
   *this << BYTE(0xFF) << kMarca16;
   EscribirLongitud(*this, u.size());
   std::string le(u.size() * 2, '\0');
@@ -230,6 +231,6 @@ CArchive& CArchive::operator>>(CString& s) {
   std::u16string u(static_cast<std::size_t>(l), u'\0');
   for (std::size_t i = 0; i < u.size(); ++i)
     u[i] = char16_t(BYTE(crudo[2 * i]) | (char16_t(BYTE(crudo[2 * i + 1])) << 8));
-  s = Utf16AUtf8(u);
+  s = Utf16AUtf8(u, true);
   return *this;
 }

@@ -306,9 +306,36 @@ bool EsCp1252(const CString& utf8) {
   return true;
 }
 
+bool EsUtf8(const CString& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* fin = p + s.size();
+  while (p < fin) {
+    const unsigned char c = *p;
+    int n = 0;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    if (c >= 0xC2 && c <= 0xDF) n = 1;
+    else if (c >= 0xE0 && c <= 0xEF) n = 2;
+    else if (c >= 0xF0 && c <= 0xF4) n = 3;
+    else return false;
+    if (fin - p <= n) return false;
+    for (int i = 1; i <= n; ++i)
+      if ((p[i] & 0xC0) != 0x80) return false;
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if (c == 0xE0 && p[1] < 0xA0) return false;
+    if (c == 0xED && p[1] >= 0xA0) return false;
+    if (c == 0xF0 && p[1] < 0x90) return false;
+    if (c == 0xF4 && p[1] >= 0x90) return false;
+    p += n + 1;
+  }
+  return true;
+}
+
 // ---- UTF-16 ----
 
-CString Utf16AUtf8(const std::u16string& s) {
+CString Utf16AUtf8(const std::u16string& s, bool bBytes) {
   CString out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -316,6 +343,8 @@ CString Utf16AUtf8(const std::u16string& s) {
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       AnadirUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00));
       ++i;
+    } else if (bBytes && u >= 0xDC80 && u <= 0xDCFF) {
+      out.push_back(static_cast<char>(u - 0xDC00));
     } else if (u >= 0xD800 && u <= 0xDFFF) {
       AnadirUtf8(out, 0xFFFD);
     } else {
@@ -325,13 +354,15 @@ CString Utf16AUtf8(const std::u16string& s) {
   return out;
 }
 
-std::u16string Utf8AUtf16(const CString& s) {
+std::u16string Utf8AUtf16(const CString& s, bool bBytes) {
   std::u16string out;
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
     char32_t c = DecodificarUtf8(s, i);
-    if (c == kInvalido) c = 0xFFFD;
+    // A malformed sequence takes one byte, always 0x80 or more.
+    if (c == kInvalido) c = bBytes ? 0xDC00 + b : 0xFFFD;
     if (c >= 0x10000) {
       c -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));

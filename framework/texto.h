@@ -31,7 +31,12 @@ double AtofC(const char* s, const char** fin = nullptr);
 CString Cp1252AUtf8(const std::string& bytes);
 bool Utf8ACp1252(const CString& utf8, std::string& bytes);
 bool EsCp1252(const CString& utf8);
+// Whether the bytes are UTF-8 throughout.
+bool EsUtf8(const CString& s);
 
-// UTF-16 <-> UTF-8 (invalid sequences become U+FFFD).
-CString Utf16AUtf8(const std::u16string& s);
-std::u16string Utf8AUtf16(const CString& s);
+// UTF-16 <-> UTF-8 (invalid sequences become U+FFFD). With bBytes, a text
+// that is not UTF-8 (a Latin-1 file name) keeps its bytes: each byte that
+// does not read goes as the lone surrogate U+DC80..U+DCFF of its value and
+// comes back as that byte.
+CString Utf16AUtf8(const std::u16string& s, bool bBytes = false);
+std::u16string Utf8AUtf16(const CString& s, bool bBytes = false);

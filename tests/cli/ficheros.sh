@@ -57,4 +57,18 @@ espera_error "No se ha podido abrir el fichero o fichero inexistente: falta.txt"
 ejecutar ficheros m.nrv --entrenamiento=
 espera_rc 2 "ficheros --entrenamiento vacío"
 
+# A file name that is not UTF-8 (Latin-1) is kept byte for byte: the
+# network trains from it, and JSON gives it whole under "_bytes".
+latino=$(printf 'caf\xe9.txt')
+cp "$EJEMPLOS/xor.txt" "$latino"
+"$NRV" nueva l.nrv "$latino" "$latino" --epocas 2 --error 0 >/dev/null || fallo "nueva con un nombre Latin-1"
+ejecutar entrenar l.nrv
+espera_rc 0 "entrenar con un nombre Latin-1"
+ejecutar info l.nrv --json
+espera_salida '  "fichero_entrenamiento_bytes": "caf%E9.txt",' "info --json con un nombre Latin-1"
+ejecutar verificar l.nrv "$latino" --json
+espera_salida '  "fichero_bytes": "caf%E9.txt",' "verificar --json con un nombre Latin-1"
+ejecutar info x.nrv --json
+case "$SALIDA" in *_bytes*) fallo "info --json con nombres UTF-8 añade _bytes: $SALIDA" ;; esac
+
 termina

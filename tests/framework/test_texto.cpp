@@ -247,3 +247,17 @@ TEST(Utf16, SecuenciasInvalidasDanFFFD) {
   EXPECT_EQ(Utf8AUtf16("\xED\xA0\x80"), (std::u16string{0xFFFD, 0xFFFD, 0xFFFD}));  // a surrogate
   EXPECT_EQ(Utf8AUtf16("\xE2\x82"), (std::u16string{0xFFFD, 0xFFFD}));
 }
+
+// The archive's form of a name that is not UTF-8: its bytes come back.
+TEST(Utf16, ConBytesUnNombreQueNoEsUtf8VuelveIgual) {
+  for (const CString& s : {CString("caf\xE9.txt"), CString("\xED\xA0\x80"), CString("\xFF\xFE/a€\xE2\x82"),
+                          CString("\xC0\xAF"), CString("ñandú")}) {
+    const std::u16string u = Utf8AUtf16(s, true);
+    EXPECT_EQ(Utf16AUtf8(u, true), s);
+    for (char16_t c : u) EXPECT_NE(c, 0xFFFD);
+  }
+  EXPECT_EQ(Utf8AUtf16("caf\xE9", true), (std::u16string{u'c', u'a', u'f', 0xDCE9}));
+  // Other lone surrogates still do not read; without bBytes nothing changes.
+  EXPECT_EQ(Utf16AUtf8(std::u16string{0xDC00, 0xD800}, true), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16AUtf8(std::u16string{0xDCE9}), "\xEF\xBF\xBD");
+}
