@@ -93,6 +93,8 @@ ejecutar --informe iris.nrv informe.svg
   fallo "nrv --informe: «$(cat salida.txt)»"
 [ ! -s errores.txt ] || fallo "nrv --informe ha escrito en la salida de errores: $(cat errores.txt)"
 grep -q "Curvas de entrenamiento de iris.nrv" informe.svg || fallo "informe.svg no lleva el título"
+ejecutar --informe iris.nrv informe.jpg
+[ "$RC" -eq 2 ] && [ ! -e informe.jpg ] || fallo "nrv --informe a un .jpg: código $RC"
 for args in "--informe" "--informe iris.nrv" "--informe iris.nrv a.pdf b.pdf" "iris.nrv --informe a.pdf"; do
   # shellcheck disable=SC2086
   ejecutar $args
