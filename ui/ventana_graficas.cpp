@@ -1082,7 +1082,8 @@ void PintarInforme(QPainter& p, const QRectF& pagina, double ppp, const DatosInf
   p.setFont(titulo);
   const QFontMetricsF ft(titulo, p.device());
   double y = area.top();
-  p.drawText(QRectF(area.left(), y, area.width(), ft.height()), Qt::AlignLeft | Qt::AlignTop, datos.titulo);
+  p.drawText(QRectF(area.left(), y, area.width(), ft.height()), Qt::AlignLeft | Qt::AlignTop,
+             ft.elidedText(datos.titulo, Qt::ElideMiddle, area.width()));
   y += ft.height() + 6;
   p.setFont(texto);
   const QFontMetricsF fl(texto, p.device());
