@@ -208,7 +208,16 @@ const char* const kAyudaCurvas =
     "aciertos de cada época, con sus ejes, sus líneas de referencia y sus\n"
     "colores, y el título y el último valor de cada una. Como en la vista, la\n"
     "gráfica del error total aparece cuando su último valor baja de 8. Si\n"
-    "DESTINO existe, se sustituye.\n";
+    "DESTINO existe, se sustituye.\n"
+    "\n"
+    "Opciones:\n"
+    "  --informe   escribe en su lugar la página de informe de nrv (Archivo ›\n"
+    "              Exportar informe...): el nombre, la forma, los parámetros, los\n"
+    "              ficheros y las cifras finales de la red y sus tres gráficas\n"
+    "              con ejes, en una página A4 apaisada; un documento PDF o una\n"
+    "              imagen SVG o PNG según acabe DESTINO en .pdf, .svg o .png. La\n"
+    "              dibuja el programa nrv (nrv --informe), sin ventanas ni\n"
+    "              pantalla; ha de estar instalado junto a nrv-cli o en el PATH\n";
 
 const char* const kAyudaPesos =
     "Guarda en SALIDA los pesos de la red: primero la capa oculta, después la de\n"
@@ -403,7 +412,7 @@ const std::vector<DefinicionOrden> kOrdenes = {
      OrdenCurvas,
      {{"RED.nrv", "red"}, {"DESTINO.svg", "svg"}},
      {},
-     {},
+     {{"informe", nullptr}},
      "dibuja las gráficas del entrenamiento en SVG",
      kAyudaCurvas},
     {"experimento",

@@ -1,8 +1,17 @@
 // nrv-cli exportar and curvas: the network as C source and its curves as a
 // picture, through the core's generator and the graphs' drawing plan that
 // the window uses too.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/ordenes.h"
 #include "data/esquema.h"
@@ -14,7 +23,11 @@
 #include "plan/lamina.h"
 #include "plan/svg.h"
 
+extern char** environ;
+
 namespace {
+
+namespace fs = std::filesystem;
 
 // The size of what was written: a pipe or a device has none of its own.
 CString Tamano(const std::string& bytes) {
@@ -32,6 +45,57 @@ bool DestinoValido(const CNodusDoc& doc, const CString& destino, const CString& 
   const Resultado<Hecho> c = ComprobarDestinoRed(doc, red, destino, {{esquema, "el esquema"}});
   if (!c) Avisar(c.Mensaje());
   return bool(c);
+}
+
+// nrv, which draws the report page: the one beside this program, then,
+// for the build tree's nrv-cli, the build tree's, then the PATH's.
+std::vector<std::string> ProgramasNrv() {
+  std::vector<std::string> v;
+  std::error_code ec;
+  const fs::path carpeta = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  if (ec || carpeta.empty()) return v;
+  v.push_back((carpeta / "nrv").string());
+#if defined(NRV_CARPETA_CONSTRUCCION) && defined(NRV_PROGRAMA_CONSTRUCCION)
+  if (fs::equivalent(carpeta, NRV_CARPETA_CONSTRUCCION, ec)) v.push_back(NRV_PROGRAMA_CONSTRUCCION);
+#endif
+  return v;
+}
+
+// Runs «nrv --informe RED DESTINO» with this program's standard streams,
+// and gives its exit code.
+int InformeConNrv(const CString& red, const CString& destino) {
+  std::string programa = "nrv";
+  for (const std::string& p : ProgramasNrv())
+    if (::access(p.c_str(), X_OK) == 0) {
+      programa = p;
+      break;
+    }
+  std::string opcion = "--informe";
+  std::string r = red, d = destino;
+  char* argv[] = {programa.data(), opcion.data(), r.data(), d.data(), nullptr};
+  pid_t pid = 0;
+  const int error = programa.find('/') == std::string::npos
+                        ? ::posix_spawnp(&pid, programa.c_str(), nullptr, nullptr, argv, environ)
+                        : ::posix_spawn(&pid, programa.c_str(), nullptr, nullptr, argv, environ);
+  if (error != 0) {
+    if (error == ENOENT)
+      Avisar("La página de informe la dibuja el programa nrv, que no está instalado junto a nrv-cli ni en el PATH; "
+             "instálelo (no necesita pantalla), o use «nrv-cli curvas» sin --informe, que escribe las gráficas en "
+             "SVG.");
+    else
+      Avisar(FormatC("No se ha podido ejecutar %s: %s.", programa.c_str(), std::strerror(error)));
+    return SALIDA_FALLO;
+  }
+  int estado = 0;
+  while (::waitpid(pid, &estado, 0) < 0)
+    if (errno != EINTR) {
+      Avisar(FormatC("No se ha podido esperar a %s: %s.", programa.c_str(), std::strerror(errno)));
+      return SALIDA_FALLO;
+    }
+  if (WIFEXITED(estado)) return WEXITSTATUS(estado);
+  Avisar(FormatC("%s ha terminado por la señal %d sin escribir el informe.", programa.c_str(),
+                 WIFSIGNALED(estado) ? WTERMSIG(estado) : 0));
+  return SALIDA_FALLO;
 }
 
 int Escribir(const CString& destino, const std::string& bytes) {
@@ -97,6 +161,11 @@ int OrdenExportar(const LineaOrdenes& linea, CHostLinea&) {
 int OrdenCurvas(const LineaOrdenes& linea, CHostLinea&) {
   const CString& ruta = linea.posicionales[0];
   const CString& destino = linea.posicionales[1];
+  // The report page is drawn with Qt: by nrv, never by this tool.
+  if (linea.Tiene("informe")) {
+    std::fflush(stdout);
+    return InformeConNrv(ruta, destino);
+  }
   // A picture of another kind would be SVG under a misleading name.
   CString ext = AfxExtensionFichero(destino);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });

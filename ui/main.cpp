@@ -8,6 +8,7 @@
 #include "resources/version.h"
 #include "ui/aplicacion.h"
 #include "ui/hostqt.h"
+#include "ui/ventana_graficas.h"
 
 namespace {
 
@@ -24,6 +25,12 @@ const char kAyuda[] =
     "  -h, --help   muestra esta ayuda\n"
     "  --version    muestra la versión del programa\n"
     "  --           lo que sigue es el fichero, aunque empiece por «-»\n"
+    "\n"
+    "  --informe RED.nrv DESTINO\n"
+    "               escribe en DESTINO la página de informe de la red, como\n"
+    "               Archivo › Exportar informe...: un documento PDF o una imagen\n"
+    "               SVG o PNG (1754 x 1240, 150 ppp) según acabe en .pdf, .svg o\n"
+    "               .png; no abre ninguna ventana ni necesita pantalla\n"
     "\n"
     "Admite además las opciones de Qt, como -platform NOMBRE, -style NOMBRE\n"
     "o -reverse.\n"
@@ -55,17 +62,21 @@ const OpcionQt* BuscarOpcionQt(std::string_view arg) {
   return nullptr;
 }
 
-enum class Arranque { Ventana, Ayuda, Version, Rechazo };
+enum class Arranque { Ventana, Ayuda, Version, Rechazo, Informe, InformeIncompleto };
 
 // Read before Qt starts: the help and the version need no display, and an
 // option that neither nrv nor Qt knows is refused, not taken for a file.
 Arranque ExaminarArgumentos(int argc, char** argv, std::string& strRechazada) {
+  // The report page takes the whole line: the network and the destination.
+  if (argc > 1 && std::string_view(argv[1]) == "--informe")
+    return argc == 4 ? Arranque::Informe : Arranque::InformeIncompleto;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--") break;
     if (arg.size() < 2 || arg[0] != '-') continue;
     if (arg == "--help" || arg == "-h") return Arranque::Ayuda;
     if (arg == "--version") return Arranque::Version;
+    if (arg == "--informe") return Arranque::InformeIncompleto;
     const OpcionQt* pOpcion = BuscarOpcionQt(arg);
     if (!pOpcion) {
       strRechazada = arg;
@@ -99,6 +110,22 @@ int main(int argc, char** argv) {
       return Escribir("nrv " NRV_VERSION "\n" NRV_AVISO_VERSION);
     case Arranque::Rechazo:
       return Rechazar(strRechazada);
+    case Arranque::InformeIncompleto:
+      std::fputs("nrv: --informe va primero y le siguen la red y el destino: nrv --informe RED.nrv DESTINO\n"
+                 "«nrv --help» da más detalles.\n",
+                 stderr);
+      return 2;
+    case Arranque::Informe: {
+      // No window and no display: the page is drawn offscreen, and Qt's
+      // warnings of the session (its runtime folder) are not this run's.
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto) {
+        if (tipo == QtCriticalMsg || tipo == QtFatalMsg) std::fprintf(stderr, "nrv: %s\n", qPrintable(texto));
+        (void)contexto;
+      });
+      CAplicacionQt qapp(argc, argv);
+      return InformeSinVentana(argv[2], argv[3]);
+    }
     case Arranque::Ventana:
       break;
   }

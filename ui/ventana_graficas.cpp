@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
@@ -36,10 +37,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "data/esquema.h"
+#include "framework/dialogo.h"
+#include "framework/host.h"
+#include "framework/mensajes.h"
 #include "framework/texto.h"
 #include "network/aplicar.h"
+#include "network/exportar.h"
 #include "network/nodusdoc.h"
 #include "network/verificacion.h"
 #include "plan/plan_grafica.h"
@@ -152,6 +158,72 @@ QAbstractAxis* EjeDe(QChart* chart, Qt::Orientation o) {
   return ejes.isEmpty() ? nullptr : ejes.first();
 }
 
+// A tick every 1, 2 or 5 times a power of ten epochs: as many as the
+// plot's width holds with a label's room between labels (five before the
+// chart is laid out), never less than one epoch apart.
+double PasoEpocas(double lo, double hi, double ancho, const QFont& fuente) {
+  const QFontMetricsF fm(fuente);
+  const double etiqueta = 2.0 * fm.horizontalAdvance(QString::number(qlonglong(std::ceil(std::abs(hi)))));
+  const int marcas = ancho > etiqueta ? std::clamp(int(ancho / etiqueta), 1, 10) : 5;
+  const double bruto = std::max((hi - lo) / marcas, 1.0);
+  const double decada = std::pow(10.0, std::floor(std::log10(bruto) + 1e-9));
+  for (double f : {1.0, 2.0, 5.0})
+    if (f * decada >= bruto - 1e-9) return f * decada;
+  return 10.0 * decada;
+}
+
+// The epoch axis: whole epochs from 0, also when zoomed or panned.
+QValueAxis* NuevoEjeEpocas(QChart* chart) {
+  auto* eje = new QValueAxis();
+  eje->setTitleText(QStringLiteral("Época"));
+  eje->setLabelFormat(QStringLiteral("%.0f"));
+  eje->setTickType(QValueAxis::TicksDynamic);
+  eje->setTickAnchor(0.0);
+  eje->setTickInterval(1.0);
+  chart->addAxis(eje, Qt::AlignBottom);
+  QObject::connect(eje, &QValueAxis::rangeChanged, eje, [eje, chart](qreal lo, qreal hi) {
+    eje->setTickInterval(PasoEpocas(lo, hi, chart->plotArea().width(), eje->labelsFont()));
+  });
+  return eje;
+}
+
+// The automatic range of the epochs: from 0 to a tick at or past the
+// last, or to hasta when a mark needs more.
+void AjustarEjeEpocas(QChart* chart, QValueAxis* eje, double xMax, double hasta = 0.0) {
+  const double paso = PasoEpocas(0.0, xMax, chart->plotArea().width(), eje->labelsFont());
+  eje->setRange(0.0, std::max(std::ceil(xMax / paso - 1e-9) * paso, hasta));
+}
+
+// The share of an axis of largo pixels that a mark's half takes (a
+// twenty-fifth before the chart is laid out).
+double Holgura(double largo, double tamMarca) {
+  const double medio = tamMarca / 2.0 + 2.0;
+  return largo > 4.0 * medio ? medio / largo : 0.04;
+}
+
+// Widens [lo, hi] so that a mark at v, f of the axis wide each side of
+// its centre, lies whole inside it.
+void DarSitio(double& lo, double& hi, double v, double f) {
+  if (!std::isfinite(v) || !(hi > lo)) return;
+  if (hi - v < f * (hi - lo)) hi = (v - f * lo) / (1.0 - f);
+  if (v - lo < f * (hi - lo)) lo = (v - f * hi) / (1.0 - f);
+}
+
+// Long names in the legend cut in their middle (the end tells the
+// training curve and the test mark apart), so that the plot keeps its
+// width: no wider than a fifth of the chart, or 24 characters.
+void AbreviarLeyenda(QChart* chart) {
+  const QFontMetricsF fm(chart->legend()->font());
+  const double caracter = fm.averageCharWidth();
+  const double ancho = chart->size().width();
+  const double tope = std::max(12.0 * caracter, ancho > 0 ? std::min(24.0 * caracter, ancho / 5.0) : 24.0 * caracter);
+  for (QLegendMarker* m : chart->legend()->markers())
+    if (m->series() != nullptr) {
+      const QString etiqueta = fm.elidedText(m->series()->name(), Qt::ElideMiddle, tope);
+      if (m->label() != etiqueta) m->setLabel(etiqueta);
+    }
+}
+
 }  // namespace
 
 void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& redes, bool log, bool ajustar,
@@ -168,6 +240,7 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
     std::size_t red;
   };
   std::vector<Serie> lista;
+  const double tamMarca = fuente == nullptr ? 10.0 : 8.0;
   for (std::size_t i = 0; i < redes.size(); ++i) lista.push_back({redes[i].titulo, Tipo::Curva, i});
   for (std::size_t i = 0; i < redes.size(); ++i)
     if (!redes[i].entrenamiento[medida].empty())
@@ -188,7 +261,7 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
       if (e.tipo == Tipo::Prueba) {
         auto* marca = new QScatterSeries();
         marca->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        marca->setMarkerSize(fuente == nullptr ? 10.0 : 8.0);
+        marca->setMarkerSize(tamMarca);
         marca->setBrush(color);
         pen = QPen(Qt::white, 1.0);
         s = marca;
@@ -207,12 +280,7 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
 
   // The axes: epochs across, the measure up, logarithmic or not.
   auto* ejeX = qobject_cast<QValueAxis*>(EjeDe(chart, Qt::Horizontal));
-  if (ejeX == nullptr) {
-    ejeX = new QValueAxis();
-    ejeX->setTitleText(QStringLiteral("Época"));
-    ejeX->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(ejeX, Qt::AlignBottom);
-  }
+  if (ejeX == nullptr) ejeX = NuevoEjeEpocas(chart);
   QAbstractAxis* ejeY = EjeDe(chart, Qt::Vertical);
   const bool esLog = qobject_cast<QLogValueAxis*>(ejeY) != nullptr;
   if (ejeY == nullptr || esLog != logaritmica) {
@@ -267,7 +335,7 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
     if (redes[0].dCriterio > 0) positivos.Con(redes[0].dCriterio);
   }
   const double suelo = SueloLog(positivos);
-  const double xMax = std::max<double>(nMax, 1.0);
+  double xMax = std::max<double>(nMax, 1.0);
   const auto series = chart->series();
   for (int i = 0; i < series.size() && static_cast<std::size_t>(i) < lista.size(); ++i) {
     auto* s = static_cast<QXYSeries*>(series[i]);
@@ -288,24 +356,40 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
       puntos.reserve(static_cast<qsizetype>(v.size()));
       for (std::size_t k = 0; k < v.size(); ++k) anadir(static_cast<double>(k + 1), v[k]);
     }
+    // A new vertical axis (the scale changed) takes the series kept, empty:
+    // the old points may have no place on it (zeros on a logarithmic one).
+    for (QAbstractAxis* eje : {static_cast<QAbstractAxis*>(ejeX), ejeY})
+      if (!s->attachedAxes().contains(eje)) {
+        s->clear();
+        s->attachAxis(eje);
+      }
     s->replace(puntos);
-    if (s->attachedAxes().isEmpty()) {
-      s->attachAxis(ejeX);
-      s->attachAxis(ejeY);
-    }
   }
   for (QLegendMarker* m : chart->legend()->markers())
     if (m->series() && m->series()->name() == QString::fromUtf8(kNombreCriterio) && !criterio) m->setVisible(false);
+  AbreviarLeyenda(chart);
 
   if (!ajustar) return;
-  ejeX->setRange(0.0, xMax);
-  ejeX->applyNiceNumbers();
+  // The test figures' marks whole inside the plot, past the last epoch too.
+  const QRectF plot = chart->plotArea();
+  const double fx = Holgura(plot.width(), tamMarca), fy = Holgura(plot.height(), tamMarca);
+  std::vector<double> marcas;
+  double hastaMarca = 0.0;
+  for (const CurvasRed& r : redes)
+    if (r.bPrueba && std::isfinite(FiguraPrueba(r.prueba, medida))) {
+      marcas.push_back(logaritmica ? std::max(FiguraPrueba(r.prueba, medida), suelo) : FiguraPrueba(r.prueba, medida));
+      hastaMarca = std::max(hastaMarca, r.prueba.nEpoca / (1.0 - fx));
+    }
+  AjustarEjeEpocas(chart, ejeX, xMax, hastaMarca);
   if (logaritmica) {
     double lo = positivos.hay ? positivos.lo : 1e-3;
     double hi = positivos.hay ? positivos.hi : 1.0;
     // Whole decades round the data, so that the labels are round numbers.
-    lo = std::pow(10.0, std::floor(std::log10(std::min(lo, suelo))));
-    hi = std::pow(10.0, std::ceil(std::log10(hi) + 1e-9));
+    lo = std::log10(std::min(lo, suelo));
+    hi = std::log10(hi);
+    for (double v : marcas) DarSitio(lo, hi, std::log10(v), fy);
+    lo = std::pow(10.0, std::floor(lo));
+    hi = std::pow(10.0, std::ceil(hi + 1e-9));
     if (!(hi > lo)) hi = lo * 10.0;
     static_cast<QLogValueAxis*>(ejeY)->setRange(lo, hi);
   } else {
@@ -322,11 +406,22 @@ void LlenarGrafica(QChart* chart, int medida, const std::vector<CurvasRed>& rede
       lo = std::min(lo, 0.0);
       hi = hi > 0 ? hi * 1.05 : 1.0;
     }
+    v->setTickType(QValueAxis::TicksFixed);
     v->setRange(lo, hi);
     // No more ticks than the height holds with a free line between labels.
     const qreal linea = QFontMetricsF(v->labelsFont()).height();
     v->setTickCount(std::clamp(int(chart->plotArea().height() / (2 * linea)) + 1, 2, 5));
     v->applyNiceNumbers();
+    // A mark on the edge: the axis goes on a little past the round ticks.
+    lo = v->min();
+    hi = v->max();
+    for (double m : marcas) DarSitio(lo, hi, m, fy);
+    if (lo < v->min() || hi > v->max()) {
+      v->setTickType(QValueAxis::TicksDynamic);
+      v->setTickAnchor(v->min());
+      v->setTickInterval((v->max() - v->min()) / std::max(v->tickCount() - 1, 1));
+      v->setRange(lo, hi);
+    }
   }
 }
 
@@ -356,13 +451,9 @@ void LlenarGraficaClases(QChart* chart, const CurvasRed& red, const QStringList&
       chart->addSeries(s);
     }
   }
+  AbreviarLeyenda(chart);
   auto* ejeX = qobject_cast<QValueAxis*>(EjeDe(chart, Qt::Horizontal));
-  if (ejeX == nullptr) {
-    ejeX = new QValueAxis();
-    ejeX->setTitleText(QStringLiteral("Época"));
-    ejeX->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(ejeX, Qt::AlignBottom);
-  }
+  if (ejeX == nullptr) ejeX = NuevoEjeEpocas(chart);
   auto* ejeY = qobject_cast<QValueAxis*>(EjeDe(chart, Qt::Vertical));
   if (ejeY == nullptr) {
     ejeY = new QValueAxis();
@@ -392,8 +483,7 @@ void LlenarGraficaClases(QChart* chart, const CurvasRed& red, const QStringList&
     }
   }
   if (!ajustar) return;
-  ejeX->setRange(0.0, std::max<double>(nEpocas, 1.0));
-  ejeX->applyNiceNumbers();
+  AjustarEjeEpocas(chart, ejeX, std::max<double>(nEpocas, 1.0));
   double lo = y.hay ? y.lo : 0.0, hi = y.hay ? y.hi : 100.0;
   const double margen = std::max((hi - lo) * 0.08, 0.5);
   lo = std::max(0.0, lo - margen);
@@ -992,7 +1082,8 @@ void PintarInforme(QPainter& p, const QRectF& pagina, double ppp, const DatosInf
   p.setFont(titulo);
   const QFontMetricsF ft(titulo, p.device());
   double y = area.top();
-  p.drawText(QRectF(area.left(), y, area.width(), ft.height()), Qt::AlignLeft | Qt::AlignTop, datos.titulo);
+  p.drawText(QRectF(area.left(), y, area.width(), ft.height()), Qt::AlignLeft | Qt::AlignTop,
+             ft.elidedText(datos.titulo, Qt::ElideMiddle, area.width()));
   y += ft.height() + 6;
   p.setFont(texto);
   const QFontMetricsF fl(texto, p.device());
@@ -1030,8 +1121,11 @@ void PintarInforme(QPainter& p, const QRectF& pagina, double ppp, const DatosInf
     chart->setAnimationOptions(QChart::NoAnimation);
     const QRectF sitio(0, 0, area.width(), alto - 4);
     chart->setGeometry(sitio);
-    LlenarGrafica(chart, k, redes, log, true, &ejes);
-    chart->layout()->activate();
+    // Twice: the ticks and the marks' room follow the plot as laid out.
+    for (int vez = 0; vez < 2; ++vez) {
+      LlenarGrafica(chart, k, redes, log, true, &ejes);
+      chart->layout()->activate();
+    }
     escena.setSceneRect(sitio);
     escena.render(&p, QRectF(area.left(), y + k * alto, sitio.width(), sitio.height()), sitio);
   }
@@ -1109,4 +1203,73 @@ QByteArray PdfInforme(const DatosInforme& datos, const std::vector<CurvasRed>& r
     p.end();
   }
   return bytes;
+}
+
+QString FechaInforme() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
+namespace {
+
+// Without windows, the framework's messages go to standard error as
+// nrv-cli writes them; a question is answered no.
+class CHostSinVentana : public IAfxHost {
+ public:
+  CHostSinVentana() : m_pAnterior(&AfxGetHost()) {
+    AfxSetUiThread();
+    AfxSetHost(this);
+  }
+  ~CHostSinVentana() override { AfxSetHost(m_pAnterior); }
+  CHostSinVentana(const CHostSinVentana&) = delete;
+  CHostSinVentana& operator=(const CHostSinVentana&) = delete;
+  int MessageBox(const CString& texto, UINT estilo, UINT) override {
+    std::fprintf(stderr, "nrv: %s\n", texto.c_str());
+    std::fflush(stderr);
+    const UINT tipo = estilo & MB_TYPEMASK;
+    return tipo == MB_YESNO || tipo == MB_YESNOCANCEL ? IDNO : IDOK;
+  }
+  INT_PTR DoModal(CDialog&) override { return IDCANCEL; }
+  INT_PTR DoModal(CFileDialog&) override { return IDCANCEL; }
+  void WakeUi() override {}
+
+ private:
+  IAfxHost* m_pAnterior;
+};
+
+}  // namespace
+
+int InformeSinVentana(const CString& red, const CString& destino) {
+  const CHostSinVentana host;
+  CString tipo = AfxExtensionFichero(destino);
+  std::transform(tipo.begin(), tipo.end(), tipo.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+  if (tipo != "png" && tipo != "svg" && tipo != "pdf") {
+    AfxMessageBox(FormatC("El informe se guarda como documento PDF o imagen SVG o PNG; el nombre %s ha de acabar "
+                          "en .pdf, .svg o .png.",
+                          destino.c_str()),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return 2;
+  }
+  CNodusDoc doc;
+  if (!doc.OnOpenDocument(red)) return 1;
+  // Titled by its file's name, as its window is.
+  doc.SetPathName(red);
+  if (const Resultado<Hecho> c = ComprobarDestinoRed(doc, red, destino); !c) {
+    AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    return 2;
+  }
+  const DatosInforme datos = DatosDe(doc, FechaInforme());
+  const std::vector<CurvasRed> curvas{CurvasDe(doc)};
+  const QByteArray b = tipo == "png"   ? PngInforme(datos, curvas, true, kTamPngInforme)
+                       : tipo == "svg" ? SvgInforme(datos, curvas, true)
+                                       : PdfInforme(datos, curvas, true);
+  if (b.isEmpty()) {
+    AfxMessageBox(FormatC("No se ha podido dibujar el informe para %s.", destino.c_str()), MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+  }
+  if (const Resultado<Hecho> r = EscribirExportacion(destino, std::string(b.constData(), std::size_t(b.size()))); !r) {
+    AfxMessageBox(r.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+  }
+  std::printf("Informe guardado en %s (%lld bytes, épocas: %u).\n", destino.c_str(), static_cast<long long>(b.size()),
+              curvas[0].Puntos());
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

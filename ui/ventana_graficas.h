@@ -199,6 +199,8 @@ struct DatosInforme {
   QStringList lineas;   // shape, parameters, files, date, final figures
 };
 DatosInforme DatosDe(const CNodusDoc& doc, const QString& fecha);
+// The date on a report page, the same in every locale.
+QString FechaInforme();
 
 // The report page on a painter: the rectangle is the page's printable
 // area in the painter's coordinates, ppp its dots per inch. Title and
@@ -211,3 +213,12 @@ void PintarInforme(QPainter& p, const QRectF& pagina, double ppp, const DatosInf
 QByteArray PngInforme(const DatosInforme& datos, const std::vector<CurvasRed>& redes, bool log, QSize tam);
 QByteArray SvgInforme(const DatosInforme& datos, const std::vector<CurvasRed>& redes, bool log);
 QByteArray PdfInforme(const DatosInforme& datos, const std::vector<CurvasRed>& redes, bool log);
+
+// The size of a report page as PNG when none is chosen: 150 dpi.
+inline constexpr QSize kTamPngInforme{1754, 1240};
+// The report page of the network file red written to destino, without
+// any window (nrv --informe): a PDF, SVG or PNG (kTamPngInforme) page as
+// Exportar informe writes it for a network whose graph window is closed.
+// Failures go through the framework's host. Returns the exit code: 0
+// written, 1 failed, 2 refused.
+int InformeSinVentana(const CString& red, const CString& destino);

@@ -1,6 +1,5 @@
 #include "ui/vista.h"
 
-#include <QDateTime>
 #include <QFrame>
 #include <QInputDialog>
 #include <QLabel>
@@ -65,9 +64,6 @@ std::vector<CNodusDoc*> RedesAbiertas() {
     if (auto* n = dynamic_cast<CNodusDoc*>(d)) v.push_back(n);
   return v;
 }
-
-// The date on a report page, the same in every locale.
-QString FechaInforme() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
 
 }  // namespace
 

@@ -30,7 +30,7 @@ uso info "Uso: nrv-cli info RED.nrv [opciones]"
 uso importar "Uso: nrv-cli importar TABLA DESTINO [opciones]"
 uso aplicar "Uso: nrv-cli aplicar RED.nrv DATOS [SALIDA] [opciones]"
 uso exportar "Uso: nrv-cli exportar RED.nrv DESTINO.c [opciones]"
-uso curvas "Uso: nrv-cli curvas RED.nrv DESTINO.svg"
+uso curvas "Uso: nrv-cli curvas RED.nrv DESTINO.svg [opciones]"
 
 # The defaults named are the dialog's.
 ejecutar nueva --help

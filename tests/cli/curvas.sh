@@ -77,4 +77,16 @@ ejecutar curvas x.nrv no-existe/c.svg
 espera_rc 1 "curvas a una carpeta que no existe"
 espera_error "No se ha podido crear el fichero no-existe/c.svg: no existe el fichero o la carpeta." "curvas a una carpeta que no existe"
 
+# --informe has nrv draw the page: a tool without nrv beside it nor on the
+# PATH says so, and writes nothing.
+mkdir solo
+cp "$NRV" solo/nrv-cli
+PATH=/nonexistent solo/nrv-cli curvas x.nrv i.pdf --informe >salida.txt 2>errores.txt
+RC=$?
+ERRORES=$(cat errores.txt)
+espera_rc 1 "curvas --informe sin nrv"
+espera_error "La página de informe la dibuja el programa nrv, que no está instalado junto a nrv-cli ni en el PATH; instálelo (no necesita pantalla), o use «nrv-cli curvas» sin --informe, que escribe las gráficas en SVG." \
+  "curvas --informe sin nrv"
+[ -e i.pdf ] && fallo "curvas --informe sin nrv ha escrito i.pdf"
+
 termina

@@ -85,6 +85,24 @@ else
 fi
 ! grep -q "opción" errores.txt || fallo "nrv -- -iris.nrv: $(cat errores.txt)"
 
+# --informe writes the report page with no display, and takes nothing else.
+cp "$EJEMPLOS/iris.nrv" iris.nrv
+ejecutar --informe iris.nrv informe.svg
+[ "$RC" -eq 0 ] || fallo "nrv --informe: código $RC ($(head -c 300 errores.txt))"
+[ "$(cat salida.txt)" = "Informe guardado en informe.svg ($(stat -c %s informe.svg) bytes, épocas: 100)." ] ||
+  fallo "nrv --informe: «$(cat salida.txt)»"
+[ ! -s errores.txt ] || fallo "nrv --informe ha escrito en la salida de errores: $(cat errores.txt)"
+grep -q "Curvas de entrenamiento de iris.nrv" informe.svg || fallo "informe.svg no lleva el título"
+ejecutar --informe iris.nrv informe.jpg
+[ "$RC" -eq 2 ] && [ ! -e informe.jpg ] || fallo "nrv --informe a un .jpg: código $RC"
+for args in "--informe" "--informe iris.nrv" "--informe iris.nrv a.pdf b.pdf" "iris.nrv --informe a.pdf"; do
+  # shellcheck disable=SC2086
+  ejecutar $args
+  [ "$RC" -eq 2 ] || fallo "nrv $args: código $RC, se esperaba 2"
+  [ "$(head -n 1 errores.txt)" = "nrv: --informe va primero y le siguen la red y el destino: nrv --informe RED.nrv DESTINO" ] ||
+    fallo "nrv $args: «$(head -n 1 errores.txt)»"
+done
+
 if [ "$FALLOS" -ne 0 ]; then
   echo "$FALLOS comprobaciones fallidas" >&2
   exit 1

@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLogValueAxis>
 #include <QtCharts/QScatterSeries>
@@ -79,6 +81,23 @@ QStringList Nombres(QChart* c) {
   QStringList n;
   for (QAbstractSeries* s : c->series()) n << s->name();
   return n;
+}
+
+// Whether the epoch axis labels its ticks (of either kind) with whole
+// epochs, each once, at least two; its labels, for the failure's text.
+bool EpocasEnteras(QChart* c, QString& etiquetas) {
+  auto* v = qobject_cast<QValueAxis*>(c->axes(Qt::Horizontal).first());
+  const bool dinamicas = v->tickType() == QValueAxis::TicksDynamic;
+  const double paso = dinamicas ? v->tickInterval() : (v->max() - v->min()) / (v->tickCount() - 1);
+  double x = dinamicas ? v->tickAnchor() + std::ceil((v->min() - v->tickAnchor()) / paso - 1e-9) * paso : v->min();
+  QStringList l;
+  bool enteras = true;
+  for (; x <= v->max() + 1e-9 && l.size() < 1000; x += paso) {
+    l << QString::asprintf(qPrintable(v->labelFormat()), x);
+    enteras = enteras && std::abs(l.last().toDouble() - x) < 1e-9;
+  }
+  etiquetas = l.join(QLatin1Char(' '));
+  return enteras && l.size() >= 2 && QSet<QString>(l.begin(), l.end()).size() == l.size();
 }
 
 }  // namespace
@@ -238,6 +257,75 @@ class PruebaGraficas : public QObject {
                     d->m_arrErrorMaximo.m_pDatos[epoca - 1], d->m_arrErrorTotal.m_pDatos[epoca - 1],
                     d->m_arrAciertos.m_pDatos[epoca - 1]));
       QCOMPARE(w->Lectura(), esperada);
+    }
+  }
+
+  // However few the epochs, and zoomed in to a few, the epoch axis counts
+  // whole epochs, each once: 0 and 1 for a network never trained.
+  void elEjeDeEpocasCuentaEpocasEnteras() {
+    CNodusDoc* d = Doc();
+    const UINT n = d->m_nPuntos.load();
+    CVentanaGraficas* w = AbrirGraficas();
+    QVERIFY(w);
+    w->parentWidget()->resize(800, 700);
+    QCoreApplication::processEvents();
+    QString l;
+    for (UINT puntos : {0u, 1u, 2u, 7u, n}) {
+      d->m_nPuntos.store(puntos);
+      w->Refrescar();
+      for (int k = 0; k < 3; ++k) QVERIFY2(EpocasEnteras(w->Vista(k)->chart(), l), qPrintable(l));
+      if (puntos <= 1) QCOMPARE(RangoX(w->Vista(0)->chart()), (std::pair<double, double>(0.0, 1.0)));
+    }
+    CVistaGrafica* v = w->Vista(kGraficaAciertos);
+    v->setFocus();
+    for (int i = 0; i < 16; ++i) QTest::keyClick(v, Qt::Key_Plus);
+    QVERIFY(RangoX(v->chart()).second - RangoX(v->chart()).first < 5.0);
+    QVERIFY2(EpocasEnteras(v->chart(), l), qPrintable(l));
+    w->MostrarPagina(1);
+    QVERIFY2(EpocasEnteras(w->PaginaClases()->Vista()->chart(), l), qPrintable(l));
+  }
+
+  // The test file's mark at the last epoch, at a figure on the edge of the
+  // data (every hit, no error, the largest total error), lies whole inside
+  // each plot, on either scale. A network's long title leaves the plots
+  // their width: the legend cuts it in the middle, the curve keeps it.
+  void laMarcaYLaLeyendaDejanSitioALaGrafica() {
+    CNodusDoc* d = Doc();
+    const UINT n = d->m_nPuntos.load();
+    const double total = *std::max_element(d->m_arrErrorTotal.m_pDatos, d->m_arrErrorTotal.m_pDatos + n);
+    d->m_opciones.bFigurasPrueba = true;
+    d->m_opciones.figurasPrueba = FigurasPrueba{n, 30, 30, 100.0, total, 0.0};
+    CVentanaGraficas* w = AbrirGraficas();
+    QVERIFY(w);
+    w->parentWidget()->resize(800, 700);
+    for (bool log : {true, false}) {
+      w->FijarEscalaLogaritmica(log);
+      QCoreApplication::processEvents();
+      for (int k = 0; k < 3; ++k) {
+        QChart* c = w->Vista(k)->chart();
+        auto* marca = qobject_cast<QScatterSeries*>(c->series().at(int(Nombres(c).indexOf("iris.nrv (prueba)"))));
+        QVERIFY(marca);
+        const QPointF medio(marca->markerSize() / 2.0, marca->markerSize() / 2.0);
+        const QPointF centro = c->mapToPosition(marca->at(0), marca);
+        QVERIFY2(c->plotArea().contains(QRectF(centro - medio, centro + medio)), qPrintable(QString::number(k)));
+      }
+    }
+    const double ancho = w->Vista(kGraficaErrorTotal)->chart()->plotArea().width();
+    const QString largo = QStringLiteral("una red de iris entrenada con todos los parámetros por omisión y con un "
+                                         "nombre mucho más largo de lo que cabe en cualquier leyenda.nrv");
+    QVERIFY(m_app->OpenDocumentFile(Copia(largo).toStdString()) != nullptr);
+    CVentanaGraficas* otra = AbrirGraficas();
+    QVERIFY(otra && otra != w);
+    otra->parentWidget()->resize(800, 700);
+    otra->Superponer(w->Documento(), true);
+    QCoreApplication::processEvents();
+    for (int k = 0; k < 3; ++k) {
+      QChart* c = otra->Vista(k)->chart();
+      QCOMPARE(c->series().first()->name(), largo);
+      QVERIFY(c->plotArea().width() > 0.85 * ancho);
+      const QString etiqueta = c->legend()->markers(c->series().first()).first()->label();
+      QVERIFY2(etiqueta.startsWith("una red") && etiqueta.endsWith(".nrv") && etiqueta.size() < 30, qPrintable(etiqueta));
+      QCOMPARE(c->legend()->markers(c->series().at(1)).first()->label(), QStringLiteral("iris.nrv"));
     }
   }
 
