@@ -172,6 +172,8 @@ pi=$(pico "$nrv" importar millon.csv millon.txt)
 "$nrv" nueva millon.nrv millon.txt millon.txt --epocas 1 >/dev/null
 pv=$(pico "$nrv" verificar millon.nrv millon.txt)
 echo "importar: $pi KB; verificar: $pv KB; importar / verificar: $(awk -v a="$pi" -v b="$pv" 'BEGIN { printf "%.2f", a / b }')"
+pp=$(pico "$nrv" importar millon.csv partida.txt --particion 70,15,15)
+echo "importar --particion 70,15,15: $pp KB; / verificar: $(awk -v a="$pp" -v b="$pv" 'BEGIN { printf "%.2f", a / b }')"
 
 # ---------------------------------------------------------------- loading
 parte "Carga binaria frente a un read() del mismo fichero (53 MB, en la caché de disco)"

@@ -105,11 +105,12 @@ Resultado<Hecho> Partir(Importacion& imp, const CString& strEsquema, const Opcio
   if (imp.bEsquemaNuevo) {
     if (Resultado<Hecho> r = EscalaDeFilas(imp.esquema, imp.tabla, imp.filasPartes[PARTE_ENTRENAMIENTO]); !r)
       return r.GetFallo();
+    // The samples of the first scale go before those of the second come.
+    imp.pConjunto.reset();
     Resultado<ConjuntoEsquema> c = AplicarEsquema(imp.tabla, imp.esquema, strEsquema, true);
     if (!c) return c.GetFallo();
     imp.pConjunto = std::move(c->pConjunto);
   }
-  for (const std::vector<UINT>& filas : imp.filasPartes) imp.partes.push_back(Filas(*imp.pConjunto, filas));
   return Hecho{};
 }
 
@@ -208,7 +209,7 @@ CString TextoLectura(const Tabla& t) {
 CString ResumenImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
   const CConjuntoDatos& c = *imp.pConjunto;
   CString s;
-  if (imp.partes.empty()) {
+  if (imp.filasPartes.empty()) {
     s = "Tabla " + imp.tabla.strRuta + " importada en " + strDestino + ": " +
         Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " + Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
         Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
@@ -217,31 +218,38 @@ CString ResumenImportacion(const Importacion& imp, const CString& strDestino, co
         FormatC(" con la semilla %u: ", imp.nSemilla) + Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
         Cuenta(c.m_nSalidas, "salida", "salidas") + ".\n";
     static const char* const kTitulos[] = {"Entrenamiento", "Verificación", "Prueba"};
-    for (UINT j = 0; j < imp.partes.size() && j < NUM_PARTES; ++j)
+    for (UINT j = 0; j < imp.filasPartes.size() && j < NUM_PARTES; ++j)
       s += FormatC("%s (%s): ", kTitulos[j], Cuota(imp, j).c_str()) +
-           Cuenta(imp.partes[j]->m_nMuestras, "muestra", "muestras") + " en " + RutaParte(strDestino, j) + ".\n";
+           Cuenta(UINT(imp.filasPartes[j].size()), "muestra", "muestras") + " en " + RutaParte(strDestino, j) + ".\n";
   }
   s += TextoLectura(imp.tabla) + "\n";
   s += (imp.esquema.Clase() ? "Clases, en el orden de las salidas: " : "Salidas: ") +
        Lista(imp.esquema.NombresSalidas()) + ".\n";
   if (!strEsquema.empty()) {
     if (!imp.bEsquemaNuevo) s += "Esquema aplicado: " + strEsquema + ".\n";
-    else if (imp.partes.empty()) s += "Esquema escrito en " + strEsquema + ".\n";
+    else if (imp.filasPartes.empty()) s += "Esquema escrito en " + strEsquema + ".\n";
     else s += "Esquema escrito en " + strEsquema + ", con la escala de las filas de entrenamiento.\n";
   }
   return s;
 }
 
-std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios) {
+std::unique_ptr<CConjuntoDatos> ConjuntoParte(const Importacion& imp, UINT j) {
+  return Filas(*imp.pConjunto, imp.filasPartes.at(j));
+}
+
+std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios,
+                       const std::vector<UINT>* filas) {
+  const UINT nMuestras = filas ? UINT(filas->size()) : c.m_nMuestras;
+  auto fila = [&](UINT m) { return filas ? (*filas)[m] : m; };
   std::string s;
   if (bBinario) {
-    s.reserve(12 + std::size_t(c.m_nMuestras) * (std::size_t(c.m_nEntradas) + c.m_nSalidas) * sizeof(double));
+    s.reserve(12 + std::size_t(nMuestras) * (std::size_t(c.m_nEntradas) + c.m_nSalidas) * sizeof(double));
     AnadirU32(s, c.m_nEntradas);
     AnadirU32(s, c.m_nSalidas);
-    AnadirU32(s, c.m_nMuestras);
-    for (UINT m = 0; m < c.m_nMuestras; ++m) {
-      for (UINT i = 0; i < c.m_nEntradas; ++i) AnadirDouble(s, c.m_matEntradas.m_ppFilas[m][i]);
-      for (UINT k = 0; k < c.m_nSalidas; ++k) AnadirDouble(s, c.m_matSalidas.m_ppFilas[m][k]);
+    AnadirU32(s, nMuestras);
+    for (UINT m = 0; m < nMuestras; ++m) {
+      for (UINT i = 0; i < c.m_nEntradas; ++i) AnadirDouble(s, c.m_matEntradas.m_ppFilas[fila(m)][i]);
+      for (UINT k = 0; k < c.m_nSalidas; ++k) AnadirDouble(s, c.m_matSalidas.m_ppFilas[fila(m)][k]);
     }
     return s;
   }
@@ -257,15 +265,15 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
     s += bytes + "\r\n";
   }
   const std::size_t nCabecera = s.size();
-  for (UINT m = 0; m < c.m_nMuestras; ++m) {
-    AnadirFila(s, c.m_nEntradas ? c.m_matEntradas.m_ppFilas[m] : nullptr, c.m_nEntradas);
-    AnadirFila(s, c.m_nSalidas ? c.m_matSalidas.m_ppFilas[m] : nullptr, c.m_nSalidas);
+  for (UINT m = 0; m < nMuestras; ++m) {
+    AnadirFila(s, c.m_nEntradas ? c.m_matEntradas.m_ppFilas[fila(m)] : nullptr, c.m_nEntradas);
+    AnadirFila(s, c.m_nSalidas ? c.m_matSalidas.m_ppFilas[fila(m)] : nullptr, c.m_nSalidas);
     // Room for the rest at once, from the first samples' length and a
     // fifth more: a text that doubles as it grows holds three times its
     // size for a moment, and a large data file is most of an import's
     // memory.
-    if (m + 1 == 64 && c.m_nMuestras > 64)
-      s.reserve(s.size() + (s.size() - nCabecera) / 64 * (c.m_nMuestras - 64) * 6 / 5 + 4096);
+    if (m + 1 == 64 && nMuestras > 64)
+      s.reserve(s.size() + (s.size() - nCabecera) / 64 * (nMuestras - 64) * 6 / 5 + 4096);
   }
   return s;
 }
@@ -273,14 +281,14 @@ std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector
 Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDestino, const CString& strEsquema) {
   // The data files: the one destination, or each part's beside it.
   std::vector<CString> rutas;
-  std::vector<const CConjuntoDatos*> conjuntos;
-  if (imp.partes.empty()) {
+  std::vector<const std::vector<UINT>*> filas;
+  if (imp.filasPartes.empty()) {
     rutas.push_back(strDestino);
-    conjuntos.push_back(imp.pConjunto.get());
+    filas.push_back(nullptr);
   }
-  for (UINT j = 0; j < imp.partes.size(); ++j) {
+  for (UINT j = 0; j < imp.filasPartes.size(); ++j) {
     rutas.push_back(RutaParte(strDestino, j));
-    conjuntos.push_back(imp.partes[j].get());
+    filas.push_back(&imp.filasPartes[j]);
   }
   for (const CString& ruta : rutas)
     if (Resultado<Hecho> c = AfxComprobarDestino(ruta, {{imp.tabla.strRuta, "la propia tabla"}, {strEsquema, "el propio esquema"}},
@@ -293,20 +301,21 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
   const CString nombre = std::filesystem::path(imp.tabla.strRuta).filename().string();
   std::vector<std::string> datos;
   for (UINT j = 0; j < rutas.size(); ++j) {
-    const CConjuntoDatos& c = *conjuntos[j];
+    const CConjuntoDatos& c = *imp.pConjunto;
+    const UINT nMuestras = filas[j] ? UINT(filas[j]->size()) : c.m_nMuestras;
     CString origen = nombre;
-    if (!imp.partes.empty())
+    if (filas[j])
       origen += FormatC(", %s (%s de %u filas, semilla %u%s)", NombreParte(j), Cuota(imp, j).c_str(),
                         imp.pConjunto->m_nMuestras, imp.nSemilla, imp.bEstratificada ? ", por clases" : "");
     std::vector<CString> comentarios;
-    comentarios.push_back(origen + ": " + Cuenta(c.m_nMuestras, "muestra", "muestras") + ", " +
+    comentarios.push_back(origen + ": " + Cuenta(nMuestras, "muestra", "muestras") + ", " +
                           Cuenta(c.m_nEntradas, "entrada", "entradas") + ", " +
                           Cuenta(c.m_nSalidas, "salida", "salidas"));
     if (imp.esquema.ConNombres()) {
       comentarios.push_back("entradas:" + Nombres(entradas));
       comentarios.push_back("salidas:" + Nombres(imp.esquema.NombresSalidas()));
     }
-    datos.push_back(BytesDatos(c, CConjuntoDatos::TipoFichero(rutas[j]) == 2, comentarios));
+    datos.push_back(BytesDatos(c, CConjuntoDatos::TipoFichero(rutas[j]) == 2, comentarios, filas[j]));
   }
 
   const bool escribirEsquema = imp.bEsquemaNuevo && !strEsquema.empty();

@@ -37,9 +37,9 @@ struct Importacion {
   CEsquema esquema;
   bool bEsquemaNuevo = false;  // made from this table (else the scheme file, applied as it is)
   std::unique_ptr<CConjuntoDatos> pConjunto;  // the whole table
-  // With a split: each part's rows (indices of the table's rows) and samples.
+  // With a split: each part's rows (indices of the table's rows), written
+  // from the whole table's samples, never copied.
   std::vector<std::vector<UINT>> filasPartes;
-  std::vector<std::unique_ptr<CConjuntoDatos>> partes;
   std::vector<UINT> porcentajes;
   std::uint32_t nSemilla = 1;
   bool bEstratificada = false;
@@ -94,4 +94,9 @@ Resultado<Hecho> GuardarImportacion(const Importacion& imp, const CString& strDe
 // shortest form that reads back to the same double; the comment lines
 // given (UTF-8, without their '/') head the file in Windows-1252, their
 // line breaks written as \n and \r.
-std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios = {});
+// With filas, those samples of c, in that order.
+std::string BytesDatos(const CConjuntoDatos& c, bool bBinario, const std::vector<CString>& comentarios = {},
+                       const std::vector<UINT>* filas = nullptr);
+
+// A part of a split as a sample set of its own (a copy of its rows).
+std::unique_ptr<CConjuntoDatos> ConjuntoParte(const Importacion& imp, UINT j);

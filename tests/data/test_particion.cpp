@@ -161,13 +161,15 @@ TEST(Particion, ImportarPartidaConLaEscalaDelEntrenamiento) {
   op.bEstratificar = true;
   Resultado<Importacion> imp = ImportarTabla(tabla, esquema, op);
   ASSERT_TRUE(imp) << imp.Mensaje();
-  ASSERT_EQ(imp->partes.size(), 3u);
+  ASSERT_EQ(imp->filasPartes.size(), 3u);
   EsParticion(imp->filasPartes, 40);
-  EXPECT_EQ(imp->partes[0]->m_nMuestras, 24u);
+  std::vector<std::unique_ptr<CConjuntoDatos>> partes;
+  for (UINT j = 0; j < 3; ++j) partes.push_back(ConjuntoParte(*imp, j));
+  EXPECT_EQ(partes[0]->m_nMuestras, 24u);
   // Class a: 10 rows, so 6, 2 and 2.
   for (UINT j = 0; j < 3; ++j) {
     UINT a = 0;
-    for (UINT s = 0; s < imp->partes[j]->m_nMuestras; ++s) a += imp->partes[j]->m_matSalidas.m_ppFilas[s][0] == 1.0;
+    for (UINT s = 0; s < partes[j]->m_nMuestras; ++s) a += partes[j]->m_matSalidas.m_ppFilas[s][0] == 1.0;
     EXPECT_EQ(a, j == 0 ? 6u : 2u);
   }
   double minimo = 1e9, maximo = -1e9;
@@ -181,8 +183,8 @@ TEST(Particion, ImportarPartidaConLaEscalaDelEntrenamiento) {
   EXPECT_EQ(imp->esquema.columnas[1].dMaximo, 1000 - 3 * minimo);
   // Each part's sample is its table row read through that scheme.
   for (UINT j = 0; j < 3; ++j)
-    for (UINT s = 0; s < imp->partes[j]->m_nMuestras; ++s)
-      EXPECT_EQ(imp->partes[j]->m_matEntradas.m_ppFilas[s][0],
+    for (UINT s = 0; s < partes[j]->m_nMuestras; ++s)
+      EXPECT_EQ(partes[j]->m_matEntradas.m_ppFilas[s][0],
                 CEsquema::Escalar(x, static_cast<double>(imp->filasPartes[j][s])));
 
   const std::string destino = carpeta.Fichero("t.txt");
@@ -191,7 +193,7 @@ TEST(Particion, ImportarPartidaConLaEscalaDelEntrenamiento) {
   for (UINT j = 0; j < 3; ++j) {
     CConjuntoDatos leido;
     ASSERT_TRUE(leido.Cargar(RutaParte(destino, j)));
-    EXPECT_EQ(leido.m_nMuestras, imp->partes[j]->m_nMuestras);
+    EXPECT_EQ(leido.m_nMuestras, partes[j]->m_nMuestras);
   }
   EXPECT_EQ(LeerFichero(RutaParte(destino, PARTE_PRUEBA)).substr(0, 60),
             "/ t.csv, prueba (20 % de 40 filas, semilla 3, por clases): 8");
