@@ -6,7 +6,13 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QListWidget>
+#include <QGuiApplication>
+#include <QImage>
 #include <QRegularExpression>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextBrowser>
@@ -44,6 +50,45 @@ QString TituloDe(const QString& ruta) {
   return QFileInfo(ruta).completeBaseName();
 }
 
+// The chapter's pages: a picture wider than the page is shown at the
+// page's width, and again when the window changes width.
+class CNavegadorAyuda : public QTextBrowser {
+ public:
+  explicit CNavegadorAyuda(QWidget* padre) : QTextBrowser(padre) {
+    m_reloj.setSingleShot(true);
+    m_reloj.setInterval(150);
+    QObject::connect(&m_reloj, &QTimer::timeout, this, [this] {
+      if (source().isEmpty()) return;
+      const int posicion = verticalScrollBar()->value();
+      reload();
+      verticalScrollBar()->setValue(posicion);
+    });
+  }
+
+  QVariant loadResource(int tipo, const QUrl& nombre) override {
+    QVariant v = QTextBrowser::loadResource(tipo, nombre);
+    if (tipo != QTextDocument::ImageResource || !v.isValid()) return v;
+    QImage img = v.typeId() == QMetaType::QImage ? v.value<QImage>() : QImage::fromData(v.toByteArray());
+    const int ancho = AnchoPagina();
+    if (img.isNull() || img.width() <= ancho) return v;
+    return img.scaledToWidth(ancho, Qt::SmoothTransformation);
+  }
+
+  // The width a picture may take: the page's, less its margins.
+  int AnchoPagina() const {
+    return std::max(120, viewport()->width() - 2 * int(document()->documentMargin()) - 4);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QTextBrowser::resizeEvent(e);
+    if (e->oldSize().width() != e->size().width()) m_reloj.start();
+  }
+
+ private:
+  QTimer m_reloj;
+};
+
 }  // namespace
 
 QList<CapituloManual> CapitulosManual() {
@@ -79,7 +124,7 @@ CVentanaAyuda::CVentanaAyuda(QWidget* padre) : QMainWindow(padre), m_capitulos(C
     auto* e = new QListWidgetItem(c.titulo, m_pIndice);
     e->setData(Qt::UserRole, c.fichero);
   }
-  m_pNavegador = new QTextBrowser(this);
+  m_pNavegador = new CNavegadorAyuda(this);
   m_pNavegador->setObjectName(QStringLiteral("navegadorAyuda"));
   m_pNavegador->setOpenExternalLinks(true);  // a web address opens in the browser, if there is one
   m_pNavegador->setSearchPaths({QString::fromUtf8(kCarpeta)});
@@ -111,7 +156,21 @@ CVentanaAyuda::CVentanaAyuda(QWidget* padre) : QMainWindow(padre), m_capitulos(C
     if (e != nullptr && e->data(Qt::UserRole).toString() != CapituloActual())
       MostrarCapitulo(e->data(Qt::UserRole).toString());
   });
-  resize(900, 640);
+  // Esc and Ctrl+W close it, as a help window does.
+  auto* cerrar = new QAction(this);
+  cerrar->setObjectName(QStringLiteral("cerrarAyuda"));
+  QList<QKeySequence> teclas = {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+  for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Close))
+    if (!teclas.contains(k)) teclas << k;
+  cerrar->setShortcuts(teclas);
+  cerrar->setShortcutContext(Qt::WindowShortcut);
+  connect(cerrar, &QAction::triggered, this, &QWidget::close);
+  addAction(cerrar);
+  // Never larger than the screen it opens on.
+  const QScreen* pantalla = padre ? padre->screen() : QGuiApplication::primaryScreen();
+  QSize tam(900, 640);
+  if (pantalla) tam = tam.boundedTo(pantalla->availableGeometry().size() * 0.9);
+  resize(tam);
 }
 
 bool CVentanaAyuda::MostrarContexto(UINT contexto) {

@@ -73,6 +73,8 @@ class PruebaAyuda : public QObject {
   // and every picture is there.
   void enlacesEImagenes() {
     CVentanaAyuda ayuda;
+    ayuda.resize(640, 480);
+    ayuda.show();
     QStringList capitulos;
     for (const CapituloManual& c : CapitulosManual()) capitulos << c.fichero;
     static const QRegularExpression kEnlace(QStringLiteral("\\]\\(([^)\\s]+)\\)"));
@@ -94,6 +96,10 @@ class PruebaAyuda : public QObject {
           // What the help window loads for it.
           const QVariant recurso = ayuda.Navegador()->loadResource(QTextDocument::ImageResource, QUrl(destino));
           QVERIFY2(recurso.isValid(), qPrintable(destino));
+          // Never wider than the page.
+          const QImage cargada = recurso.typeId() == QMetaType::QImage ? recurso.value<QImage>()
+                                                                       : QImage::fromData(recurso.toByteArray());
+          QVERIFY2(cargada.width() <= ayuda.Navegador()->viewport()->width(), qPrintable(destino));
           ++imagenes;
         } else {
           QVERIFY2(capitulos.contains(destino), qPrintable(c + QStringLiteral(": ") + destino));
@@ -139,6 +145,16 @@ class PruebaAyuda : public QObject {
     QCOMPARE(m->VentanaAyuda(), ayuda);
     QVERIFY(ayuda->isVisible());
     QCOMPARE(ayuda->CapituloActual(), QStringLiteral("10-nrv.md"));
+    // Esc and Ctrl+W close it; it fits the screen.
+    QVERIFY(ayuda->frameGeometry().height() <= ayuda->screen()->availableGeometry().height());
+    QVERIFY(QTest::qWaitForWindowActive(ayuda));
+    QTest::keyClick(ayuda->Navegador(), Qt::Key_Escape);
+    QVERIFY(!ayuda->isVisible());
+    m->EjecutarComando(ID_TEMAS_AYUDA);
+    QVERIFY(QTest::qWaitForWindowActive(ayuda));
+    QTest::keyClick(ayuda->Navegador(), Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!ayuda->isVisible());
+    m->EjecutarComando(ID_TEMAS_AYUDA);
     // It closes with the program.
     m->close();
     QVERIFY(!ayuda->isVisible());
