@@ -306,6 +306,14 @@ Resultado<CEsquema> CrearEsquema(const Tabla& t, const OpcionesEsquema& op) {
       if (!c) return c.GetFallo();
       clase = *c;
     } else if (numerica[clase]) {
+      // A numeric last column: the class is the table's one column of text,
+      // when it has exactly one (a class first, as many tables put it).
+      std::vector<UINT> texto;
+      for (UINT i = 0; i < n; ++i)
+        if (!numerica[i]) texto.push_back(i);
+      if (texto.size() == 1) clase = texto.front();
+    }
+    if (op.strClase.empty() && numerica[clase]) {
       return Fallo{FormatC("%s: su última columna, %s, es numérica: indique cuál es la columna de la clase o "
                            "cuántas salidas numéricas hay.",
                            tabla, NombreColumna(t, clase).c_str())};

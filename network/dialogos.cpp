@@ -52,6 +52,11 @@ void DDV_Fichero(CDataExchange* pDX, CString& value) {
   if (!r) Avisar(pDX, r.Mensaje());
 }
 
+void DDV_Destino(CDataExchange* pDX, CString& value) {
+  if (pDX->m_bSaveAndValidate && value.find_first_not_of(' ') == CString::npos)
+    Avisar(pDX, "No ha introducido un fichero");
+}
+
 void DDV_FicheroVerificacion(CDataExchange* pDX, CString& strVerificacion, CString& strEntrenamiento) {
   if (!pDX->m_bSaveAndValidate) return;
   const Resultado<Hecho> r = ComprobarFicheroVerificacion(strVerificacion, strEntrenamiento);

@@ -13,6 +13,8 @@ std::vector<FiltroFichero> FiltrosDatos();
 // Validation of a data-file field: refuses an empty path and one that
 // cannot be opened for reading.
 void DDV_Fichero(CDataExchange* pDX, CString& value);
+// A file to be written: named, with the window still open.
+void DDV_Destino(CDataExchange* pDX, CString& value);
 // Validation of the verification-file field: refuses an empty path and a
 // file that cannot be measured or whose inputs or outputs differ from the
 // training file's.

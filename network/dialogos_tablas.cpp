@@ -1,6 +1,7 @@
 #include "network/dialogos_tablas.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "data/particion.h"
 #include "framework/host.h"
@@ -95,6 +96,7 @@ void CImportarDlg::DoDataExchange(CDataExchange* pDX) {
   }
   DDX_CBIndex(pDX, IDC_ESCALA, m_nEscala);
   DDX_Text(pDX, IDC_DESTINO, m_strDestino);
+  DDV_Destino(pDX, m_strDestino);
   DDX_Text(pDX, IDC_ESQUEMA, m_strEsquema);
   // The split's refusals are importar --particion's.
   DDX_Text(pDX, IDC_PARTICION, m_strParticion);
@@ -248,7 +250,17 @@ void CImportarDlg::RellenarEleccion(const VistaPrevia* pVista) {
   m_nColumnas = t ? t->nColumnas : 0;
   if (m_nClase > 0 && static_cast<UINT>(m_nClase) == nAntes + 1) m_nClase = static_cast<int>(m_nColumnas) + 1;
   else if (m_nClase < 0 || static_cast<UINT>(m_nClase) > m_nColumnas + 1) m_nClase = 0;
-  std::vector<CString> clases{t && m_nColumnas ? "Automática: " + NombreColumna(*t, m_nColumnas - 1)
+  // The automatic class is the scheme's: the last column, or the one
+  // column of text when the last is numeric.
+  if (m_strTablaAutomatica != m_strTabla || nAntes != m_nColumnas) m_nClaseAutomatica = -1;
+  if (pVista && m_nClase == 0) {
+    m_strTablaAutomatica = m_strTabla;
+    m_nClaseAutomatica = -1;
+    for (std::size_t i = 0; i < pVista->usos.size(); ++i)
+      if (pVista->usos[i] == UsoColumna::Clase) m_nClaseAutomatica = static_cast<int>(i);
+  }
+  const UINT nAutomatica = m_nClaseAutomatica >= 0 ? static_cast<UINT>(m_nClaseAutomatica) : m_nColumnas - 1;
+  std::vector<CString> clases{t && m_nColumnas ? "Automática: " + NombreColumna(*t, nAutomatica)
                                                : CString("Automática")};
   for (UINT i = 0; i < m_nColumnas; ++i) clases.push_back(NombreColumna(*t, i));
   clases.push_back("Ninguna: salidas numéricas");
@@ -326,6 +338,33 @@ void CImportarDlg::ActualizarVistaPrevia() {
   if (!v->strAviso.empty()) lectura += "\n" + v->strAviso;
   else if (v->bEsquemaExistente) lectura += "\nSe aplicará el esquema " + m_strEsquema + ", tal como está.";
   GetDlgItem(IDC_LECTURA)->SetWindowText(lectura);
+  SugerirNombres();
+}
+
+void CImportarDlg::SugerirNombres() {
+  // Beside the table, under its name, what the import writes, when no name
+  // is given and no such file is there yet (nothing is ever suggested over
+  // a file).
+  const std::filesystem::path tabla(m_strTabla);
+  if (tabla.stem().empty()) return;
+  // A name suggested for another table gives way to this one's.
+  auto sugerir = [&](int id, CString& miembro, CString& sugerido, const char* extension) {
+    const CString actual = GetDlgItem(id)->GetWindowText();
+    if (actual.find_first_not_of(' ') != CString::npos && actual != sugerido) return;
+    std::filesystem::path p = tabla;
+    p.replace_extension(extension);
+    std::error_code ec;
+    const CString nuevo = std::filesystem::exists(p, ec) || ec ? CString() : p.string();
+    // Emptied by hand: left empty for this table.
+    if (nuevo == actual || (actual.find_first_not_of(' ') == CString::npos && nuevo == sugerido)) return;
+    miembro = sugerido = nuevo;
+    GetDlgItem(id)->SetWindowText(miembro);
+  };
+  sugerir(IDC_DESTINO, m_strDestino, m_strDestinoSugerido, ".txt");
+  const CString esquema = m_strEsquema;
+  sugerir(IDC_ESQUEMA, m_strEsquema, m_strEsquemaSugerido, ".json");
+  // A scheme that is not there yet is made as with none: the preview stands.
+  if (m_strEsquema != esquema) m_strEsquemaVista = m_strEsquema;
 }
 
 // ---------------------------------------------------------- CDatosEsquemaDlg

@@ -36,6 +36,7 @@ class CImportarDlg : public CDialog {
   // Reads the table's first rows with the choices on screen and shows them,
   // with how they were read and what each column becomes.
   void ActualizarVistaPrevia();
+  void SugerirNombres();
 
   // Rows of the preview, and columns: a wider table shows its first ones,
   // so that no table holds the window up.
@@ -71,6 +72,13 @@ class CImportarDlg : public CDialog {
   void HabilitarParticion();
 
   UINT m_nColumnas = 0;  // of the table in the preview
+  // The column the automatic choice takes as the class, as the last
+  // preview with that choice found it; -1: the last column.
+  int m_nClaseAutomatica = -1;
+  CString m_strTablaAutomatica;
+  // The names this window put in the data file and scheme fields.
+  CString m_strDestinoSugerido;
+  CString m_strEsquemaSugerido;
   CString m_strTablaVista;   // the table and scheme the preview was made of
   CString m_strEsquemaVista;
 };

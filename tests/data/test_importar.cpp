@@ -112,6 +112,18 @@ TEST_F(Importar, SalidasNumericasYColumnaDeClaseElegida) {
   EXPECT_EQ(CrearEsquema(u, {}).Mensaje(),
             "t.csv: su última columna, columna 4 (y2), es numérica: indique cuál es la columna de la clase o cuántas "
             "salidas numéricas hay.");
+  // A numeric last column and one column of text: that is the class, as
+  // in a semicolon table with decimal commas and its class first; with two
+  // columns of text the choice is the user's.
+  const Resultado<CEsquema> primera =
+      CrearEsquema(Leer("especie;largo;peso\nsetosa;5,1;0,2\nvirginica;6,3;2,5\n"), {});
+  ASSERT_TRUE(primera) << primera.Mensaje();
+  EXPECT_EQ(primera->columnas[0].uso, UsoColumna::Clase);
+  EXPECT_EQ(primera->Entradas(), 2u);
+  EXPECT_EQ(primera->NombresSalidas(), (std::vector<CString>{"setosa", "virginica"}));
+  EXPECT_EQ(CrearEsquema(Leer("a,b,c\nx,y,1\nz,w,2\n"), {}).Mensaje(),
+            "t.csv: su última columna, columna 3 (c), es numérica: indique cuál es la columna de la clase o cuántas "
+            "salidas numéricas hay.");
   // A header cell left empty is named after its place.
   const Resultado<CEsquema> vacia = CrearEsquema(Leer(",a,k\n0,1,x\n1,2,y\n"), {});
   ASSERT_TRUE(vacia) << vacia.Mensaje();

@@ -208,6 +208,53 @@ class PruebaTablas : public QObject {
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
   }
 
+  // A table with its class first, semicolons and decimal commas: the
+  // automatic class is that column, as nrv-cli takes it; names beside the
+  // table are suggested for what is written (never over a file, and giving
+  // way to the next table's); a data file left out is asked for with the
+  // window still open.
+  void importarClasePrimeraYNombresSugeridos() {
+    const QString tabla = Ruta(QStringLiteral("pc.csv"));
+    QVERIFY(Guardar(tabla, "especie;largo;peso\nsetosa;5,1;0,2\nvirginica;6,3;2,5\nsetosa;4,9;0,3\n"));
+    const QString otra = Ruta(QStringLiteral("otra.csv"));
+    QVERIFY(Guardar(otra, "a,b,k\n1,2,x\n3,4,y\n"));
+    QVERIFY(Guardar(Ruta(QStringLiteral("otra.json")), "{}"));
+    CMainFrame* m = Arrancar();
+    bool bVisible = false;
+    m_pGuion->Ventana([&](QDialog* d) {
+      Escribir(d, IDC_TABLA, tabla);
+      Dejar(d, IDC_TABLA);
+      QCOMPARE(ElementosCombo(d, IDC_CLASE).front(), QStringLiteral("Automática: columna 1 (especie)"));
+      QCOMPARE(Encabezados(d, IDC_VISTA_PREVIA).at(1), QStringLiteral("especie (clase)"));
+      QCOMPARE(Texto(d, IDC_DESTINO), Ruta(QStringLiteral("pc.txt")));
+      QCOMPARE(Texto(d, IDC_ESQUEMA), Ruta(QStringLiteral("pc.json")));
+      Escribir(d, IDC_TABLA, otra);
+      Dejar(d, IDC_TABLA);
+      QCOMPARE(Texto(d, IDC_DESTINO), Ruta(QStringLiteral("otra.txt")));
+      QCOMPARE(Texto(d, IDC_ESQUEMA), QString());  // otra.json is there
+      Escribir(d, IDC_TABLA, tabla);
+      Dejar(d, IDC_TABLA);
+      Escribir(d, IDC_DESTINO, QString());
+      m_pGuion->alVerMensaje = [&](QDialog*) { bVisible = d->isVisible(); };
+      m_pGuion->Respuesta(QStringLiteral("Aceptar"));
+      Pulsar(d, IDOK);
+      QCOMPARE(m_pGuion->Mensajes(), QStringList{QStringLiteral("No ha introducido un fichero")});
+      QVERIFY(d->isVisible());
+      Escribir(d, IDC_DESTINO, Ruta(QStringLiteral("pc.txt")));
+      m_pGuion->alVerMensaje = nullptr;
+      m_pGuion->Respuesta(QStringLiteral("Aceptar"));
+      Pulsar(d, IDOK);
+    });
+    m->EjecutarComando(ID_IMPORTAR_DATOS);
+    QVERIFY(bVisible);
+    const SalidaCli cli = NrvCli({QStringLiteral("importar"), tabla, Ruta(QStringLiteral("cli.txt")),
+                                  QStringLiteral("--esquema"), Ruta(QStringLiteral("cli.json"))});
+    QCOMPARE(cli.nCodigo, 0);
+    QCOMPARE(Bytes(Ruta(QStringLiteral("pc.txt"))), Bytes(Ruta(QStringLiteral("cli.txt"))));
+    QCOMPARE(Bytes(Ruta(QStringLiteral("pc.json"))), Bytes(Ruta(QStringLiteral("cli.json"))));
+    m_pGuion->Limpiar();
+  }
+
   // A table of 20 000 columns: the class combo box lists them all, the
   // preview shows the first 200 and says so.
   void importarTablaAncha() {
