@@ -381,7 +381,13 @@ void CFormulario::Enfocar(int id) {
 }
 
 QWidget* CFormulario::PrimerControl() const {
-  for (const auto& [i, w] : m_widgets)
-    if (w->focusPolicy() != Qt::NoFocus && w->isEnabled() && !w->isHidden()) return w;
-  return nullptr;
+  // The first field to type in, so that typing at once is not lost (a
+  // template may list its buttons first); without one, the first control.
+  QWidget* primero = nullptr;
+  for (const auto& [i, w] : m_widgets) {
+    if (w->focusPolicy() == Qt::NoFocus || !w->isEnabled() || w->isHidden()) continue;
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)) return w;
+    if (!primero) primero = w;
+  }
+  return primero;
 }

@@ -69,7 +69,8 @@ class CFormulario {
   void AplicarModelo();
   // Focus on a control, its text selected when it is an edit.
   void Enfocar(int id);
-  // The first control of the tab order that takes the focus.
+  // The control a dialog opens with the focus on: its first field to type
+  // in, else its first control that takes the focus.
   QWidget* PrimerControl() const;
 
   // A push button was clicked.

@@ -574,6 +574,9 @@ class PruebaShell : public QObject {
     QString fichero, muestras, aciertos, error;
     m_pGuion->Ventana([&](QDialog* d) {
       QCOMPARE(d->windowTitle(), QStringLiteral("Verificar red..."));
+      // The file field has the focus, though the template lists OK first:
+      // what is typed at once goes into it.
+      QCOMPARE(d->focusWidget(), Control(d, IDC_FICHERO_ENTRENAMIENTO));
       Escribir(d, IDC_FICHERO_ENTRENAMIENTO, Ejemplo(QStringLiteral("xor.txt")));
       m_pGuion->Ventana([](QDialog* d2) { Cancelar(d2); });  // shown again after the refusal
       Pulsar(d, IDOK);
