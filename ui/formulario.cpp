@@ -1,5 +1,7 @@
 #include "ui/formulario.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -298,6 +300,7 @@ CFormulario::CFormulario(const PlantillaDialogo& plantilla, CWnd& modelo, QWidge
       w->setGeometry(DialogoAPixelX(c.x, b), DialogoAPixelY(c.y, b), ancho, alto);
     }
     w->setProperty("nrvRect", w->geometry());
+    w->setProperty("nrvBase", w->geometry());
     if (auto* l = qobject_cast<QLabel*>(w); l && c.tipo == TipoControl::Estatico) AjustarAncho(l, w->geometry());
     if (c.estilo & WS_DISABLED_) w->setEnabled(false);
     if (c.estilo & WS_OCULTO_) w->setVisible(false);
@@ -378,6 +381,23 @@ void CFormulario::Enfocar(int id) {
   if (!w) return;
   w->setFocus(Qt::OtherFocusReason);
   if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+}
+
+void CFormulario::Estirar(const QSize& tam, const Estiramiento& e) {
+  const int dx = std::max(0, tam.width() - m_tamano.width()), dy = std::max(0, tam.height() - m_tamano.height());
+  auto en = [](const std::vector<int>& v, int id) { return std::find(v.begin(), v.end(), id) != v.end(); };
+  for (std::size_t i = 0; i < m_widgets.size() && i < m_plantilla.controles.size(); ++i) {
+    const ControlPlantilla& c = m_plantilla.controles[i];
+    QWidget* w = m_widgets[i].second;
+    QRect r = w->property("nrvBase").toRect();
+    if (en(e.crecenX, c.id) || c.tipo == TipoControl::LineaHundida) r.setWidth(r.width() + dx);
+    if (en(e.muevenX, c.id)) r.translate(dx, 0);
+    if (en(e.crecenY, c.id)) r.setHeight(r.height() + dy);
+    else if (c.y >= e.yDebajo) r.translate(0, dy);
+    w->setProperty("nrvRect", r);
+    if (auto* l = qobject_cast<QLabel*>(w); l && c.tipo == TipoControl::Estatico && !l->wordWrap()) AjustarAncho(l, r);
+    else w->setGeometry(r);
+  }
 }
 
 QWidget* CFormulario::PrimerControl() const {

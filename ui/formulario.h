@@ -63,6 +63,16 @@ class CFormulario {
   const PlantillaDialogo& Plantilla() const { return m_plantilla; }
   // The client size of the template in pixels.
   QSize Tamano() const { return m_tamano; }
+
+  // A dialog that may grow past its template's size: the controls of
+  // crecenX widen and those of muevenX move right with the extra width
+  // (sunken lines widen too); those of crecenY grow with the extra height,
+  // and every other control below yDebajo (dialog units) moves down.
+  struct Estiramiento {
+    int yDebajo = 0;
+    std::vector<int> crecenX, muevenX, crecenY;
+  };
+  void Estirar(const QSize& tam, const Estiramiento& e);
   // Copies what the user typed or checked into the model.
   void LeerControles();
   // Shows the model's state on every widget.

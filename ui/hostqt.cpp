@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QResizeEvent>
 
 #include "framework/mensajes.h"
+#include "resources/resource.h"
 
 CHostQt::CHostQt() : m_pAnterior(&AfxGetHost()) {
   AfxSetUiThread();
@@ -175,9 +177,28 @@ CDialogoQt::CDialogoQt(CDialog& dlg, const PlantillaDialogo& plantilla, QWidget*
   setWindowTitle(QString::fromStdString(dlg.GetWindowText().empty() ? CString(plantilla.titulo) : dlg.GetWindowText()));
   setModal(true);
   m_pFormulario = std::make_unique<CFormulario>(plantilla, dlg, this);
-  setFixedSize(m_pFormulario->Tamano());
+  // The import window grows, its preview with it; the others keep their
+  // template's size.
+  static const CFormulario::Estiramiento kImportar = {
+      146,
+      {IDC_TABLA, IDC_DESTINO, IDC_ESQUEMA, IDC_VISTA_PREVIA, IDC_LECTURA},
+      {IDC_EXAMINAR_TABLA, IDC_EXAMINAR_DESTINO, IDC_EXAMINAR_ESQUEMA, IDOK, IDCANCEL},
+      {IDC_VISTA_PREVIA}};
+  if (plantilla.id == IDD_IMPORTAR) {
+    m_pEstiramiento = &kImportar;
+    setMinimumSize(m_pFormulario->Tamano());
+    resize(m_pFormulario->Tamano());
+    setSizeGripEnabled(true);
+  } else {
+    setFixedSize(m_pFormulario->Tamano());
+  }
   m_pFormulario->alPulsar = [this](int id) { Pulsado(id); };
   m_pFormulario->alNotificar = [this](int id, UINT nCodigo) { Notificado(id, nCodigo); };
+}
+
+void CDialogoQt::resizeEvent(QResizeEvent* e) {
+  QDialog::resizeEvent(e);
+  if (m_pEstiramiento && m_pFormulario) m_pFormulario->Estirar(size(), *m_pEstiramiento);
 }
 
 INT_PTR CDialogoQt::Ejecutar() {

@@ -73,12 +73,16 @@ class CDialogoQt : public QDialog {
 
   void reject() override;  // Escape and the close box: the dialog's Cancel
 
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+
  private:
   void Pulsado(int id);
   void Notificado(int id, UINT nCodigo);
   void Terminar();
   CDialog& m_dlg;
   std::unique_ptr<CFormulario> m_pFormulario;
+  const CFormulario::Estiramiento* m_pEstiramiento = nullptr;  // null: a fixed size
 };
 
 // A framework filter name ("Ficheros ASCII (*.txt;*.dat)", "*.txt;*.dat")

@@ -228,6 +228,14 @@ class PruebaTablas : public QObject {
       QCOMPARE(Encabezados(d, IDC_VISTA_PREVIA).at(1), QStringLiteral("especie (clase)"));
       QCOMPARE(Texto(d, IDC_DESTINO), Ruta(QStringLiteral("pc.txt")));
       QCOMPARE(Texto(d, IDC_ESQUEMA), Ruta(QStringLiteral("pc.json")));
+      // The window grows, its preview with it; the buttons keep to the edge.
+      const QRect lista = Control(d, IDC_VISTA_PREVIA)->geometry(), ok = Control(d, IDOK)->geometry();
+      const QRect clase = Control(d, IDC_CLASE)->geometry();
+      QCOMPARE(d->minimumSize(), d->size());
+      d->resize(d->width() + 200, d->height() + 150);
+      QCOMPARE(Control(d, IDC_VISTA_PREVIA)->geometry(), lista.adjusted(0, 0, 200, 150));
+      QCOMPARE(Control(d, IDOK)->geometry(), ok.translated(200, 150));
+      QCOMPARE(Control(d, IDC_CLASE)->geometry(), clase.translated(0, 150));
       Escribir(d, IDC_TABLA, otra);
       Dejar(d, IDC_TABLA);
       QCOMPARE(Texto(d, IDC_DESTINO), Ruta(QStringLiteral("otra.txt")));
