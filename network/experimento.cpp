@@ -150,6 +150,21 @@ std::optional<Fallo> LeerTablaPlan(const Json& j, const CString& strCarpeta, Pla
 
 }  // namespace
 
+PlanExperimento PlanPorOmision() {
+  PlanExperimento plan;
+  const CNuevaRedDlg::Valores defecto;  // the dialog's values at program start
+  plan.ocultas = {defecto.nOcultas};
+  plan.aprendizaje = {defecto.dAprendizaje};
+  plan.momento = {defecto.dMomento};
+  plan.error = {defecto.dErrorMaximo};
+  plan.epocas = {defecto.nMaxEpocas};
+  plan.paciencia = {0};
+  plan.barajar = {false};
+  plan.semillas = {1};
+  plan.importacion.particion = {70, 15, 15};
+  return plan;
+}
+
 UINT PlanExperimento::Configuraciones() const {
   return UINT(ocultas.size() * aprendizaje.size() * momento.size() * error.size() * epocas.size() *
               paciencia.size() * barajar.size());
@@ -176,15 +191,9 @@ Resultado<PlanExperimento> AnalizarPlan(const std::string& texto, const CString&
       return Rechazo(FormatC("Plan: clave desconocida «%s».", k.c_str()));
   }
 
-  PlanExperimento plan;
-  const CNuevaRedDlg::Valores defecto;  // the dialog's values at program start
-  plan.ocultas = {defecto.nOcultas};
-  plan.aprendizaje = {defecto.dAprendizaje};
-  plan.momento = {defecto.dMomento};
-  plan.error = {defecto.dErrorMaximo};
-  plan.epocas = {defecto.nMaxEpocas};
-  plan.paciencia = {0};
-  plan.barajar = {false};
+  PlanExperimento plan = PlanPorOmision();
+  plan.semillas.clear();  // from «semilla» and «repeticiones», or «semillas»
+  plan.importacion.particion.clear();  // set by «particion» or left out by «validacion_cruzada»
 
   auto fichero = [&](const char* clave, bool bObligatorio, CString& ruta) -> std::optional<Fallo> {
     auto it = j.find(clave);

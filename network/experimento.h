@@ -69,6 +69,11 @@ struct EjecucionPlan {
   ParametrosEjecucion parametros;
 };
 
+// The plan of an empty object's keys: one configuration of the new-network
+// dialog's values at program start, no patience or shuffling, seed 1, and
+// the split 70,15,15 for a table. Data files are the plan's to name.
+PlanExperimento PlanPorOmision();
+
 // Reads the plan; a plan that is not JSON, a key the plan does not know, a
 // value of the wrong kind or out of the dialog's ranges is refused, saying
 // which key and why. Relative data paths are resolved against strCarpeta.

@@ -403,21 +403,7 @@ CVentanaExperimento::CVentanaExperimento(std::function<void(const QString&)> abr
   m_pReloj->setInterval(500);
   connect(m_pReloj, &QTimer::timeout, this, &CVentanaExperimento::Refrescar);
 
-  // The dialog's values at program start, as a plan without a grid has.
-  const CNuevaRedDlg::Valores defecto;
-  LlenarFormulario([&] {
-    PlanExperimento p;
-    p.ocultas = {defecto.nOcultas};
-    p.aprendizaje = {defecto.dAprendizaje};
-    p.momento = {defecto.dMomento};
-    p.error = {defecto.dErrorMaximo};
-    p.epocas = {defecto.nMaxEpocas};
-    p.paciencia = {0};
-    p.barajar = {false};
-    p.semillas = {1};
-    p.importacion.particion = {70, 15, 15};
-    return p;
-  }());
+  LlenarFormulario(PlanPorOmision());
   m_pEstado->setText(QStringLiteral("Escriba un plan o abra uno (un fichero JSON, el mismo de nrv-cli experimento)."));
   // Wide enough for the summary's columns, never larger than the screen.
   const QSize disponible = screen() ? screen()->availableGeometry().size() * 0.95 : QSize(1120, 720);
