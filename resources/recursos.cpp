@@ -138,6 +138,8 @@ const std::vector<Acelerador>& AfxAceleradores(std::uint32_t id) {
       {"Ctrl+X", ID_EDIT_CUT},         {"Shift+Del", ID_EDIT_CUT},     {"Ctrl+C", ID_EDIT_COPY},
       {"Ctrl+Ins", ID_EDIT_COPY},      {"Ctrl+V", ID_EDIT_PASTE},      {"Shift+Ins", ID_EDIT_PASTE},
       {"F6", ID_NEXT_PANE},            {"Shift+F6", ID_PREV_PANE},
+      // The desktop's usual keys for the same commands, beside the menu's own.
+      {"Ctrl+S", ID_FILE_SAVE},        {"Ctrl+O", ID_FILE_OPEN},       {"Ctrl+Q", ID_APP_EXIT},
   };
   static const std::vector<Acelerador> ninguna;
   return id == IDR_MAINFRAME ? tabla : ninguna;

@@ -113,6 +113,7 @@ void CPlantillaNodus::CerrarDocumento(CDocument* pDoc) {
     return;
   }
   m_documentos.erase(it);
+  CMainFrame* principal = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
   // The windows go first, then the document (which waits for its training).
   for (auto m = m_marcos.begin(); m != m_marcos.end();) {
     if ((*m)->GetDocument() != pDoc) {
@@ -122,8 +123,12 @@ void CPlantillaNodus::CerrarDocumento(CDocument* pDoc) {
     CChildFrame* marco = *m;
     m = m_marcos.erase(m);
     marco->Desmontar();
-    marco->hide();
-    if (QMdiArea* area = marco->mdiArea()) area->removeSubWindow(marco);
+    if (principal) {
+      principal->QuitarMarco(marco);
+    } else {
+      marco->hide();
+      if (QMdiArea* area = marco->mdiArea()) area->removeSubWindow(marco);
+    }
     marco->deleteLater();
   }
   delete pDoc;

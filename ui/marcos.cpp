@@ -28,8 +28,8 @@ QString Q(const CString& s) { return QString::fromStdString(s); }
 UINT IdDe(const QAction* a) { return a ? a->data().toUInt() : 0; }
 
 // The keys of the MDI frame itself, as on the classic desktop: the next and
-// previous child window, closing the active one, and the manual.
-enum class TeclaVentana { Siguiente, Anterior, Cerrar, Ayuda };
+// previous child window and closing the active one.
+enum class TeclaVentana { Siguiente, Anterior, Cerrar };
 struct TeclaMarco {
   TeclaVentana accion;
   const char* nombre;
@@ -42,10 +42,14 @@ const QList<TeclaMarco>& TeclasVentana() {
        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}},
       {TeclaVentana::Cerrar, "teclaCerrar", {QKeySequence(Qt::CTRL | Qt::Key_F4)}},
-      {TeclaVentana::Ayuda, "teclaAyuda", {QKeySequence(Qt::Key_F1)}},
   };
   return teclas;
 }
+
+// The key of a menu item whose text names none: the manual's F1. Held by
+// the item's own action, the menu shows it as the toolkit shows any
+// action's key.
+QKeySequence TeclaElemento(UINT id) { return id == ID_TEMAS_AYUDA ? QKeySequence(Qt::Key_F1) : QKeySequence(); }
 
 // The training pane's text: the active network's epoch while it trains,
 // and how many train when more than that one do.
@@ -187,7 +191,6 @@ void CMainFrame::AgregarTeclasVentana() {
           // The framework's question for a modified document comes with it.
           if (CChildFrame* m = MarcoActivo()) m->close();
           break;
-        case TeclaVentana::Ayuda: OnTemasAyuda(); break;
       }
     });
     addAction(a);
@@ -209,6 +212,10 @@ void CMainFrame::ConstruirMenu(UINT id) {
       QAction* a = menu->addAction(QString::fromUtf8(e.texto));
       a->setData(e.id);
       a->setStatusTip(Q(AfxPrompt(e.id)));
+      if (const QKeySequence tecla = TeclaElemento(e.id); !tecla.isEmpty()) {
+        a->setShortcut(tecla);
+        a->setShortcutContext(Qt::WindowShortcut);
+      }
       if (e.gris) {
         a->setProperty("marcador", true);
         a->setEnabled(false);
@@ -403,13 +410,24 @@ CVentanaAyuda* CMainFrame::VentanaAyuda() const { return m_pAyuda.data(); }
 
 QString CMainFrame::TextoProgreso() const { return m_pProgreso ? m_pProgreso->text() : QString(); }
 
+CChildFrame* CMainFrame::MarcoTitulo() const {
+  // The window that fills the area, even while the area is still moving
+  // the activation to it; otherwise the active one.
+  CChildFrame* activo = MarcoActivo();
+  if (activo && activo->isMaximized()) return activo;
+  for (QMdiSubWindow* w : m_pArea->subWindowList())
+    if (auto* m = qobject_cast<CChildFrame*>(w); m && m->isVisible() && m->isMaximized()) return m;
+  return activo;
+}
+
 QString CMainFrame::TituloDebido() const {
   // The framework's rule: the active document's title after the program's,
-  // in brackets while its window fills the area.
+  // in brackets while its window fills the area. Its title bar hidden, that
+  // window's unsaved mark ("[*]") is shown here.
   QString titulo = Q(AfxCargarCadena(IDR_MAINFRAME));
-  if (CChildFrame* m = MarcoActivo(); m && m->GetDocument()) {
+  if (CChildFrame* m = MarcoTitulo(); m && m->GetDocument()) {
     const QString doc = m->Titulo();
-    titulo += m->isMaximized() ? QStringLiteral(" - [%1]").arg(doc) : QStringLiteral(" - %1").arg(doc);
+    titulo += m->isMaximized() ? QStringLiteral(" - [%1[*]]").arg(doc) : QStringLiteral(" - %1").arg(doc);
   }
   return titulo;
 }
@@ -417,6 +435,11 @@ QString CMainFrame::TituloDebido() const {
 void CMainFrame::ActualizarTitulo() {
   const QString titulo = TituloDebido();
   if (windowTitle() != titulo) setWindowTitle(titulo);
+  // The mark only while the title has its place (the toolkit warns
+  // otherwise).
+  CChildFrame* m = MarcoTitulo();
+  const bool marca = m && m->isMaximized() && m->isWindowModified();
+  if (isWindowModified() != marca) setWindowModified(marca);
 }
 
 void CMainFrame::ActualizarInterfaz() {
@@ -541,6 +564,15 @@ void CMainFrame::showEvent(QShowEvent* e) {
   }
 }
 
+void CMainFrame::QuitarMarco(CChildFrame* pMarco) {
+  const bool maximizado = pMarco->isMaximized();
+  pMarco->hide();
+  if (pMarco->mdiArea() == m_pArea) m_pArea->removeSubWindow(pMarco);
+  // The area restores the next window as the maximized one goes.
+  if (QMdiSubWindow* siguiente = m_pArea->currentSubWindow(); maximizado && siguiente && !siguiente->isMaximized())
+    siguiente->showMaximized();
+}
+
 void CMainFrame::ActivarMarco(CChildFrame* pMarco) {
   if (!pMarco) return;
   if (pMarco->isMinimized()) pMarco->showNormal();
@@ -639,6 +671,12 @@ bool CMainFrame::event(QEvent* e) {
 }
 
 bool CMainFrame::eventFilter(QObject* o, QEvent* e) {
+  if (e->type() == QEvent::WindowStateChange && qobject_cast<CChildFrame*>(o) &&
+      static_cast<CChildFrame*>(o)->isMaximized()) {
+    // A child being maximized hands its unsaved mark to this window's title
+    // as the change is served: the title has its place for it first.
+    ActualizarTitulo();
+  }
   if (o == this && e->type() == QEvent::WindowTitleChange) {
     // A maximized child writes its own title into this window's ("... -
     // [Nrv 1]"), and rewrites it each time this one changes: the title is

@@ -55,6 +55,9 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   // the last one, wholly inside the area (back to the top-left corner when
   // the step would leave it), and maximized when the active child is.
   void MostrarMarco(CChildFrame* pMarco);
+  // A closing child frame leaves the area; when it filled the area, the
+  // one activated after it fills it too.
+  void QuitarMarco(CChildFrame* pMarco);
   // Brings a child frame to the front, restored if it was minimized.
   void ActivarMarco(CChildFrame* pMarco);
   // Ventana › Cascada and Mosaico: inside the area, whatever the forms'
@@ -99,6 +102,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   void ActualizarAccion(QAction* a);
   void RellenarRecientes(QMenu* menu);
   void RellenarVentanas(QMenu* menu);
+  CChildFrame* MarcoTitulo() const;
   QString TituloDebido() const;
   void ActualizarTitulo();
   void AgregarTeclasVentana();

@@ -112,6 +112,8 @@ class PruebaShell : public QObject {
                                            "&Salir"}));
     QCOMPARE(Elementos(m, 1), (QStringList{"Barra de &herramientas", "Barra de &estado"}));
     QCOMPARE(Elementos(m, 2), (QStringList{"&Acerca de nodus...", "&Temas de ayuda"}));
+    // F1 beside Temas de ayuda, as the toolkit shows an action's key.
+    QCOMPARE(m->AccionMenu(ID_TEMAS_AYUDA)->shortcut(), QKeySequence(Qt::Key_F1));
     QVERIFY(!m->AccionMenu(ID_FILE_MRU_FILE1)->isEnabled());  // empty list: grayed
     QCOMPARE(m->TextoEstado(), QStringLiteral("Preparado"));
     QCOMPARE(m->findChild<QLabel*>(QStringLiteral("indicador59137"))->text(), QStringLiteral("MAY"));
@@ -387,7 +389,9 @@ class PruebaShell : public QObject {
     QVERIFY(!m->BarraEstado()->isVisibleTo(m));
   }
 
-  // The edit and pane keys do nothing; Ctrl+N and Ctrl+A are the menu's.
+  // The edit and pane keys do nothing; Ctrl+N and Ctrl+A are the menu's,
+  // Ctrl+O, Ctrl+S and Ctrl+Q the desktop's usual second keys of Abrir,
+  // Guardar and Salir; F1 opens the manual with or without a network.
   void teclas() {
     CMainFrame* m = Arrancar();
     m->activateWindow();
@@ -420,6 +424,37 @@ class PruebaShell : public QObject {
     QTest::keyClick(foco, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(m_pGuion->Dialogos(), (QStringList{"Nuevo NRV: Datos de entrenamiento", "Abrir"}));
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
+
+    m_pGuion->Limpiar();
+    m_pGuion->Ventana([](QDialog* d) { Cancelar(d); });
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    QTest::keyClick(foco, Qt::Key_O, Qt::ControlModifier);
+    // Guardar of a network never saved: the name asked for.
+    m_pGuion->Ventana([&](QDialog* d) { ElegirFichero(d, m_pEntorno->Ruta(QStringLiteral("red.nrv"))); });
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    QTest::keyClick(foco, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_pGuion->Dialogos(), (QStringList{"Abrir", "Guardar como"}));
+    QVERIFY(QFile::exists(m_pEntorno->Ruta(QStringLiteral("red.nrv"))));
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    QTest::keyClick(foco, Qt::Key_F1);
+    QVERIFY(m->VentanaAyuda() != nullptr && m->VentanaAyuda()->isVisible());
+    m->VentanaAyuda()->close();
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    Doc(m_pApp.get(), 0)->SetModifiedFlag(TRUE);
+    m_pGuion->Respuesta(QStringLiteral("Cancelar"));
+    QTest::keyClick(foco, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(m_pGuion->Mensajes(), QStringList{QStringLiteral("¿Guardar cambios a red.nrv?")});
+    QVERIFY(m->isVisible());
+    m_pGuion->Respuesta(QStringLiteral("&No"));
+    m->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m));
+    QTest::keyClick(foco, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m->isVisible());
+    QVERIFY(m_pApp->Plantilla()->Documentos().empty());
   }
 
   void acercaDeYAyuda() {
