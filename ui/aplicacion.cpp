@@ -170,6 +170,7 @@ BOOL CNodusApp::InitInstance(const QStringList& argumentos) {
     return FALSE;
   }
   m_pMainWnd = m_pMarco.get();
+  m_pMainWnd->RestaurarPosicion();
   // A training thread's end changes what Entrenar and Detener allow: the
   // toolbar and menus follow at once, not at the idle timer's next tick.
   CMainFrame* pMarco = m_pMarco.get();

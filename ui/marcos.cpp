@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -646,11 +647,32 @@ void CMainFrame::OnWindowTile() {
   }
 }
 
+namespace {
+
+const char* const kSeccionAjustes = "Settings";
+const char* const kClavePosicion = "VentanaPrincipal";
+
+}  // namespace
+
+void CMainFrame::RestaurarPosicion() {
+  QSettings ajustes;
+  ajustes.beginGroup(QString::fromUtf8(kSeccionAjustes));
+  // The toolkit's own record: it brings a window from a screen no longer
+  // there, or larger than this one, back inside the available area.
+  const QByteArray guardada = ajustes.value(QString::fromUtf8(kClavePosicion)).toByteArray();
+  if (!guardada.isEmpty()) restoreGeometry(guardada);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* e) {
   CWinApp* app = AfxGetApp();
   if (app && !app->SaveAllModified()) {
     e->ignore();
     return;
+  }
+  {
+    QSettings ajustes;
+    ajustes.beginGroup(QString::fromUtf8(kSeccionAjustes));
+    ajustes.setValue(QString::fromUtf8(kClavePosicion), saveGeometry());
   }
   if (app) app->CloseAllDocuments();
   m_reposo.stop();

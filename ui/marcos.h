@@ -60,7 +60,11 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   void QuitarMarco(CChildFrame* pMarco);
   // Brings a child frame to the front, restored if it was minimized.
   void ActivarMarco(CChildFrame* pMarco);
-  // Ventana › Cascada and Mosaico: inside the area, whatever the forms'
+  // The place and size the main window had when the last run ended (kept
+  // in the settings beside the recent files), inside the screen as it is
+  // now; the default size when there are none.
+  void RestaurarPosicion();
+  // Ventana › Cascada and Mosaico: inside the area, whatever the forms''
   // sizes; the main window keeps its own.
   void OnWindowCascade();
   void OnWindowTile();

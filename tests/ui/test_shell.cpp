@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -354,6 +355,38 @@ class PruebaShell : public QObject {
     QCOMPARE(m_pGuion->Mensajes().size(), 1);
     QVERIFY(!m_pApp->Recientes().Rutas().contains(rutas[1]));
     QCOMPARE(m_pApp->Plantilla()->Documentos().size(), std::size_t(1));
+  }
+
+  // The main window's place and size from one run to the next, maximized
+  // too, and never outside the screen.
+  void ventanaSobreviveAlReinicio() {
+    CMainFrame* m = Arrancar();
+    const QRect pantalla = m->screen()->availableGeometry();
+    const QRect lugar(pantalla.topLeft() + QPoint(60, 50), QSize(500, 400));
+    m->setGeometry(lugar);
+    QVERIFY(QTest::qWaitForWindowExposed(m));
+    m->close();
+    Parar();
+    m = Arrancar();
+    QVERIFY(QTest::qWaitForWindowExposed(m));
+    QCOMPARE(m->geometry(), lugar);
+
+    // Left beyond the screen's corner: back inside it.
+    m->move(pantalla.bottomRight() + QPoint(900, 700));
+    m->close();
+    Parar();
+    m = Arrancar();
+    QVERIFY(QTest::qWaitForWindowExposed(m));
+    QVERIFY(pantalla.contains(m->geometry()));
+    QCOMPARE(m->size(), lugar.size());
+
+    m->showMaximized();
+    QTRY_VERIFY(m->isMaximized());
+    m->close();
+    Parar();
+    m = Arrancar();
+    QVERIFY(QTest::qWaitForWindowExposed(m));
+    QVERIFY(m->isMaximized());
   }
 
   // What the update handlers say reaches the menu items and the toolbar.
