@@ -269,7 +269,10 @@ BOOL CDocument::DoSave(const CString& ruta, BOOL bReplace) {
     }
   }
   if (!OnSaveDocument(destino)) return FALSE;
-  if (bReplace) SetPathName(destino);
+  if (bReplace) {
+    SetPathName(destino);
+    if (m_pDocTemplate) m_pDocTemplate->DocumentoGuardado(destino);
+  }
   return TRUE;
 }
 
@@ -285,6 +288,8 @@ void CDocument::OnCloseDocument() {
 // ---------------------------------------------------------------- CDocTemplate
 
 void CDocTemplate::CerrarDocumento(CDocument* pDoc) { delete pDoc; }
+
+void CDocTemplate::DocumentoGuardado(const CString&) {}
 
 CString CDocTemplate::TituloNuevo() const { return m_strNombreBase + FormatC("%u", m_nSiguienteNumero); }
 

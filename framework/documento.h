@@ -106,6 +106,10 @@ class CDocTemplate {
   // Closes a document with its windows (the host's frames); the default
   // deletes the document.
   virtual void CerrarDocumento(CDocument* pDoc);
+  // A document has been saved as its own file (Guardar, Guardar como, the
+  // questions on closing): the host's recent-file list takes the path. The
+  // default does nothing.
+  virtual void DocumentoGuardado(const CString& ruta);
 
   // The title the next new document gets: m_strNombreBase and the running
   // number ("Nrv 1", "Nrv 2"...).

@@ -1111,15 +1111,20 @@ int CNodusDoc::PreguntarGuardar() {
   if (r == IDCANCEL) return 1;
   if (r != IDOK) return 0;
   // A save that failed (already reported by the framework) keeps the
-  // document open: nothing is lost.
-  if (!GetPathName().empty()) return CDocument::OnSaveDocument(GetPathName()) ? 0 : 1;
+  // document open: nothing is lost. A saved one enters the recent files.
+  auto guardar = [this](const CString& ruta) {
+    if (!CDocument::OnSaveDocument(ruta)) return 1;
+    if (m_pDocTemplate) m_pDocTemplate->DocumentoGuardado(ruta);
+    return 0;
+  };
+  if (!GetPathName().empty()) return guardar(GetPathName());
   CFileDialog fd(FALSE, "nrv", CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                  {{"Ficheros NRV (*.nrv)", "*.nrv"}, {"Todos los ficheros (*.*)", "*.*"}}, "Guardar Documento");
   for (;;) {
     const INT_PTR rf = fd.DoModal();
     if (rf != IDOK) return rf == IDCANCEL ? 1 : 0;
     const Resultado<Hecho> c = ComprobarGuardarComo(fd.GetPathName());
-    if (c) return CDocument::OnSaveDocument(fd.GetPathName()) ? 0 : 1;
+    if (c) return guardar(fd.GetPathName());
     AfxMessageBox(c.Mensaje(), MB_OK | MB_ICONEXCLAMATION);
   }
 }

@@ -135,6 +135,10 @@ void CPlantillaNodus::CerrarDocumento(CDocument* pDoc) {
   if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd) app->m_pMainWnd->ActualizarInterfaz();
 }
 
+void CPlantillaNodus::DocumentoGuardado(const CString& ruta) {
+  if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(ruta);
+}
+
 // ---------------------------------------------------------------- application
 
 CNodusApp::CNodusApp() = default;

@@ -32,6 +32,7 @@ class CPlantillaNodus : public CDocTemplate {
   CDocument* NuevoDocumentoConMarco();
   CDocument* AbrirDocumentoConMarco(const CString& ruta);
   void CerrarDocumento(CDocument* pDoc) override;
+  void DocumentoGuardado(const CString& ruta) override;
 
   std::function<CDocument*()> m_fabricaDocumento;
   std::function<std::unique_ptr<CView>()> m_fabricaVista;

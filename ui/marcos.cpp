@@ -815,9 +815,9 @@ bool CChildFrame::OnCmdMsg(UINT id, CCmdUI* pCmdUI) {
     case ID_FILE_SAVE_AS:
       if (!pCmdUI) {
         CDocument* d = m_pDoc;
-        const BOOL ok = id == ID_FILE_SAVE ? d->DoFileSave() : d->DoFileSaveAs();
-        if (ok)
-          if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(d->GetPathName());
+        // A saved network enters the recent files through its template.
+        if (id == ID_FILE_SAVE) d->DoFileSave();
+        else d->DoFileSaveAs();
         ActualizarTitulo();
       }
       return true;

@@ -140,17 +140,23 @@ class PruebaCerrarTodas : public QObject {
     QCOMPARE(Abiertos(), std::size_t(1));
     QCOMPARE(QString::fromStdString(Doc(0)->GetTitle()), QStringLiteral("Nrv 2"));
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
+    // Among the recent files, as a save from the menu.
+    QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{destino + QStringLiteral(".nrv")});
 
     // The saved file is a network that opens.
     QVERIFY(m_pApp->OpenDocumentFile((destino + QStringLiteral(".nrv")).toStdString()));
     QCOMPARE(Abiertos(), std::size_t(2));
   }
 
-  // "SI" on a modified network with a path saves it in place and closes it.
+  // "SI" on a modified network with a path saves it in place and closes it;
+  // it goes first in the recent files.
   void siEnRedConRutaGuardaEnSuSitio() {
     const QString ruta = m_pEntorno->Ruta(QStringLiteral("iris.nrv"));
+    const QString otra = m_pEntorno->Ruta(QStringLiteral("otra.nrv"));
     CNodusDoc* doc = AbrirIris(ruta);
     QVERIFY(doc);
+    QVERIFY(AbrirIris(otra));
+    QCOMPARE(m_pApp->Recientes().Rutas(), (QStringList{otra, ruta}));
     doc->SetModifiedFlag(TRUE);
     QFile::remove(ruta);
     Responder139(IDOK);
@@ -158,6 +164,7 @@ class PruebaCerrarTodas : public QObject {
     QCOMPARE(Abiertos(), std::size_t(0));
     QVERIFY(QFile::exists(ruta));
     QCOMPARE(m_pGuion->Mensajes(), QStringList());
+    QCOMPARE(m_pApp->Recientes().Rutas(), (QStringList{ruta, otra}));
   }
 
   // A save that fails is reported and the network stays open.

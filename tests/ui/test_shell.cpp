@@ -591,11 +591,16 @@ class PruebaShell : public QObject {
     QCOMPARE(m_pGuion->Mensajes(), (QStringList{"¿Guardar cambios a Nrv 1?", "¿Guardar cambios a Nrv 3?"}));
     QVERIFY(m->isVisible());
     QCOMPARE(m_pApp->Plantilla()->Documentos().size(), std::size_t(3));
+    // Saved from the question, a network enters the recent files as a save
+    // from the menu does.
     m_pGuion->Limpiar();
-    m_pGuion->Respuesta(QStringLiteral("&No"));
+    m_pGuion->Respuesta(QStringLiteral("&Sí"));
+    m_pGuion->Ventana([&](QDialog* d) { ElegirFichero(d, m_pEntorno->Ruta(QStringLiteral("salida.nrv"))); });
     m_pGuion->Respuesta(QStringLiteral("&No"));
     m->close();
     QCOMPARE(m_pGuion->Mensajes().size(), 2);
+    QVERIFY(QFile::exists(m_pEntorno->Ruta(QStringLiteral("salida.nrv"))));
+    QCOMPARE(m_pApp->Recientes().Rutas(), QStringList{m_pEntorno->Ruta(QStringLiteral("salida.nrv"))});
     QVERIFY(m_pApp->Plantilla()->Documentos().empty());
     QVERIFY(!m->isVisible());
   }
