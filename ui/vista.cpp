@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QPageLayout>
 #include <QPainter>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -286,6 +287,14 @@ namespace {
 // says otherwise.
 void PrepararImpresora(QPrinter& impresora, CDocument* pDoc) {
   if (pDoc != nullptr) impresora.setDocName(QString::fromStdString(pDoc->GetTitle()));
+  if (pDoc != nullptr && !pDoc->GetPathName().empty()) {
+    // A page printed to PDF is proposed beside the network's file. The
+    // printer stays the default one: a ".pdf" name alone would choose the
+    // PDF writer.
+    const QFileInfo red(QString::fromStdString(pDoc->GetPathName()));
+    impresora.setOutputFileName(red.absolutePath() + QLatin1Char('/') + red.completeBaseName() + QStringLiteral(".pdf"));
+    impresora.setOutputFormat(QPrinter::NativeFormat);
+  }
   impresora.setPageOrientation(QPageLayout::Landscape);
   // The report's margins, whatever the printer's own.
   impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);

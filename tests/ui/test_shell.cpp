@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -549,8 +550,12 @@ class PruebaShell : public QObject {
     m->EjecutarComando(ID_FILE_PRINT);
     QCOMPARE(m_pGuion->Dialogos(), QStringList());
     QVERIFY(m_pApp->OpenDocumentFile(CopiaIris().toStdString()));
-    m_pGuion->Ventana([](QDialog* d) {
+    m_pGuion->Ventana([&](QDialog* d) {
       QCOMPARE(d->windowTitle(), QStringLiteral("Imprimir"));
+      // A PDF is proposed beside the network, not in the home folder.
+      auto* fichero = d->findChild<QLineEdit*>(QStringLiteral("filename"));
+      QVERIFY(fichero);
+      QCOMPARE(fichero->text(), m_pEntorno->Ruta(QStringLiteral("iris.pdf")));
       Cancelar(d);
     });
     m->EjecutarComando(ID_FILE_PRINT);
