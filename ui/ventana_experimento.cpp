@@ -302,6 +302,7 @@ CVentanaExperimento::CVentanaExperimento(std::function<void(const QString&)> abr
   m_pBarra->setFormat(QStringLiteral("%v de %m ejecuciones"));
   m_pBarra->setRange(0, 1);
   m_pBarra->setValue(0);
+  m_pBarra->setTextVisible(false);  // until a plan gives its runs
   raiz->addWidget(m_pBarra);
 
   // What the runs left: the summary by configuration, each run, and what
